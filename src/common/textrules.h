@@ -1,0 +1,44 @@
+// How the program turns typed and stored text into numbers and back.
+//
+// Coordinates and settings stay text as the user typed them; each operation converts
+// them at the moment it reads them, with one of the rules below, and each caller says
+// which. None of these depend on the process locale (Qt installs a French one).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarvel {
+
+// Number-text rule (also the decimal-point rule of the settings fields): a "." at
+// character position 2, then 3, then 4 (counted from 1) becomes ",", each test made on
+// the result of the previous one. "1.2.3" gives "1,2,3"; "1234.5" stays.
+std::string numberText(std::string_view text);
+
+// Leading-number rule: blanks skipped, then an optional sign, digits and a "." decimal
+// part; reading stops at the first other character. "12,5" reads 12, "" reads 0,
+// "1e-05" reads 1 (no exponent).
+double leadingNumber(std::string_view text);
+
+// Comma rule: a whole number with "," as the decimal separator and an optional
+// exponent ("0,02", "-3", "3,06E-16"), blanks allowed around it. Anything else
+// (empty text, a ".", letters, a second comma) is not a number.
+std::optional<double> commaNumber(std::string_view text);
+
+// Decimal text with "," as separator: at most 15 significant digits, no trailing
+// zeros, exponent form below 0.0001 in magnitude ("3,06E-16") and from 1E+15 up.
+std::string decimalText(double value);
+
+// A whole number as bare decimal text.
+std::string integerText(std::int64_t value);
+
+// Rounds to the nearest integer, halves to even (2.5 gives 2, 3.5 gives 4).
+std::int64_t roundHalfEven(double value);
+
+// The last n characters of text (all of it when shorter): the extension checks of the
+// program compare these exactly, case included.
+std::string_view lastChars(std::string_view text, std::size_t n);
+
+}  // namespace tarvel

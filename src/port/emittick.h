@@ -1,0 +1,51 @@
+// One motor step, the same for every motion of the program: two writes of the whole
+// data register, each followed by a counted delay.
+//
+//            write 1 (DIR only)        write 2 (DIR + CLOCK)
+//  DIR   ____/‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾  settles a whole delay before the edge
+//  CLOCK ______________________________/‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾‾  the driver steps on this rising edge
+//            |<---- stepDelay ---->|    |<---- stepDelay ---->|
+//
+// After the step the CLOCK lines stay high until the next step writes its DIR-only value.
+// Where the user interface gets to run differs by caller:
+//
+//   caller                         after write 1        after write 2
+//   playing a cutting file         (in-material test)   yield, delay, yield
+//   manual Z moves inside a cut    yield                yield, delay
+//   manual jog and homing          yield                yield, delay
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "common/eventpump.h"
+#include "port/parallelport.h"
+#include "port/stepdelay.h"
+
+namespace tarvel {
+
+enum class TickPattern { CutProgram, CutManualZ, Manual };
+
+// Where a step reads its speed: the slider value V and the coefficient c are read
+// afresh before each delay, so a slider moved during a motion acts at the next delay.
+class SpeedSource {
+public:
+    virtual ~SpeedSource() = default;
+    virtual double sliderValue() = 0;
+    virtual double coefficient() = 0;
+};
+
+struct StepOutput {
+    ParallelPort& port;
+    std::int16_t address;
+    EventPump& pump;
+    DelayWaiter& waiter;
+    SpeedSource& speed;
+};
+
+// One step. `afterFirstWrite` runs between write 1 and the first delay (the cut's
+// in-material test). Returns false when the program is ending: the caller stops at once.
+bool emitTick(StepOutput& out, int dirOnly, int full, TickPattern pattern,
+              const std::function<void()>& afterFirstWrite = {});
+
+}  // namespace tarvel
