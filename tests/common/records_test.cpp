@@ -1,0 +1,99 @@
+#include "common/records.h"
+
+#include <gtest/gtest.h>
+
+#include "support/tempdir.h"
+
+namespace tarvel {
+namespace {
+
+std::vector<std::string> allFields(std::string_view text, std::vector<FieldEnd>* ends = nullptr) {
+    auto r = RecordReader::fromText(text);
+    std::vector<std::string> out;
+    std::string f;
+    FieldEnd e;
+    while (r.readField(f, &e)) {
+        out.push_back(f);
+        if (ends) ends->push_back(e);
+    }
+    return out;
+}
+
+using Fields = std::vector<std::string>;
+
+TEST(RecordReader, SplitsFieldsByTheFileRules) {
+    const std::pair<const char*, Fields> cases[] = {
+        {"\"12,5\",\"-3,25\",\"1\"\r\n", {"12,5", "-3,25", "1"}},
+        {"0,0,0\r\n", {"0", "0", "0"}},
+        {"  0\r\n 10\r\n", {"0", "10"}},                  // leading blanks skipped
+        {"abc  ,d\r\n", {"abc  ", "d"}},                 // unquoted keeps trailing blanks
+        {"\"a\"xyz,b\n", {"a", "b"}},                    // text after the closing quote dropped
+        {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},          // CR, LF, CR LF
+        {"\"deux\r\nlignes\",x\r\n", {"deux\r\nlignes", "x"}},
+        {"a,\r\nb\r\n", {"a", "", "b"}},
+        {"\r\n", {""}},
+        {"\"sans fin", {"sans fin"}},
+        {"\t\"q\"", {"q"}}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(allFields(text), expected) << text;
+}
+
+TEST(RecordReader, TellsWhatEndedEachField) {
+    std::vector<FieldEnd> ends;
+    allFields("a,b\r\nc", &ends);
+    EXPECT_EQ(ends, (std::vector<FieldEnd>{FieldEnd::Comma, FieldEnd::LineEnd, FieldEnd::FileEnd}));
+}
+
+TEST(RecordReader, ReadRecordNeedsAllFieldsOnTheLine) {
+    auto r = RecordReader::fromText("1,2,3,4\r\n5,6\r\n7,8,9\r\n");
+    Fields f;
+    ASSERT_TRUE(r.readRecord(f, 3));
+    EXPECT_EQ(f, (Fields{"1", "2", "3"}));  // the fourth field is dropped with its line
+    EXPECT_FALSE(r.readRecord(f, 3));
+    EXPECT_EQ(f, (Fields{"5", "6"}));
+    EXPECT_EQ(r.lineNumber(), 3);
+    ASSERT_TRUE(r.readRecord(f, 3));
+    EXPECT_EQ(f, (Fields{"7", "8", "9"}));
+    EXPECT_TRUE(r.atEnd());
+    EXPECT_FALSE(r.readRecord(f, 3));
+}
+
+TEST(RecordReader, ReadLineKeepsTheWholeLine) {
+    auto r = RecordReader::fromText(" 1.0  0.5, x\r\nlast");
+    std::string line;
+    ASSERT_TRUE(r.readLine(line));
+    EXPECT_EQ(line, " 1.0  0.5, x");
+    ASSERT_TRUE(r.readLine(line));
+    EXPECT_EQ(line, "last");
+    EXPECT_FALSE(r.readLine(line));
+}
+
+TEST(RecordReader, FilesAreReadAsWindows1252AcrossBufferBoundaries) {
+    testing::TempDir dir;
+    std::string big;
+    for (int i = 0; i < 30000; ++i) big += "\"d\xE9" "cal\xE9\",\"" + std::to_string(i) + "\"\r\n";
+    auto path = dir.write("big.txt", big);
+    RecordReader r(path);
+    ASSERT_TRUE(r.isOpen());
+    Fields f;
+    int n = 0;
+    while (r.readRecord(f, 2)) {
+        ASSERT_EQ(f[0], "décalé");
+        ASSERT_EQ(f[1], std::to_string(n));
+        ++n;
+    }
+    EXPECT_EQ(n, 30000);
+    EXPECT_FALSE(r.failed());
+}
+
+TEST(RecordReader, MissingFileIsNotOpen) {
+    RecordReader r("/nonexistent/tarvel/file");
+    EXPECT_FALSE(r.isOpen());
+    EXPECT_TRUE(r.atEnd());
+}
+
+TEST(RecordWriter, QuotesTextAndEndsWithCrLf) {
+    EXPECT_EQ(recordLine({quotedField("0,02"), "0", quotedField("")}), "\"0,02\",0,\"\"\r\n");
+}
+
+}  // namespace
+}  // namespace tarvel
