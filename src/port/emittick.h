@@ -43,8 +43,14 @@ struct StepOutput {
     SpeedSource& speed;
 };
 
-// One step. `afterFirstWrite` runs between write 1 and the first delay (the cut's
-// in-material test). Returns false when the program is ending: the caller stops at once.
+// One step:
+//   Manual, CutManualZ: write dirOnly, yield, delay, write full, yield, delay
+//   CutProgram:         write dirOnly, afterFirstWrite, delay, write full, yield, delay, yield
+// `afterFirstWrite` runs right after write 1 (the cut's in-material test); the manual
+// patterns call it too when given, before their yield. V and c are read from the
+// SpeedSource just before each delay. Returns false when the program is ending (the
+// pump's abort request, checked after every yield): nothing more is written and the
+// caller stops at once.
 bool emitTick(StepOutput& out, int dirOnly, int full, TickPattern pattern,
               const std::function<void()>& afterFirstWrite = {});
 

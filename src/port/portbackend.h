@@ -1,12 +1,16 @@
 // Which port drives the machine: TARVEL_PORT=sim forces the simulated machine,
 // TARVEL_PORT=/dev/parportN forces that ppdev device; otherwise the ppdev device of
-// port 1 is used when it opens, and the simulated machine when none does.
+// port 1 is used when it opens, and the simulated machine when none does. A device
+// that was asked for but cannot be used also gives the simulated machine, and the
+// description says which device failed and why.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "port/parallelport.h"
+#include "port/ppdevport.h"
 
 namespace tarvel {
 
@@ -16,8 +20,13 @@ struct PortBackend {
     bool simulated = false;
 };
 
+// Makes the ppdev port for `forcedDevice`, or for the ports the system lists when it is
+// empty. The choice tries it on port 1; tests put their own system calls behind it.
+using PpdevPortFactory = std::function<std::unique_ptr<PpdevPort>(const std::string& forcedDevice)>;
+
 // `forced` is the value of TARVEL_PORT (empty when unset).
 PortBackend choosePortBackend(const std::string& forced);
+PortBackend choosePortBackend(const std::string& forced, const PpdevPortFactory& makePort);
 // Reads TARVEL_PORT from the environment.
 PortBackend choosePortBackendFromEnvironment();
 

@@ -15,7 +15,9 @@
 
 namespace tarvel {
 
-// Iterations of the loop for slider value V and coefficient c (> 0); none when V < 1.
+// Iterations of the loop for slider value V and coefficient c (> 0); none when V < 1,
+// and none when c is not greater than 0 (the old loop would never have ended: callers
+// refuse such a coefficient with checkCoefficient before moving).
 std::uint64_t stepDelayCount(double v, double c);
 
 // How a delay of n iterations is spent. The program busy-waits; the command-line
@@ -43,8 +45,9 @@ public:
 
 void stepDelay(double v, double c, DelayWaiter& waiter);
 
-// The coefficient of a window's field, read with the comma rule; nullopt with the
-// French message when it is not a number greater than 0 (the loop would never end).
+// The coefficient of a window's field, read with the comma rule. A number greater than 0
+// is stored in `value` and nullopt returned; anything else returns the French message
+// and leaves `value` as it was (the loop would never end).
 std::optional<Message> checkCoefficient(std::string_view text, double& value);
 
 }  // namespace tarvel

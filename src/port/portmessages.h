@@ -1,0 +1,52 @@
+// The French texts of the port subsystem, in one place so that the windows and the
+// command-line companion say the same thing.
+#pragma once
+
+#include <string>
+
+#include "common/userdialogs.h"
+
+namespace tarvel::portmessages {
+
+// A coefficient of 0 or less would make every delay loop endless.
+inline const Message kBadCoefficient{
+    "Le coefficient vitesse doit être un nombre supérieur à 0 (par exemple 0,02).",
+    "Coefficient vitesse", Icon::Exclamation};
+
+// Descriptions of the backend that drives the machine (main window status bar).
+inline const std::string kSimulated = "Machine simulée";
+inline const std::string kSimulatedNoPort = "Machine simulée (aucun port parallèle disponible)";
+inline const std::string kSimulatedForced = "Machine simulée (choisie par TARVEL_PORT=sim)";
+
+// `why` is the port's own error, which names the device and the reason.
+inline std::string simulatedBecause(const std::string& why) {
+    return "Machine simulée (" + why + ")";
+}
+
+inline std::string ppdevPort(const std::string& devices) {
+    return "Port parallèle " + devices + " (ppdev)";
+}
+
+inline std::string cannotOpen(const std::string& device, const std::string& reason) {
+    return "Impossible d'ouvrir " + device + " : " + reason;
+}
+
+inline std::string cannotClaim(const std::string& device, const std::string& reason) {
+    return "Impossible de réserver " + device + " : " + reason;
+}
+
+inline std::string writeFailed(const std::string& device, const std::string& reason) {
+    return "Erreur d'écriture sur " + device + " : " + reason;
+}
+
+inline std::string readFailed(const std::string& device, const std::string& reason) {
+    return "Erreur de lecture sur " + device + " : " + reason;
+}
+
+inline const std::string kNotAParport = "ce n'est pas un port parallèle";
+
+inline std::string noDevice(int address) {
+    return "Aucun port parallèle pour l'adresse " + std::to_string(address);
+}
+
+}  // namespace tarvel::portmessages

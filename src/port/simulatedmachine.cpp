@@ -1,0 +1,141 @@
+// The simulated machine; the model is described in simulatedmachine.h.
+#include "port/simulatedmachine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "port/portmessages.h"
+
+namespace tarvel {
+
+namespace {
+
+std::int64_t toSteps(double mm, double stepsPerMm) {
+    return static_cast<std::int64_t>(std::llround(mm * stepsPerMm));
+}
+
+// A weight of 0 (an unwired signal) never reads high, so it never steps.
+bool high(int value, int weight) {
+    return (value & weight) != 0;
+}
+
+// Steps per mm come from text the user typed; a value that is not a positive number
+// keeps the one in force, so that positions in mm stay finite.
+double usableStepsPerMm(double wanted, double current) {
+    return (wanted > 0.0 && std::isfinite(wanted)) ? wanted : current;
+}
+
+}  // namespace
+
+SimulatedMachine::SimulatedMachine(SimulatedMachineSettings settings)
+    : settings_(settings), description_(portmessages::kSimulated) {
+    useWiring(wiring_);
+}
+
+void SimulatedMachine::useWiring(const Wiring& wiring) {
+    Wiring w = wiring;
+    w.stepsPerMmX = usableStepsPerMm(w.stepsPerMmX, wiring_.stepsPerMmX);
+    w.stepsPerMmY = usableStepsPerMm(w.stepsPerMmY, wiring_.stepsPerMmY);
+    w.stepsPerMmZ = usableStepsPerMm(w.stepsPerMmZ, wiring_.stepsPerMmZ);
+    wiring_ = w;
+
+    const auto& s = settings_;
+    xHome_ = toSteps(s.xHomeMm, w.stepsPerMmX);
+    yHome_ = toSteps(s.yHomeMm, w.stepsPerMmY);
+    zClearance_ = toSteps(s.zClearanceMm, w.stepsPerMmZ);
+    zHome_ = toSteps(s.zHomeMm, w.stepsPerMmZ);
+    xAxis_ = {toSteps(s.xHomeMm - s.overtravelMm, w.stepsPerMmX), toSteps(s.xEndMm, w.stepsPerMmX)};
+    yAxis_ = {toSteps(s.yHomeMm - s.overtravelMm, w.stepsPerMmY), toSteps(s.yEndMm, w.stepsPerMmY)};
+    zAxis_ = {toSteps(s.zClearanceMm - s.overtravelMm, w.stepsPerMmZ),
+              toSteps(s.zHomeMm + s.overtravelMm, w.stepsPerMmZ)};
+}
+
+void SimulatedMachine::placeAt(std::int64_t x, std::int64_t y, std::int64_t z) {
+    x_ = x;
+    y_ = y;
+    z_ = z;
+}
+
+void SimulatedMachine::step(std::int64_t& position, const Axis& axis, int dirBit, bool invert) {
+    // DIR 0 (after inversion) drives towards larger coordinates.
+    const std::int64_t target = position + (((dirBit != 0) != invert) ? -1 : 1);
+    if (target < axis.low || target > axis.high) {
+        ++blocked_;
+        return;
+    }
+    position = target;
+    ++steps_;
+}
+
+void SimulatedMachine::noteAddress(std::int16_t port) {
+    if (std::find(addresses_.begin(), addresses_.end(), port) == addresses_.end())
+        addresses_.push_back(port);
+}
+
+void SimulatedMachine::Write_Port_Bit(std::int16_t port, std::int16_t value) {
+    if (addresses_.empty() || port != addresses_.back()) noteAddress(port);
+    const int v = value & 0xFF;  // eight data lines
+    const int previous = last_;
+    const std::uint64_t stepsBefore = steps_;
+    const Wiring& w = wiring_;
+
+    if (high(v, w.xClock) && !high(previous, w.xClock)) step(x_, xAxis_, v & w.xDir, w.invertX);
+    if (high(v, w.yClock) && !high(previous, w.yClock)) step(y_, yAxis_, v & w.yDir, w.invertY);
+    if (high(v, w.zClock) && !high(previous, w.zClock)) step(z_, zAxis_, v & w.zDir, w.invertZ);
+
+    last_ = v;
+    ++writes_;
+    if (recording_) record_.push_back(static_cast<std::uint8_t>(v));
+    if (!listeners_.empty()) {
+        const MachineMotion m{x_, y_, z_, z_ > 0, steps_ != stepsBefore, static_cast<std::uint8_t>(v)};
+        // A listener may add or remove listeners while it runs: each is held alive by
+        // its own reference for the call, removal only empties its slot, and the slots
+        // are compacted once every listener has been told.
+        ++dispatching_;
+        const std::size_t count = listeners_.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::shared_ptr<Listener> listener = listeners_[i].second;
+            if (listener) (*listener)(m);
+        }
+        --dispatching_;
+        if (dispatching_ == 0) std::erase_if(listeners_, [](const auto& entry) { return !entry.second; });
+    }
+}
+
+std::int16_t SimulatedMachine::Read_Busy(std::int16_t port) {
+    noteAddress(port);
+    ++reads_;
+    return x_ <= xHome_ ? 0 : 1;
+}
+
+std::int16_t SimulatedMachine::Read_Pe(std::int16_t port) {
+    noteAddress(port);
+    ++reads_;
+    return y_ <= yHome_ ? 0 : 1;
+}
+
+std::int16_t SimulatedMachine::Read_Select(std::int16_t port) {
+    noteAddress(port);
+    ++reads_;
+    return z_ <= zClearance_ ? 0 : 1;
+}
+
+std::int16_t SimulatedMachine::Read_Error(std::int16_t port) {
+    noteAddress(port);
+    ++reads_;
+    return z_ >= zHome_ ? 0 : 1;
+}
+
+int SimulatedMachine::addListener(Listener listener) {
+    const int id = nextListenerId_++;
+    listeners_.emplace_back(id, std::make_shared<Listener>(std::move(listener)));
+    return id;
+}
+
+void SimulatedMachine::removeListener(int id) {
+    for (auto& entry : listeners_)
+        if (entry.first == id) entry.second.reset();
+    if (dispatching_ == 0) std::erase_if(listeners_, [](const auto& entry) { return !entry.second; });
+}
+
+}  // namespace tarvel

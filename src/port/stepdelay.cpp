@@ -1,0 +1,92 @@
+// The counted delay. See stepdelay.h for why it counts instead of looping.
+#include "port/stepdelay.h"
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+#include "common/textrules.h"
+#include "port/portmessages.h"
+
+namespace tarvel {
+
+namespace {
+
+// Beyond this many iterations counting one by one costs more than the wait itself is
+// worth; the closed form is exact to within the rounding the loop would add.
+constexpr double kMaxCountedIterations = 1e8;
+
+// A wait longer than this (about eleven days) is cut: the deadline arithmetic on the
+// steady clock's nanoseconds would overflow long before the old loop's counter.
+constexpr std::uint64_t kMaxWaitMicroseconds = 1'000'000'000'000ULL;
+
+std::uint64_t closedForm(double v, double c) {
+    const double n = std::floor((v - 1.0) / c) + 1.0;
+    if (!(n < 1.8e19)) return std::numeric_limits<std::uint64_t>::max();
+    return static_cast<std::uint64_t>(n);
+}
+
+// The old loop, with its rounding: each addition of c to the double counter rounds,
+// so the count can differ by one from the closed form (V = 50, c = 0,02: 2450).
+std::uint64_t countIterations(double v, double c) {
+    if (!(std::floor((v - 1.0) / c) + 1.0 <= kMaxCountedIterations)) return closedForm(v, c);
+    std::uint64_t n = 0;
+    for (double counter = 1.0; counter <= v;) {
+        ++n;
+        const double next = counter + c;
+        // A c below the counter's precision would never move it on.
+        if (next == counter) return closedForm(v, c);
+        counter = next;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::uint64_t stepDelayCount(double v, double c) {
+    if (!(c > 0.0) || !(v >= 1.0)) return 0;
+
+    // Counting 951 additions twice per step would cost more than all the rest of a
+    // tick, and a cut makes millions of ticks with a handful of (V, c) pairs: cutting
+    // and rapid feed, and whatever the slider passes through. The last few counts are
+    // remembered.
+    struct Known {
+        double v = 0, c = 0;  // v = 0 never matches: it is answered above
+        std::uint64_t iterations = 0;
+    };
+    constexpr std::size_t kKnown = 4;
+    thread_local std::array<Known, kKnown> known{};
+    thread_local std::size_t oldest = 0;
+    for (const Known& k : known)
+        if (k.v == v && k.c == c) return k.iterations;
+
+    const std::uint64_t n = countIterations(v, c);
+    known[oldest] = {v, c, n};
+    oldest = (oldest + 1) % kKnown;
+    return n;
+}
+
+void BusyWaiter::wait(std::uint64_t iterations) {
+    if (iterations == 0) return;
+    if (iterations > kMaxWaitMicroseconds) iterations = kMaxWaitMicroseconds;
+    // The deadline is taken once: time lost to the clock reads or to the scheduler
+    // inside the wait is not added on top of it.
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::microseconds(static_cast<std::int64_t>(iterations));
+    while (std::chrono::steady_clock::now() < deadline) {
+    }
+}
+
+void stepDelay(double v, double c, DelayWaiter& waiter) {
+    waiter.wait(stepDelayCount(v, c));
+}
+
+std::optional<Message> checkCoefficient(std::string_view text, double& value) {
+    const std::optional<double> c = commaNumber(text);
+    if (!c || !(*c > 0.0) || !std::isfinite(*c)) return portmessages::kBadCoefficient;
+    value = *c;
+    return std::nullopt;
+}
+
+}  // namespace tarvel
