@@ -1,0 +1,183 @@
+// Every message of the cutting job, in one table, so that the windows and tarvel-cli
+// say the same thing. Texts, titles and icons of the program's own messages are kept
+// exactly as the program has always shown them (spelling included).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/textrules.h"
+#include "common/userdialogs.h"
+
+namespace tarvel::cutting_messages {
+
+// ---------------------------------------------------------------------------------
+// Creating a cutting job: "Créer fichier fraisage (DEF)" and "Enregistrer un fichier".
+// The eight checks, in the order they are made.
+inline const Message kJobNameHasExtension{"Ne pas mettre d'extension au nom de fichier", "Nom fichier ",
+                                          Icon::Question};
+inline const Message kDescriptionEmpty{"Descriptif vide ?", "descriptif", Icon::Exclamation};
+inline const Message kObjectFileEmpty{"Saisie du nom de fichier des coordonnées ?", "Nom fichier ?",
+                                      Icon::Question};
+inline const Message kJobNameEmpty{"Saisie du nom de fichier de decoupe ?", "Nom fichier ?", Icon::Question};
+inline const Message kSameFileNames{"les noms de fichiers doivent être differents !", "Nom fichier ?",
+                                    Icon::Error};
+inline const Message kToolDescentEmpty{"Saisie de la valeur de descente d'outil ?", "Nom fichier ?",
+                                       Icon::Question};
+inline const Message kScaleFactorEmpty{"Saisie incomplete ?", "Saisie", Icon::Error};
+inline const Message kJobNameUsed{"Nom de fichier découpe deja utilisé !", "Nom", Icon::Error};
+// The program has always shown its success with the error icon.
+inline const Message kCutProgramCreated{"Fichier découpe créé avec succés", "Découpe", Icon::Error};
+
+// Fields that cannot be read as the numbers the generation needs: nothing is written.
+inline Message stepsPerMmNotNumber(std::string_view axis, std::string_view typed) {
+    std::string field = "Le nombre de pas par mm de l'axe " + std::string(axis);
+    if (typed.empty()) return {field + " n'est pas saisi.", "Mauvaise saisie !", Icon::Error};
+    return {field + " (« " + std::string(typed) +
+                " ») n'est pas un nombre. Utilisez la virgule comme séparateur décimal, par exemple 12,5.",
+            "Mauvaise saisie !", Icon::Error};
+}
+inline Message channelWeightNotWhole(std::string_view channel, std::string_view typed) {
+    return {"La valeur de la sortie " + std::string(channel) + " (« " + std::string(typed) +
+                " ») doit être un nombre entier positif. Vérifiez la configuration de la machine.",
+            "Mauvaise saisie !", Icon::Error};
+}
+
+// A failure after the checks: the job's files are removed and the user is told why.
+inline Message generationFailed(std::string_view reason) {
+    return {"La création du fichier découpe a échoué : " + std::string(reason) +
+                " Aucun fichier de découpe ni de détails n'a été gardé.",
+            "Découpe", Icon::Error};
+}
+// Reasons given to generationFailed.
+inline std::string objectFileUnreadable(std::string_view path) {
+    return "le fichier objet " + std::string(path) + " est introuvable ou illisible.";
+}
+inline std::string objectLineIncomplete(std::string_view path, std::int64_t line) {
+    return "dans le fichier objet " + std::string(path) + ", la ligne " + integerText(line) +
+           " ne contient pas les trois valeurs X, Y, Z.";
+}
+inline std::string objectValueNotNumber(std::string_view path, std::int64_t line, std::string_view column,
+                                        std::string_view text) {
+    return "dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) + ", la valeur " +
+           std::string(column) + " « " + std::string(text) +
+           " » n'est pas un nombre (la virgule est le séparateur décimal).";
+}
+inline std::string objectValueTooLarge(std::string_view path, std::int64_t line) {
+    return "dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) +
+           ", le point donne un nombre de pas trop grand.";
+}
+inline std::string scratchFileUnreadable(std::string_view path, std::int64_t line) {
+    return "le fichier de travail " + std::string(path) + " est illisible à la ligne " + integerText(line) + ".";
+}
+
+// ---------------------------------------------------------------------------------
+// Cutting files read back (.def).
+inline Message cutFileLineNotInteger(std::string_view path, std::int64_t line, std::string_view text) {
+    return {"Le fichier découpe " + std::string(path) + " est illisible : la ligne " + integerText(line) +
+                " (« " + std::string(text) + " ») n'est pas un nombre entier.",
+            "Mauvaise saisie !", Icon::Error};
+}
+inline Message cutFileReadError(std::string_view path) {
+    return {"Le fichier découpe " + std::string(path) + " n'a pas pu être lu jusqu'au bout.",
+            "Mauvaise saisie !", Icon::Error};
+}
+
+// ---------------------------------------------------------------------------------
+// The cutting window ("Gestion de l'outil de découpe").
+// "Charger fichier fraisage(.DEF)", in the order of its checks.
+inline const Message kLoadNameEmpty{"Saisie nom du fichier de découpe ?", "Nom fichier ?", Icon::Question};
+inline const Message kLoadFileNotFound{"Fichier introuvable !", "Nom fichier ?", Icon::Error};
+inline const Message kLoadNotCuttingFile{"choisir un fichier de découpe valide", "Nom fichier ?",
+                                         Icon::Question};
+// The details file of a cutting file could not be used: the fields stay as they were.
+inline Message detailsFileMissing(std::string_view path) {
+    return {"Le fichier de détails " + std::string(path) +
+                " est introuvable : les paramètres affichés n'ont pas été changés.",
+            "Fichier de détails", Icon::Exclamation};
+}
+inline Message detailsFileUnreadable(std::string_view path) {
+    return {"Le fichier de détails " + std::string(path) +
+                " est illisible (il doit contenir dix champs) : les paramètres affichés n'ont pas été changés.",
+            "Fichier de détails", Icon::Exclamation};
+}
+
+// "Modifier le fichier de détails".
+inline const Message kRewriteNameEmpty{
+    "Saisir ou choisir d'abord le fichier de découpe dont il faut modifier les détails.", "Nom fichier ?",
+    Icon::Question};
+inline Message detailsWriteFailed(std::string_view reason) {
+    return {"Le fichier de détails n'a pas pu être écrit. " + std::string(reason), "Fichier de détails",
+            Icon::Error};
+}
+
+// "ziper un def".
+inline const Message kPackNameEmpty{"Saisir ou choisir d'abord le fichier de découpe à compresser.",
+                                    "Nom fichier ?", Icon::Question};
+inline Message packSourceMissing(std::string_view path) {
+    return {"Le fichier de découpe " + std::string(path) + " est introuvable : rien n'a été compressé.",
+            "Nom fichier ?", Icon::Error};
+}
+inline Message packSourceEmpty(std::string_view path) {
+    return {"Le fichier de découpe " + std::string(path) + " est vide : rien n'a été compressé.",
+            "ziper un def", Icon::Exclamation};
+}
+inline Message packWriteFailed(std::string_view reason) {
+    return {"Le fichier compressé n'a pas pu être écrit. " + std::string(reason), "ziper un def", Icon::Error};
+}
+
+// The preview: the drawing would leave the picture area's range at this zoom.
+inline const Message kPreviewOverflow{"faire un zoom + petit (zoom-)!", "Mauvaise saisie !", Icon::Error};
+
+// ---------------------------------------------------------------------------------
+// Playing a cutting file: "Découper" and the cut in progress.
+// The program's own messages; each is an error box unless its icon says otherwise.
+inline const Message kCutNameEmpty{"Saisie nom du fichier de découpe ?", "Nom fichier ?", Icon::Error};
+inline const Message kCutFileNotFound{"Fichier introuvable !", "Nom fichier ?", Icon::Error};
+inline const Message kCutConfirm{"Prêt pour la découpe ?", "Découpe", Icon::Error};  // Yes / No, No first
+inline const Message kCutPaused{"Pause !", "Découpe interrompue", Icon::Error};
+inline const Message kCutStopped{"Découpe arretée !", "Découpe", Icon::Error};
+inline const Message kCutFinished{"découpe terminée !", "Découpe", Icon::Error};
+
+// Checks made before the confirmation, so that nothing is ever sent from a file or a
+// window the run could not carry through.
+// Without a configuration the channel weights are empty and every value would go to
+// the wrong pins.
+inline const Message kCutNoConfiguration{"Aucune configuration : configurez la machine avant de découper.",
+                                         "aller en page configuration !!!", Icon::Exclamation};
+inline Message cutFileUnreadable(std::string_view path) {
+    return {"Le fichier de découpe " + std::string(path) +
+                " n'a pas pu être lu jusqu'au bout. Rien n'a été envoyé à la machine.",
+            "Fichier de découpe", Icon::Error};
+}
+// A long line is cut short: what matters is where it is.
+inline std::string cutRecordExcerpt(std::string_view text) {
+    constexpr std::size_t kShown = 20;
+    std::string shown(text.substr(0, kShown));
+    if (text.size() > kShown) shown += "…";
+    return "« " + shown + " »";
+}
+// Pins shared by two signals add up, so a generated file can hold values above 255.
+inline Message cutRecordNotPortValue(std::int64_t line, std::string_view text) {
+    return {"Ligne " + integerText(line) + " du fichier de découpe : " + cutRecordExcerpt(text) +
+                " n'est pas un nombre entier de 0 à 255. Rien n'a été envoyé à la machine.",
+            "Fichier de découpe", Icon::Error};
+}
+// The same found while cutting: the file changed after it was checked.
+inline Message cutRecordChangedDuringRun(std::int64_t line, std::string_view text) {
+    return {"Ligne " + integerText(line) + " du fichier de découpe : " + cutRecordExcerpt(text) +
+                " n'est pas un nombre entier de 0 à 255 : le fichier a changé pendant la découpe, "
+                "qui s'arrête ici.",
+            "Fichier de découpe", Icon::Error};
+}
+// `field` is the caption of the feed field in the cutting window.
+inline Message cutFeedOutOfRange(std::string_view field, std::string_view text) {
+    return {"« " + std::string(field) + " » doit être un nombre de 0 à 100 (saisi : " +
+                cutRecordExcerpt(text) + "). Rien n'a été envoyé à la machine.",
+            "Mauvaise saisie !", Icon::Exclamation};
+}
+inline constexpr std::string_view kCuttingFeedCaption = "Vitesse d'avance outil dans la matière";
+inline constexpr std::string_view kRapidFeedCaption = "vitesse d'avance hors matière";
+
+}  // namespace tarvel::cutting_messages

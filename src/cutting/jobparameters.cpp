@@ -1,0 +1,68 @@
+#include "cutting/jobparameters.h"
+
+#include <vector>
+
+#include "common/files.h"
+#include "common/records.h"
+
+namespace tarvel {
+
+const std::array<std::string JobParameters::*, JobParameters::kFieldCount>& JobParameters::fields() {
+    static const std::array<std::string JobParameters::*, kFieldCount> order{
+        &JobParameters::cuttingFeed, &JobParameters::objectFile,  &JobParameters::scaleFactor,
+        &JobParameters::stepsPerMmX, &JobParameters::description, &JobParameters::rapidFeed,
+        &JobParameters::cuttingFile, &JobParameters::toolDescent, &JobParameters::stepsPerMmY,
+        &JobParameters::stepsPerMmZ};
+    return order;
+}
+
+JobParameters JobParameters::fromForm(const CuttingForm& form, std::string cuttingFile) {
+    JobParameters p;
+    p.cuttingFeed = form.cuttingFeed;
+    p.objectFile = form.objectFile;
+    p.scaleFactor = form.scaleFactor;
+    p.stepsPerMmX = form.stepsPerMmX;
+    p.description = form.description;
+    p.rapidFeed = form.rapidFeed;
+    p.cuttingFile = std::move(cuttingFile);
+    p.toolDescent = form.toolDescent;
+    p.stepsPerMmY = form.stepsPerMmY;
+    p.stepsPerMmZ = form.stepsPerMmZ;
+    return p;
+}
+
+void JobParameters::applyTo(CuttingForm& form) const {
+    form.cuttingFeed = cuttingFeed;
+    form.objectFile = objectFile;
+    form.scaleFactor = scaleFactor;
+    form.stepsPerMmX = stepsPerMmX;
+    form.description = description;
+    form.rapidFeed = rapidFeed;
+    form.jobName = cuttingFile;
+    form.toolDescent = toolDescent;
+    form.stepsPerMmY = stepsPerMmY;
+    form.stepsPerMmZ = stepsPerMmZ;
+}
+
+std::string jobParametersRecord(const JobParameters& p) {
+    std::vector<std::string> quoted;
+    quoted.reserve(JobParameters::kFieldCount);
+    for (auto field : JobParameters::fields()) quoted.push_back(quotedField(p.*field));
+    return recordLine(quoted);
+}
+
+bool writeJobParameters(const JobParameters& p, const std::string& path, std::string* error) {
+    return replaceFileText(path, jobParametersRecord(p), error);
+}
+
+std::optional<JobParameters> readJobParameters(const std::string& path) {
+    RecordReader reader(path);
+    if (!reader.isOpen()) return std::nullopt;
+    std::vector<std::string> values;
+    if (!reader.readRecord(values, JobParameters::kFieldCount) || reader.failed()) return std::nullopt;
+    JobParameters p;
+    for (std::size_t i = 0; i < JobParameters::kFieldCount; ++i) p.*JobParameters::fields()[i] = values[i];
+    return p;
+}
+
+}  // namespace tarvel

@@ -1,0 +1,51 @@
+// The details file (.det): the settings a cutting file was made with, so that a job
+// reused weeks later comes back with them. One record of ten text fields, each in
+// double quotes, joined by single commas, ended by CR LF. Nothing inside a field is
+// escaped: the description keeps its line breaks and commas, and reads back whole as
+// long as it holds no double quote.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "cutting/cuttingform.h"
+
+namespace tarvel {
+
+struct JobParameters {
+    std::string cuttingFeed;   // 1 "Vitesse d'avance outil dans la matière"
+    std::string objectFile;    // 2 the .fra the program was made from
+    std::string scaleFactor;   // 3 "Facteur de multiplication de l'objet"
+    std::string stepsPerMmX;   // 4
+    std::string description;   // 5 "Bloc note"
+    std::string rapidFeed;     // 6 "vitesse d'avance hors matière"
+    std::string cuttingFile;   // 7 the cutting file's name, ".def" included
+    std::string toolDescent;   // 8 "Valeur de descente de l'outil en mm"
+    std::string stepsPerMmY;   // 9
+    std::string stepsPerMmZ;   // 10
+
+    static constexpr std::size_t kFieldCount = 10;
+    // The fields in file order.
+    static const std::array<std::string JobParameters::*, kFieldCount>& fields();
+    // The form's fields as they stand; `cuttingFile` is given, as the generation names
+    // the file it is about to write while the window still holds the job name.
+    static JobParameters fromForm(const CuttingForm& form, std::string cuttingFile);
+    // Puts the ten fields into the form fields they came from.
+    void applyTo(CuttingForm& form) const;
+
+    bool operator==(const JobParameters&) const = default;
+};
+
+// The file's one record, CR LF included.
+std::string jobParametersRecord(const JobParameters& p);
+
+// Replaces the file with the record; false with a French reason in `error`.
+bool writeJobParameters(const JobParameters& p, const std::string& path, std::string* error = nullptr);
+
+// The record of a details file; nullopt when the file cannot be opened or holds fewer
+// than ten fields.
+std::optional<JobParameters> readJobParameters(const std::string& path);
+
+}  // namespace tarvel

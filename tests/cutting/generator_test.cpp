@@ -1,0 +1,361 @@
+#include "cutting/generator.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/textrules.h"
+#include "cutting/cuttingmessages.h"
+#include "support/scripteddialogs.h"
+#include "support/tempdir.h"
+
+namespace tarvel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScriptedDialogs;
+using testing::TempDir;
+
+struct Point {
+    std::string x, y, z;
+};
+
+// Lines of text joined with CR LF, each ended by one.
+std::string crlfLines(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const auto& l : lines) s += l + "\r\n";
+    return s;
+}
+
+std::string repeated(const std::string& line, int times) {
+    std::string s;
+    for (int i = 0; i < times; ++i) s += line + "\r\n";
+    return s;
+}
+
+class Generation : public ::testing::Test {
+public:
+    void SetUp() override {
+        fs::create_directories(tmp.path() / "job");
+        fs::create_directories(tmp.path() / "scratch");
+        paths.programDir = tmp.str();
+        paths.scratchDir = tmp.file("scratch");
+        form.description = "essai";
+        form.scaleFactor = "1";
+        form.toolDescent = "2";
+        form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = "20";
+        const char* weights[] = {"1", "2", "4", "8", "16", "32", "64", "128"};
+        std::string* fields[] = {&form.xDirWeight, &form.xClockWeight, &form.yDirWeight, &form.yClockWeight,
+                                 &form.zDirWeight, &form.zClockWeight, &form.spareDirWeight,
+                                 &form.spareClockWeight};
+        for (int i = 0; i < 8; ++i) *fields[i] = weights[i];
+        form.invertX = form.invertY = form.invertZ = "0";
+        form.jobName = job();
+    }
+
+    // An object file as the drawing window saves it: 0,0,0, the quoted points, 0,0,0.
+    void object(const std::vector<Point>& points) {
+        std::string text = "0,0,0\r\n";
+        for (const auto& p : points) text += "\"" + p.x + "\",\"" + p.y + "\",\"" + p.z + "\"\r\n";
+        text += "0,0,0\r\n";
+        form.objectFile = tmp.write("piece.fra", text);
+    }
+
+    std::string job() const { return tmp.file("job/piece"); }
+    std::string cuttingFile() const { return TempDir::read(job() + ".def"); }
+    std::string scratch(const std::string& name) const { return TempDir::read(paths.scratchFile(name)); }
+    std::vector<std::string> jobFiles() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(tmp.path() / "job")) names.push_back(e.path().filename());
+        return names;
+    }
+    bool generate() { return generateCutProgram(form, dialogs, paths); }
+    // A fresh start for the next case of a table.
+    void reset() {
+        for (const char* dir : {"job", "scratch"}) {
+            fs::remove_all(tmp.path() / dir);
+        }
+        form = CuttingForm();
+        dialogs = ScriptedDialogs();
+        SetUp();
+    }
+
+    TempDir tmp;
+    Paths paths;
+    CuttingForm form;
+    ScriptedDialogs dialogs;
+};
+
+// Object 0,0,0 / 1,0,0 / 1,0,1 / 0,0,0 with descent 2, 20 steps per mm, scale 1.
+TEST_F(Generation, WorkedExampleGivesItsScratchFilesAndHundredTicks) {
+    object({{"1", "0", "0"}, {"1", "0", "1"}});
+    ASSERT_TRUE(generate());
+
+    EXPECT_EQ(scratch("prem"), crlfLines({"0,0,0,0", "20,0,0,0", "20,0,40,0", "0,0,0,0"}));
+    EXPECT_EQ(scratch("objet"), crlfLines({"0,20,0,0,0,0,0,0", "0,0,0,0,0,40,0,0", "1,20,0,0,1,40,0,0"}));
+    std::string pairs;
+    for (int i = 0; i < 20; ++i) pairs += "49\r\n51\r\n";
+    EXPECT_EQ(cuttingFile(), repeated("2", 20) + repeated("32", 40) + pairs);
+
+    EXPECT_EQ(scratch("bit1"), repeated("0", 60) + repeated("1", 40));
+    EXPECT_EQ(scratch("bit2").substr(0, 10), "\"1\"\r\n\"1\"\r\n");
+    EXPECT_EQ(scratch("bit8"), repeated("\"0\"", 100));
+
+    EXPECT_EQ(form.jobName, job() + ".def");
+    EXPECT_EQ(dialogs.toldTexts(), std::vector<std::string>{"Fichier découpe créé avec succés"});
+    EXPECT_EQ(dialogs.told[0].title, "Découpe");
+    EXPECT_EQ(dialogs.told[0].icon, Icon::Error);
+    EXPECT_EQ(dialogs.busyChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(TempDir::read(job() + ".det"),
+              "\"\",\"" + form.objectFile + "\",\"1\",\"20\",\"essai\",\"\",\"" + job() +
+                  ".def\",\"2\",\"20\",\"20\"\r\n");
+}
+
+std::string firstLines(const std::string& text, int n) {
+    std::size_t pos = 0;
+    for (int i = 0; i < n && pos != std::string::npos; ++i) pos = text.find("\r\n", pos) + 2;
+    return text.substr(0, pos);
+}
+
+// The steps of an axis within one segment, read from the cutting file by its CLOCK weight.
+std::vector<int> stepTicks(const std::string& def, int clockWeight) {
+    std::vector<int> ticks;
+    std::size_t pos = 0;
+    for (int tick = 1; pos < def.size(); ++tick) {
+        std::size_t end = def.find("\r\n", pos);
+        int value = std::stoi(def.substr(pos, end - pos));
+        if (value & clockWeight) ticks.push_back(tick);
+        pos = end + 2;
+    }
+    return ticks;
+}
+
+TEST_F(Generation, PulseRulePlacesTheStepsOfTheSmallerAxis) {
+    struct Case {
+        int longest, steps;
+        std::vector<int> ticks;
+    };
+    const Case cases[] = {{10, 3, {3, 6, 9}}, {5, 2, {2, 5}}, {4, 4, {1, 2, 3, 4}}, {7, 1, {7}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.longest) + " ticks, " + std::to_string(c.steps) + " steps");
+        reset();
+        form.stepsPerMmX = form.stepsPerMmY = "1";
+        // Out along X and Y, then back along X only so the return holds no Y step.
+        object({{std::to_string(c.longest), std::to_string(c.steps), "0"}, {"0", std::to_string(c.steps), "0"}});
+        ASSERT_TRUE(generate());
+        std::string def = cuttingFile();
+        std::string firstSegment = firstLines(def, c.longest);
+        EXPECT_EQ(stepTicks(firstSegment, 8), c.ticks);
+        EXPECT_EQ(stepTicks(firstSegment, 2).size(), static_cast<std::size_t>(c.longest));
+    }
+}
+
+TEST_F(Generation, ReadsEachFieldByItsOwnRule) {
+    struct Case {
+        const char *scale, *descent, *steps;
+        const char* prem;  // the record of the point X 2, Z 1
+    };
+    const Case cases[] = {
+        {"1,5", "2", "20", "40,0,40,0"},    // scale by the leading-number rule: 1
+        {"1.5", "2", "20", "60,0,40,0"},    // 1.5
+        {"1", "2,5", "20", "40,0,40,0"},    // descent 2
+        {"1", "2", "12,5", "25,0,25,0"},    // steps per mm by the comma rule: 12.5
+        {"3", "1", "0,1", "0.6,0,0.1,0"},  // 15 significant digits: 2 x 3 x 0,1 is 0.6000000000000001
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.scale) + " / " + c.descent + " / " + c.steps);
+        reset();
+        form.scaleFactor = c.scale;
+        form.toolDescent = c.descent;
+        form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = c.steps;
+        object({{"2", "0", "1"}});
+        ASSERT_TRUE(generate());
+        EXPECT_EQ(scratch("prem"), crlfLines({"0,0,0,0", c.prem, "0,0,0,0"}));
+    }
+}
+
+TEST_F(Generation, ChecksFailInOrderWithTheirMessagesAndWriteNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(Generation&)> spoil;
+        Message expected;
+    };
+    namespace m = cutting_messages;
+    const Case cases[] = {
+        // Each case also spoils every later field, so only the order picks the message.
+        {"job name ending in def",
+         [](Generation& g) { g.form.jobName = g.job() + "def"; g.form.description.clear(); },
+         m::kJobNameHasExtension},
+        {"empty description", [](Generation& g) { g.form.description.clear(); g.form.objectFile.clear(); },
+         m::kDescriptionEmpty},
+        {"empty object file", [](Generation& g) { g.form.objectFile.clear(); g.form.jobName.clear(); },
+         m::kObjectFileEmpty},
+        {"empty job name", [](Generation& g) { g.form.jobName.clear(); g.form.toolDescent.clear(); },
+         m::kJobNameEmpty},
+        {"job name equal to the object file",
+         [](Generation& g) { g.form.jobName = g.form.objectFile; g.form.toolDescent.clear(); },
+         m::kSameFileNames},
+        {"empty tool descent", [](Generation& g) { g.form.toolDescent.clear(); g.form.scaleFactor.clear(); },
+         m::kToolDescentEmpty},
+        {"empty scale factor",
+         [](Generation& g) { g.form.scaleFactor.clear(); g.tmp.write("job/piece.det", "x"); },
+         m::kScaleFactorEmpty},
+        {"details file exists", [](Generation& g) { g.tmp.write("job/piece.det", "x"); }, m::kJobNameUsed},
+        {"cutting file exists", [](Generation& g) { g.tmp.write("job/piece.def", "2\r\n"); }, m::kJobNameUsed},
+        {"upper-case DEF is no extension but its file exists",
+         [](Generation& g) { g.form.jobName = g.job() + "DEF"; g.tmp.write("job/pieceDEF.def", ""); },
+         m::kJobNameUsed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset();
+        object({{"1", "0", "0"}});
+        c.spoil(*this);
+        auto before = jobFiles();
+        EXPECT_FALSE(generate());
+        ASSERT_EQ(dialogs.told.size(), 1u);
+        EXPECT_EQ(dialogs.told[0].text, c.expected.text);
+        EXPECT_EQ(dialogs.told[0].title, c.expected.title);
+        EXPECT_EQ(dialogs.told[0].icon, c.expected.icon);
+        EXPECT_EQ(jobFiles(), before);
+        EXPECT_TRUE(fs::is_empty(tmp.path() / "scratch"));
+        EXPECT_TRUE(dialogs.busyChanges.empty());
+    }
+}
+
+TEST_F(Generation, JobNameInUpperCaseDefIsAcceptedAndKeepsIt) {
+    object({{"1", "0", "0"}});
+    form.jobName = job() + ".DEF";
+    ASSERT_TRUE(generate());
+    EXPECT_EQ(form.jobName, job() + ".DEF.def");
+    EXPECT_TRUE(fs::exists(job() + ".DEF.det"));
+}
+
+TEST_F(Generation, SegmentsAreRoundedEachOnItsOwn) {
+    // Four moves of 0.4 step along X (the fourth beside a Y move) make no X step although
+    // they cover 1.6 steps; a move that rounds to no step still sets its DIR.
+    object({{"0,02", "0", "0"}, {"0,04", "0", "0"}, {"0,06", "0", "0"}, {"0,08", "1", "0"},
+            {"0,06", "1", "0"}, {"0,06", "1", "0"}});
+    ASSERT_TRUE(generate());
+    EXPECT_EQ(scratch("objet"), crlfLines({"0,0,0,0,0,0,0,0", "0,0,0,0,0,0,0,0", "0,0,0,0,0,0,0,0",
+                                           "0,0,0,20,0,0,0,0", "1,0,0,0,0,0,0,0", "0,0,0,0,0,0,0,0",
+                                           "1,1,1,20,0,0,0,0"}));
+    // 20 ticks of Y; the 0.4 step back gives X DIR 1 without a tick; identical points
+    // give nothing; the return: Y every tick, one X step at tick 20.
+    EXPECT_EQ(cuttingFile(), repeated("8", 20) + repeated("13", 19) + repeated("15", 1));
+}
+
+TEST_F(Generation, ObjectThatNeverMovesGivesAnEmptyCuttingFile) {
+    object({{"0", "0", "0"}, {"0,01", "0", "0"}});
+    ASSERT_TRUE(generate());
+    EXPECT_EQ(cuttingFile(), "");
+    EXPECT_EQ(scratch("bit1"), "");
+}
+
+TEST_F(Generation, InversionFlipsTheDirBitOfItsAxisInEveryTick) {
+    object({{"1", "0", "0"}, {"1", "0", "1"}});
+    form.invertX = "1";
+    form.invertZ = "1,0";  // compared with 1 after the comma rule
+    ASSERT_TRUE(generate());
+    std::string pairs;
+    for (int i = 0; i < 20; ++i) pairs += "32\r\n34\r\n";
+    EXPECT_EQ(cuttingFile(), repeated("19", 20) + repeated("49", 40) + pairs);
+}
+
+TEST_F(Generation, ChannelsSharingAPinAddUpPastTheirBit) {
+    object({{"-1", "-1", "0"}});
+    form.xDirWeight = form.yDirWeight = "4";
+    form.xClockWeight = form.yClockWeight = "2";
+    ASSERT_TRUE(generate());
+    EXPECT_EQ(cuttingFile(), repeated("12", 20) + repeated("4", 20));
+}
+
+TEST_F(Generation, BadSettingsAreRefusedBeforeAnythingIsWritten) {
+    struct Case {
+        std::string CuttingForm::*field;
+        const char* text;
+        const char* expectedStart;
+    };
+    const Case cases[] = {
+        {&CuttingForm::stepsPerMmY, "12.5", "Le nombre de pas par mm de l'axe Y (« 12.5 »)"},
+        {&CuttingForm::stepsPerMmZ, "", "Le nombre de pas par mm de l'axe Z n'est pas saisi."},
+        {&CuttingForm::zClockWeight, "2.5", "La valeur de la sortie Z CLOCK (« 2.5 »)"},
+        {&CuttingForm::xDirWeight, "-1", "La valeur de la sortie X DIR (« -1 »)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        reset();
+        object({{"1", "0", "0"}});
+        form.*c.field = c.text;
+        EXPECT_FALSE(generate());
+        ASSERT_EQ(dialogs.told.size(), 1u);
+        EXPECT_EQ(dialogs.told[0].text.rfind(c.expectedStart, 0), 0u) << dialogs.told[0].text;
+        EXPECT_TRUE(jobFiles().empty());
+    }
+}
+
+TEST_F(Generation, FailureMidwayRemovesTheJobFilesAndSaysWhy) {
+    struct Case {
+        const char* name;
+        std::string fra;  // empty: no object file at all
+        const char* reasonPart;
+    };
+    const Case cases[] = {
+        {"missing object file", "", "introuvable ou illisible"},
+        {"X kept with its point", "0,0,0\r\n\"1234.5\",\"0\",\"1\"\r\n0,0,0\r\n",
+         "ligne 2, la valeur X « 1234.5 » n'est pas un nombre"},
+        {"Z that is no number", "0,0,0\r\n\"1\",\"0\",\"oui\"\r\n", "ligne 2, la valeur Z « oui »"},
+        {"record of two fields", "0,0,0\r\n\"1\",\"0\"\r\n0,0,0\r\n", "la ligne 2 ne contient pas"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset();
+        form.objectFile = c.fra.empty() ? tmp.file("absent.fra") : tmp.write("piece.fra", c.fra);
+        EXPECT_FALSE(generate());
+        ASSERT_EQ(dialogs.told.size(), 1u);
+        EXPECT_NE(dialogs.told[0].text.find(c.reasonPart), std::string::npos) << dialogs.told[0].text;
+        EXPECT_EQ(dialogs.told[0].title, "Découpe");
+        EXPECT_TRUE(jobFiles().empty());
+        EXPECT_EQ(dialogs.busyChanges, (std::vector<bool>{true, false}));
+        EXPECT_EQ(form.jobName, job());
+    }
+}
+
+TEST_F(Generation, UnwritableScratchFolderRemovesTheDetailsFile) {
+    object({{"1", "0", "0"}});
+    paths.scratchDir = tmp.file("no-such-folder");
+    EXPECT_FALSE(generate());
+    ASSERT_EQ(dialogs.told.size(), 1u);
+    EXPECT_NE(dialogs.told[0].text.find("prem"), std::string::npos) << dialogs.told[0].text;
+    EXPECT_TRUE(jobFiles().empty());
+}
+
+TEST_F(Generation, SaveDialogNameSkipsTheExtensionAndSameNameChecks) {
+    object({{"1", "0", "0"}});
+    tmp.write("job/piecedef.def", "old\r\n");
+    ASSERT_TRUE(generateCutProgramAs(form, job() + "def", dialogs, paths));
+    EXPECT_EQ(TempDir::read(job() + "def.def"), repeated("2", 20) + repeated("3", 20));
+    EXPECT_EQ(form.jobName, job() + "def.def");
+
+    // Only an existing details file refuses the chosen name.
+    dialogs = ScriptedDialogs();
+    EXPECT_FALSE(generateCutProgramAs(form, job() + "def", dialogs, paths));
+    ASSERT_EQ(dialogs.told.size(), 1u);
+    EXPECT_EQ(dialogs.told[0].text, cutting_messages::kJobNameUsed.text);
+}
+
+TEST_F(Generation, ProgressReportsTicksAgainstTheJobTotal) {
+    object({{"30000", "0", "0"}});  // 600 000 ticks out, 600 000 back
+    std::vector<GenerationProgress> combining;
+    ASSERT_TRUE(generateCutProgram(form, dialogs, paths, [&](const GenerationProgress& p) {
+        if (p.stage == GenerationStage::Combining) combining.push_back(p);
+    }));
+    ASSERT_EQ(combining.size(), 1u);
+    EXPECT_EQ(combining[0].done, 1u << 20);
+    EXPECT_EQ(combining[0].total, 1200000u);
+}
+
+}  // namespace
+}  // namespace tarvel
