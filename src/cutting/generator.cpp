@@ -108,6 +108,13 @@ public:
         used_ += r.length;
     }
     void putRun(const RepeatedRecord& r, std::uint64_t count) {
+        if (count >= 2 * r.perBlock) {
+            // Long runs go to the file writer block by block, without passing through
+            // the chunk.
+            flush();
+            for (; count >= r.perBlock; count -= r.perBlock)
+                file_.writeAscii(std::string_view(r.block, r.perBlock * r.length));
+        }
         while (count > 0) {
             std::size_t room = (kChunk - used_) / r.length;
             if (room == 0) {
@@ -182,6 +189,44 @@ public:
         return slowRecord(bit);
     }
 
+    // Up to `wanted` bits into `out`, fewer only at the end of the file or at a line
+    // that is no bit record (bad() then tells which).
+    std::size_t read(std::uint8_t* out, std::size_t wanted) {
+        std::size_t got = 0;
+        const char* base = buffer_.get();
+        while (got < wanted) {
+            std::size_t pos = pos_;
+            const std::size_t limit = len_ >= kLongestFast ? len_ - kLongestFast : 0;
+            std::size_t n = got;
+            while (n < wanted && pos <= limit && len_ >= kLongestFast) {
+                const char* p = base + pos;
+                if (p[1] == '\r' && p[2] == '\n' && (p[0] == '0' || p[0] == '1')) {
+                    out[n++] = static_cast<std::uint8_t>(p[0] - '0');
+                    pos += 3;
+                } else if (p[0] == '"' && p[2] == '"' && p[3] == '\r' && p[4] == '\n' &&
+                           (p[1] == '0' || p[1] == '1')) {
+                    out[n++] = static_cast<std::uint8_t>(p[1] - '0');
+                    pos += 5;
+                } else {
+                    break;
+                }
+            }
+            line_ += static_cast<std::int64_t>(n - got);
+            pos_ = pos;
+            got = n;
+            if (got == wanted) break;
+            int bit = 0;
+            Result r = next(bit);  // refills the buffer, or reads a line of another shape
+            if (r != kBit) {
+                bad_ = r == kBad;
+                break;
+            }
+            out[got++] = static_cast<std::uint8_t>(bit);
+        }
+        return got;
+    }
+    bool bad() const { return bad_; }
+
 private:
     static constexpr std::size_t kBuffer = 1 << 18;
     static constexpr std::size_t kLongestFast = 5;
@@ -237,7 +282,7 @@ private:
     std::FILE* file_;
     std::unique_ptr<char[]> buffer_;
     std::size_t pos_ = 0, len_ = 0;
-    bool eof_ = false, error_ = false;
+    bool eof_ = false, error_ = false, bad_ = false;
     std::int64_t line_ = 0;
 };
 
@@ -457,22 +502,29 @@ private:
         for (int i = 0; i < 6; ++i) weight[i] = s_.weights.weight[static_cast<std::size_t>(i)];
 
         CutProgramWriter out(cuttingFile);
-        std::uint64_t done = 0;
+        // Ticks go by batches: each file decodes a run of its bits in one tight loop,
+        // then the batch's values are summed and written.
+        constexpr std::size_t kBatch = 4096;
+        std::vector<std::uint8_t> batch(8 * kBatch);
+        std::uint64_t done = 0, reported = 0;
         for (;;) {
-            int bit[8];
-            auto r = bits[0]->next(bit[0]);
-            if (r == BitReader::kEnd) break;
-            if (r == BitReader::kBad) return msg::scratchFileUnreadable(names[0], bits[0]->lineNumber());
-            for (int i = 1; i < 8; ++i) {
-                if (bits[static_cast<std::size_t>(i)]->next(bit[i]) != BitReader::kBit)
-                    return msg::scratchFileUnreadable(names[static_cast<std::size_t>(i)],
-                                                      bits[static_cast<std::size_t>(i)]->lineNumber());
+            std::uint8_t* bit0 = batch.data();
+            std::size_t n = bits[0]->read(bit0, kBatch);
+            if (bits[0]->bad()) return msg::scratchFileUnreadable(names[0], bits[0]->lineNumber());
+            if (n == 0) break;
+            for (std::size_t i = 1; i < 8; ++i) {
+                if (bits[i]->read(batch.data() + i * kBatch, n) != n)
+                    return msg::scratchFileUnreadable(names[i], bits[i]->lineNumber());
             }
-            std::int64_t value = 0;
-            for (int i = 0; i < 6; ++i) value += weight[i] * (bit[i] ^ flip[i]);
-            out.write(value);
-            if (++done % kProgressEvery == 0) {
+            for (std::size_t k = 0; k < n; ++k) {
+                std::int64_t value = 0;
+                for (std::size_t i = 0; i < 6; ++i) value += weight[i] * (batch[i * kBatch + k] ^ flip[i]);
+                out.write(value);
+            }
+            done += n;
+            if (done - reported >= kProgressEvery) {
                 report(GenerationStage::Combining, done, totalTicks_);
+                reported = done;
                 if (out.failed()) return out.error();
             }
         }

@@ -1,0 +1,89 @@
+#include "cutting/cutprogram.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/tempdir.h"
+
+namespace tarvel {
+namespace {
+
+using testing::TempDir;
+using Status = CutProgramReader::Status;
+
+std::vector<std::int64_t> readAll(CutProgramReader& r, Status& last) {
+    std::vector<std::int64_t> values;
+    std::int64_t v = 0;
+    while ((last = r.next(v)) == Status::Tick) values.push_back(v);
+    return values;
+}
+
+TEST(CutProgramWriter, WritesBareIntegersEndedByCrLf) {
+    TempDir tmp;
+    CutProgramWriter w(tmp.file("a.def"));
+    for (std::int64_t v : {2, 0, 255, 1023, 1024, 70000}) w.write(v);
+    ASSERT_TRUE(w.commit());
+    EXPECT_EQ(w.ticksWritten(), 6u);
+    EXPECT_EQ(TempDir::read(tmp.file("a.def")), "2\r\n0\r\n255\r\n1023\r\n1024\r\n70000\r\n");
+}
+
+TEST(CutProgramWriter, LongProgramsRoundTripAcrossBufferBoundaries) {
+    TempDir tmp;
+    CutProgramWriter w(tmp.file("long.def"));
+    const std::int64_t count = 300000;
+    for (std::int64_t i = 0; i < count; ++i) w.write(i % 1500);
+    ASSERT_TRUE(w.commit());
+    CutProgramReader r(tmp.file("long.def"));
+    Status last{};
+    auto values = readAll(r, last);
+    EXPECT_EQ(last, Status::End);
+    ASSERT_EQ(values.size(), static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; i += 997) EXPECT_EQ(values[static_cast<std::size_t>(i)], i % 1500);
+}
+
+TEST(CutProgramReader, ReadsLinesWhateverTheirEnd) {
+    TempDir tmp;
+    CutProgramReader r(tmp.write("a.def", "2\r\n 32 \n48\r51"));
+    Status last{};
+    EXPECT_EQ(readAll(r, last), (std::vector<std::int64_t>{2, 32, 48, 51}));
+    EXPECT_EQ(last, Status::End);
+}
+
+TEST(CutProgramReader, StopsAtTheFirstLineThatIsNoIntegerAndNamesIt) {
+    struct Case {
+        const char* text;
+        std::int64_t line;
+        const char* shown;
+    };
+    const Case cases[] = {{"2\r\n3\r\n4,5\r\n6\r\n", 3, "4,5"},
+                          {"2\r\n\r\n3\r\n", 2, ""},
+                          {"1.0\r\n", 1, "1.0"},
+                          {"2\r\n+3\r\n", 2, "+3"},
+                          {"99999999999999999999\r\n", 1, "99999999999999999999"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempDir tmp;
+        CutProgramReader r(tmp.write("bad.def", c.text));
+        Status last{};
+        readAll(r, last);
+        EXPECT_EQ(last, Status::NotInteger);
+        EXPECT_EQ(r.lineNumber(), c.line);
+        std::int64_t v = 0;
+        EXPECT_EQ(r.next(v), Status::NotInteger);  // it stays stopped
+        Message m = r.problem();
+        EXPECT_NE(m.text.find("la ligne " + std::to_string(c.line) + " (« " + c.shown + " »)"), std::string::npos)
+            << m.text;
+    }
+}
+
+TEST(CutProgramReader, MissingFileIsAReadError) {
+    TempDir tmp;
+    CutProgramReader r(tmp.file("absent.def"));
+    EXPECT_FALSE(r.isOpen());
+    std::int64_t v = 0;
+    EXPECT_EQ(r.next(v), Status::ReadError);
+}
+
+}  // namespace
+}  // namespace tarvel
