@@ -1,0 +1,123 @@
+#include "drawing/drawingwindow.h"
+
+#include "common/textrules.h"
+#include "drawing/drawingmessages.h"
+#include "drawing/frafile.h"
+
+namespace tarvel {
+
+namespace {
+
+// Byte offset of the character at 1-based position `pos` of UTF-8 text, or npos.
+std::size_t byteOfCharacter(std::string_view text, std::size_t pos) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (++chars == pos) return i;
+    }
+    return std::string_view::npos;
+}
+
+void commaAt(std::string& text, std::size_t pos) {
+    std::size_t at = byteOfCharacter(text, pos);
+    if (at != std::string::npos && text[at] == '.') text[at] = ',';
+}
+
+}  // namespace
+
+std::string editedYText(std::string_view text) {
+    const double value = leadingNumber(text);
+    std::string s(text);
+    if (value < 10) commaAt(s, 2);
+    if (value > 9) commaAt(s, 3);
+    return s;
+}
+
+void DrawingForm::clearWorkLists() {
+    entryRows.clear();
+    newX.clear();
+    newY.clear();
+    newZ.clear();
+}
+
+void DrawingForm::chooseFileTypeFromMenu(FileType type) {
+    fileControlsVisible = true;
+    typeOptionsVisible = false;
+    fileType = type;
+}
+
+bool DrawingForm::charger() {
+    switch (fileType) {
+        case FileType::Fra:
+            return loadFra(fileName);
+        case FileType::Dxf:
+        case FileType::Dat:
+            // The DXF and DAT importers come in here; the window does not offer these
+            // choices until they do.
+            return false;
+        case FileType::None:
+            break;
+    }
+    return false;
+}
+
+AfterCommand DrawingForm::sauver(std::string& lastObjectFile) {
+    if (fileType != FileType::Fra) return AfterCommand::Stay;
+    return saveFra(fileName, lastObjectFile);
+}
+
+bool DrawingForm::loadFra(const std::string& path) {
+    FraReadResult result = readFraFile(path, object);
+    if (result.status == FraReadStatus::Refused) {
+        dialogs_.tell(*result.message);
+        return false;
+    }
+    // The rows were replaced, even if only in part: nothing that pointed into the old
+    // object holds any more.
+    loadedFile = path;
+    zoom = kZoomAfterLoad;
+    clearWorkLists();
+    selectedRow = -1;
+    if (result.status == FraReadStatus::ReadError) {
+        dialogs_.tell(*result.message);
+        return false;
+    }
+    fileControlsVisible = false;
+    typeOptionsVisible = false;
+    fileType = FileType::None;
+    verticalScroll = kVerticalScrollAfterLoad;
+    return true;
+}
+
+AfterCommand DrawingForm::saveFra(const std::string& name, std::string& lastObjectFile) {
+    if (auto refusal = writeFraFile(name, object)) {
+        dialogs_.tell(*refusal);
+        return AfterCommand::Stay;
+    }
+    lastObjectFile = fraPathFor(name);
+    fileControlsVisible = false;
+    typeOptionsVisible = false;
+    fileType = FileType::None;
+    return AfterCommand::OpenCuttingWindow;
+}
+
+bool DrawingForm::editY() {
+    if (selectedRow < 0 || static_cast<std::size_t>(selectedRow) >= object.y.size()) return false;
+    const auto row = static_cast<std::size_t>(selectedRow);
+    std::optional<std::string> answer = dialogs_.ask(drawingmessages::kEditY, object.y[row]);
+    if (!answer) return false;
+    object.y[row] = editedYText(*answer);
+    if (row + 1 < object.y.size()) ++selectedRow;
+    return true;
+}
+
+bool DrawingForm::ouvrirUnFichier() {
+    std::optional<std::string> chosen = dialogs_.chooseOpenFile(drawingmessages::kOpenFraChoice);
+    if (!chosen || lastChars(*chosen, 3) != "fra") {
+        dialogs_.tell(drawingmessages::kActionCancelled);
+        return false;
+    }
+    return loadFra(*chosen);
+}
+
+}  // namespace tarvel

@@ -1,0 +1,120 @@
+// The drawing window ("Travail sur les Fichier", `dessin`) without its widgets: the
+// working values the window shows and the commands its buttons, menus and lists run.
+// The Qt window copies these values to its controls after every command.
+//
+// Reaching the user only through UserDialogs, it runs the same in the window, in the
+// command-line companion and in the tests:
+//
+//   DrawingForm form(dialogs);
+//   form.chooseFileTypeFromMenu(FileType::Fra);
+//   form.fileName = "/home/moi/pieces/boite.fra";
+//   form.charger();
+//   std::string text = objectListing(form.object);
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/userdialogs.h"
+#include "drawing/cutobject.h"
+
+namespace tarvel {
+
+// The file-type choice: which files the file list shows and which commands it offers.
+enum class FileType {
+    None,
+    Fra,  // "Fichier FRA": "Charger" loads a .fra, "Sauver" is offered
+    Dxf,  // "Fichier DXF": "Charger" imports a drawing
+    Dat,  // "Fichier DAT": "Charger" imports a profile
+};
+
+// What the window does once a command is over.
+enum class AfterCommand {
+    Stay,
+    OpenCuttingWindow,  // close the drawing window and open the cutting window (`Mach`)
+};
+
+// The view's zoom factor at open, and after every load or import.
+inline constexpr double kZoomAtOpen = 1.0;
+inline constexpr double kZoomAfterLoad = 0.35;
+// The vertical scroll bar's value after a load.
+inline constexpr int kVerticalScrollAfterLoad = 50;
+
+class DrawingForm {
+public:
+    explicit DrawingForm(UserDialogs& dialogs) : dialogs_(dialogs) {}
+
+    // --- Working values -------------------------------------------------------------
+    CutObject object;              // List1..List6, and "Nbre coupes" as object.cutCount
+    std::string fileName;          // the file-name field: what "Charger" and "Sauver" use
+    std::string loadedFile;        // the path of the object file last loaded
+    double zoom = kZoomAtOpen;     // view units per millimetre of the object
+    int verticalScroll = 0;        // the vertical scroll bar, -500 to 500
+    int selectedRow = -1;          // the row selected in the six lists; -1: none
+
+    FileType fileType = FileType::None;
+    bool fileControlsVisible = false;  // drive, directory and file lists, file-name field
+    bool typeOptionsVisible = false;   // the three "Fichier ..." options
+
+    // Work lists of the cut reordering, emptied by every load and import.
+    std::vector<std::string> entryRows;  // List11: entry-point rows, by order number
+    std::vector<std::string> newX;       // List7
+    std::vector<std::string> newY;       // List9
+    std::vector<std::string> newZ;       // List10
+
+    // --- What the window shows ------------------------------------------------------
+    bool chargerShown() const { return fileControlsVisible && fileType != FileType::None; }
+    bool sauverShown() const { return fileControlsVisible && fileType == FileType::Fra; }
+
+    // --- Commands -------------------------------------------------------------------
+    // Menu entries "Fichier FRA", "Fichier DXF", "Fichier DAT": show the file controls,
+    // hide the type options, set the choice.
+    void chooseFileTypeFromMenu(FileType type);
+
+    // "Charger": under "Fichier FRA", loadFra of the file-name field. The DXF and DAT
+    // choices call their importers here; until those exist the window offers only the
+    // "Fichier FRA" choice, so those branches are never reached and change nothing.
+    // False when nothing was loaded, or a message was shown.
+    bool charger();
+
+    // "Sauver": saveFra of the file-name field under "Fichier FRA"; no effect otherwise.
+    AfterCommand sauver(std::string& lastObjectFile);
+
+    // Replaces the object by the .fra file at `path`. A missing name or file changes
+    // nothing. Once reading starts, the zoom goes to 0.35 and the work lists are emptied;
+    // a read error then keeps the rows read before it and leaves "Nbre coupes", the
+    // file controls and the scroll bar as they were. True when the whole file loaded,
+    // after which the file controls are hidden, the choice cleared and the vertical
+    // scroll bar set to 50.
+    bool loadFra(const std::string& path);
+
+    // Writes name.fra after the save's checks. On success `lastObjectFile` becomes that
+    // path, the file controls are hidden, the choice cleared, and the caller moves to
+    // the cutting window; after a message nothing is written and the window stays.
+    AfterCommand saveFra(const std::string& name, std::string& lastObjectFile);
+
+    // Enter in the Y list: asks for the selected row's new Y ("Nouvelle valeur",
+    // "Modification"), stores the answer through editedYText (even an empty one) and
+    // selects the next row, or keeps the last row selected. A cancelled input box changes
+    // nothing. False when nothing changed.
+    bool editY();
+
+    // Menu "Ouvrir un fichier": loads the .fra chosen in the open dialog. A cancelled
+    // dialog, or a name whose last three characters are not exactly "fra", says "action
+    // annulée." and changes nothing.
+    bool ouvrirUnFichier();
+
+private:
+    void clearWorkLists();
+
+    UserDialogs& dialogs_;
+};
+
+// The Y edit's decimal-point rule: a "." at character position 2 becomes "," when the
+// leading-number value of the text is below 10, a "." at position 3 when it is above 9.
+// "5.25" gives "5,25", "12.5" gives "12,5", "-5.5" and "123.5" stay.
+std::string editedYText(std::string_view text);
+
+}  // namespace tarvel

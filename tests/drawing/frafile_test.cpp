@@ -1,0 +1,127 @@
+#include "drawing/frafile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "drawing/drawingmessages.h"
+#include "support/tempdir.h"
+
+namespace tarvel {
+namespace {
+
+using testing::TempDir;
+using Texts = std::vector<std::string>;
+namespace msg = drawingmessages;
+
+CutObject rows(const std::vector<Texts>& xyz) {
+    CutObject o;
+    for (const auto& r : xyz) o.appendRow(r[0], r[1], r[2], "", "", ".");
+    markCuts(o);
+    return o;
+}
+
+std::set<std::string> filesIn(const TempDir& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        names.insert(e.path().filename());
+    return names;
+}
+
+TEST(FraFile, SavedBytesAndReloadWithShiftedMarkers) {
+    TempDir dir;
+    CutObject saved =
+        rows({{"10", "20", "0"}, {"10", "20", "1"}, {"30.5", "20", "1"}, {"10", "20", "0"}});
+    ASSERT_EQ(saved.marker, (Texts{"D", "0", "0", "F"}));
+    ASSERT_FALSE(writeFraFile(dir.file("piece"), saved));
+    EXPECT_EQ(TempDir::read(dir.file("piece.fra")),
+              "0,0,0\r\n\"10\",\"20\",\"0\"\r\n\"10\",\"20\",\"1\"\r\n\"30,5\",\"20\",\"1\"\r\n"
+              "\"10\",\"20\",\"0\"\r\n0,0,0\r\n");
+
+    CutObject back;
+    FraReadResult r = readFraFile(dir.file("piece.fra"), back);
+    EXPECT_EQ(r.status, FraReadStatus::Read);
+    EXPECT_EQ(back.x, (Texts{"0", "10", "10", "30,5", "10", "0"}));
+    EXPECT_EQ(back.z, (Texts{"0", "0", "1", "1", "0", "0"}));
+    EXPECT_EQ(back.marker, (Texts{"D", "F", "0", "0", "D", "F"}));
+    EXPECT_EQ(back.cutNumber, (Texts{".", "1", ".", ".", ".", "2"}));
+    EXPECT_EQ(back.entryMark, Texts(6, "."));
+    EXPECT_EQ(back.cutCount, "2");
+}
+
+TEST(FraFile, WritesXAndYByNumberTextAndZAsHeld) {
+    for (auto [held, written] : {std::pair{"5.25", "5,25"},
+                                 {"-12.5", "-12,5"},
+                                 {"1234.5", "1234.5"},
+                                 {"-123.5", "-123.5"},
+                                 {"0.5", "0,5"},
+                                 {"12,5", "12,5"}}) {
+        TempDir dir;
+        ASSERT_FALSE(writeFraFile(dir.file("p"), rows({{held, held, "1.5"}})));
+        const std::string w = written;
+        EXPECT_EQ(TempDir::read(dir.file("p.fra")),
+                  "0,0,0\r\n\"" + w + "\",\"" + w + "\",\"1.5\"\r\n0,0,0\r\n");
+    }
+}
+
+TEST(FraFile, TextOutsideAsciiIsWindows1252OnDisk) {
+    TempDir dir;
+    ASSERT_FALSE(writeFraFile(dir.file("p"), rows({{"5€", "é", "ü"}})));
+    EXPECT_EQ(TempDir::read(dir.file("p.fra")),
+              "0,0,0\r\n\"5\x80\",\"\xE9\",\"\xFC\"\r\n0,0,0\r\n");
+    CutObject back;
+    readFraFile(dir.file("p.fra"), back);
+    EXPECT_EQ(back.x[1] + back.y[1] + back.z[1], "5€éü");
+}
+
+TEST(FraFile, SaveRefusalsComeInOrderAndWriteNothing) {
+    struct Case {
+        const char* name;
+        std::set<std::string> existing;
+        bool columnsDiffer;
+        const Message& expected;
+    };
+    const Case cases[] = {
+        {"", {}, true, msg::kNoFileName},
+        {"piecedxf", {"piecedxf"}, true, msg::kNoExtension},
+        {"piece.dat", {}, false, msg::kNoExtension},
+        {"profilpro", {}, false, msg::kNoExtension},
+        {"piece", {"piece"}, true, msg::kNameInUse},
+        {"piece", {"piece.fra"}, false, msg::kNameInUse},
+        {"piece.fra", {"piece.fra"}, false, msg::kNameInUse},
+        {"piece", {"autre.fra"}, true, msg::kColumnLengths},
+        {"absent/piece", {}, false, msg::kWriteError},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        for (const auto& f : c.existing) dir.write(f, "x");
+        CutObject o = rows({{"1", "2", "0"}, {"3", "4", "1"}});
+        if (c.columnsDiffer) o.z.pop_back();
+        std::optional<Message> refusal = writeFraFile(*c.name ? dir.file(c.name) : "", o);
+        ASSERT_TRUE(refusal) << c.name;
+        EXPECT_EQ(refusal->text + "|" + refusal->title, c.expected.text + "|" + c.expected.title)
+            << c.name;
+        EXPECT_EQ(refusal->icon, Icon::Error);
+        EXPECT_EQ(filesIn(dir), c.existing) << c.name;
+    }
+}
+
+TEST(FraFile, UnreadableFileIsAReadErrorWithNoRows) {
+    TempDir dir;
+    const std::string path = dir.write("p.fra", "0,0,0\r\n");
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::fclose(f);
+        GTEST_SKIP() << "this user reads files whatever their permissions";
+    }
+    CutObject o = rows({{"1", "2", "0"}});
+    EXPECT_EQ(readFraFile(path, o).status, FraReadStatus::ReadError);
+    EXPECT_TRUE(o.empty());
+}
+
+}  // namespace
+}  // namespace tarvel
