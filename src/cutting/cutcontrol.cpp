@@ -11,4 +11,19 @@ void CutControl::setSlider(int value) {
     else liveRapidFeed = 100 - value;
 }
 
+void CutControl::presetSlider(int value) {
+    const double cutting = liveCuttingFeed;
+    const double rapid = liveRapidFeed;
+    setSlider(value);
+    liveCuttingFeed = cutting;
+    liveRapidFeed = rapid;
+}
+
+void CutControl::clearRunRequests() {
+    flags.pauseRequested = 0;
+    flags.resumeRequested = 0;
+    flags.deeperRequested = 0;
+    flags.shallowerRequested = 0;
+}
+
 }  // namespace tarvel

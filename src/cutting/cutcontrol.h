@@ -35,6 +35,15 @@ struct CutControl {
     // shows the feed, which becomes the feed of the current state (in or out of the
     // material).
     void setSlider(int value);
+
+    // The run's first assignment, before anything is sent: the slider and its label show
+    // the cutting feed, and neither live feed changes, whatever state the previous run
+    // left `outOfMaterial` in (with 1 the change rule would overwrite the rapid feed).
+    void presetSlider(int value);
+
+    // Start of a run: requests left from an earlier run are forgotten. A stop is not
+    // among them: only a run that ends on it clears it.
+    void clearRunRequests();
 };
 
 }  // namespace tarvel

@@ -1,0 +1,125 @@
+// "Découper": playing a cutting file to the machine, tick by tick, while the
+// cut-in-progress window ("Découpe en cours") can pause, stop, go 1 mm deeper or
+// shallower and change the feed.
+//
+// One tick of the file (r is the record, the DIR mask keeps only the direction lines):
+//
+//   write r AND DIR mask ─ in-material test ─ delay ─ write r ─ yield ─ delay ─ yield
+//                          (may switch feed)   ^V read here       ^V read again
+//   then: pause?  yield, + profond?  yield, - profond?  stop?
+//
+// The in-material test runs before the tick's first delay, so a plunge runs at the
+// cutting feed from its first step and a retreat at the rapid feed from its first step.
+// The window's handlers run only inside the yields; they set flags and move the
+// slider, and the loop reads them at its next test or delay.
+//
+// Z sense of a run (U raises the tool, D lowers it; Zmask = Z dir + Z clock weights):
+//
+//   sense       U        D        r enters the material when      r leaves it when
+//   Normal      Z dir    0        r AND Zmask = Z clock           = Z dir + Z clock
+//   Inverted    0        Z dir    r AND Zmask = Z dir + Z clock   = Z clock
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "common/eventpump.h"
+#include "common/userdialogs.h"
+#include "cutting/cutcontrol.h"
+#include "cutting/cuttingform.h"
+#include "port/parallelport.h"
+#include "port/stepdelay.h"
+
+namespace tarvel {
+
+// The cutting window holds two "Découper" commands and shows the one that matches its
+// invertZ field.
+enum class ZSense { Normal, Inverted };
+
+// Inverted when the invertZ field reads 1 (comma rule), the command the window shows.
+ZSense zSenseOf(const CuttingForm& form);
+
+// What a simulated machine needs to decode the values: the weights (leading-number
+// rule), the inversion flags and the steps per mm of the window's fields.
+Wiring wiringOf(const CuttingForm& form);
+
+// Where the cut stands, for the cut-in-progress window.
+//
+// The time left is the sum of the delays still to come for the ticks not yet sent, at
+// one microsecond per delay iteration (the program's busy wait): two delays per tick, of
+// stepDelayCount(V, coefficient) each, where V is
+//   - for ticks in the material: 100 - the cutting feed now in force;
+//   - for ticks out of the material after the first plunge: 100 - the rapid feed;
+//   - for ticks before the first plunge: the slider as it stands (the run starts with the
+//     slider on the cutting feed and switches to the rapid feed only when it leaves).
+// Which ticks are in the material is known exactly from the file, since the test reads
+// only the records. Not counted: pauses, "+ profond" / "- profond" moves, port writes
+// and the window system's time inside the yields; a feed changed later changes the
+// estimate then.
+struct CutProgress {
+    std::uint64_t ticksDone = 0;   // ticks whose values have been written
+    std::uint64_t totalTicks = 0;  // records of the cutting file
+    std::uint64_t microsecondsLeft = 0;
+
+    // 0 to 100, rounded down; 100 for an empty file.
+    int percent() const;
+};
+
+// The windows a run shows, hides and updates. Every call does nothing by default, which
+// is what the command-line companion wants; the Qt windows override what they show.
+class CutRunView {
+public:
+    virtual ~CutRunView() = default;
+    virtual void hideCuttingWindow() {}
+    virtual void showCuttingWindow() {}
+    virtual void showProgressWindow() {}
+    virtual void hideProgressWindow() {}
+    // The run is over: the cut-in-progress window goes, its slider back at its design value.
+    virtual void closeProgressWindow() {}
+    // The run moved the slider (CutControl::slider and speedLabel already hold the new
+    // value): show it without applying the change rule a second time. The first call
+    // comes before the checks, while no cut-in-progress window is shown; a window shown
+    // later takes the slider and label from CutControl.
+    virtual void sliderChanged(int /*value*/) {}
+    // Once with 0 ticks done when the cut-in-progress window is shown, then as each tick
+    // is sent; a window should only store the figures here and draw them when it gets to
+    // run, inside the loop's yields.
+    virtual void progress(const CutProgress& /*progress*/) {}
+};
+
+enum class CutRunEnd {
+    Refused,   // a check failed: its message was shown, nothing sent, no window changed
+    Declined,  // "Prêt pour la découpe ?" not answered Yes: nothing sent
+    Finished,  // every record sent: "découpe terminée !"
+    Stopped,   // "Arret d'urgence" (or a file that changed meanwhile): "Découpe arretée !"
+    Aborted,   // the program is ending: left at once, no message, windows untouched
+};
+
+struct CutRunResult {
+    CutRunEnd end = CutRunEnd::Refused;
+    std::uint64_t totalTicks = 0;       // records found by the check of the file
+    std::uint64_t ticksSent = 0;        // records whose values were written to the port
+    std::uint64_t delayIterations = 0;  // every delay of the run, manual Z moves included
+    std::optional<Message> problem;     // the message of a refusal or of a changed file
+};
+
+// Plays the cutting file named in the form's cutting-file field (jobName) to `port` at
+// the form's port address, with the form's weights, clearance, steps per mm and
+// coefficient as they stand at the start. Before the confirmation it checks, each
+// failure showing its message and sending nothing: the field is not empty, the file
+// exists, a configuration was read (form.port != 0), both feed fields read (comma rule)
+// as numbers from 0 to 100, the coefficient is a number above 0, and every record of the
+// file is a whole number from 0 to 255. At the end the live feeds are written back into
+// the form's two feed fields.
+//
+// Every record is sent, the last one included: the old program left its loop on the
+// read that reached the end of the file and never sent the last tick, which belongs to
+// the return to the origin; here the tool ends where the file says, at the origin.
+//
+// Delays go through `waiter` (BusyWaiter in the program; CountingWaiter to count
+// without waiting). After every yield, a pump that reports abortRequested() ends the
+// run at once: no further write, no message.
+CutRunResult runCutProgram(CuttingForm& form, CutControl& control, ZSense sense, ParallelPort& port,
+                           UserDialogs& dialogs, EventPump& pump, DelayWaiter& waiter, CutRunView& view);
+
+}  // namespace tarvel

@@ -1,0 +1,422 @@
+#include "cutting/cutrun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "port/simulatedmachine.h"
+#include "support/scripteddialogs.h"
+#include "support/tempdir.h"
+
+namespace tarvel {
+namespace {
+
+using testing::ScriptedDialogs;
+using testing::TempDir;
+using Values = std::vector<int>;
+
+// The window system and the cut-in-progress window as a script: it records what the run
+// shows, and presses buttons at the n-th yield made while tick k is the last one sent.
+// A tick's yields: 1 after its full write, 2 after its second delay, 3 and 4 before the
+// "+ profond" and "- profond" tests; the manual moves of a pause add theirs.
+class Rig final : public CutRunView, public EventPump, public DelayWaiter {
+public:
+    CutControl control;
+    ScriptedDialogs dialogs;
+    SimulatedMachine machine;
+    std::vector<std::string> views;
+    std::vector<CutProgress> reports;
+    std::vector<std::uint64_t> delays;
+    std::uint64_t yields = 0;
+    std::function<void(Rig&)> onYield;
+    bool aborting = false;
+
+    Rig() {
+        control.liveCuttingFeed = 12;
+        control.liveRapidFeed = 34;
+        machine.setRecording(true);
+        dialogs.confirmAnswers = {true};
+    }
+    void at(std::uint64_t tick, int nthYield, std::function<void(Rig&)> action) {
+        actions_.push_back({tick, nthYield, std::move(action)});
+    }
+    bool waitingInPause() const { return !dialogs.busyChanges.empty() && !dialogs.busyChanges.back(); }
+    std::int64_t highestZ() const { return highestZ_; }
+
+    CutRunResult run(CuttingForm& form, ZSense sense = ZSense::Normal) {
+        machine.addListener([this](const MachineMotion& m) { highestZ_ = std::min(highestZ_, m.z); });
+        return runCutProgram(form, control, sense, machine, dialogs, *this, *this, *this);
+    }
+
+    void hideCuttingWindow() override { views.push_back("hide Mach"); }
+    void showCuttingWindow() override { views.push_back("show Mach"); }
+    void showProgressWindow() override { views.push_back("show decencours"); }
+    void hideProgressWindow() override { views.push_back("hide decencours"); }
+    void closeProgressWindow() override { views.push_back("close decencours"); }
+    void progress(const CutProgress& p) override {
+        if (p.ticksDone != tick_) yieldsInTick_ = 0;
+        tick_ = p.ticksDone;
+        reports.push_back(p);
+    }
+    void yield() override {
+        ++yields;
+        ++yieldsInTick_;
+        for (auto& a : actions_)
+            if (a.tick == tick_ && a.nth == yieldsInTick_) a.action(*this);
+        if (onYield) onYield(*this);
+        if (yields > 100000) aborting = true;  // a test that never resumes still ends
+    }
+    bool abortRequested() const override { return aborting; }
+    void wait(std::uint64_t iterations) override { delays.push_back(iterations); }
+
+private:
+    struct Action {
+        std::uint64_t tick;
+        int nth;
+        std::function<void(Rig&)> action;
+    };
+    std::vector<Action> actions_;
+    std::uint64_t tick_ = 0;
+    int yieldsInTick_ = 0;
+    std::int64_t highestZ_ = 0;
+};
+
+// A cutting window filled from a default configuration: X DIR 1, X CLOCK 2, Y DIR 4,
+// Y CLOCK 8, Z DIR 16, Z CLOCK 32, spare 64 and 128; 20 steps per mm, clearance 30 mm.
+CuttingForm formFor(const std::string& cuttingFile) {
+    CuttingForm f;
+    f.jobName = cuttingFile;
+    f.cuttingFeed = "80";  // V = 20: 951 iterations per delay at 0,02
+    f.rapidFeed = "50";    // V = 50: 2450
+    f.stepsPerMmX = f.stepsPerMmY = f.stepsPerMmZ = "20";
+    f.speedCoefficient = "0,02";
+    f.toolChangeClearance = "30";
+    f.xDirWeight = "1", f.xClockWeight = "2", f.yDirWeight = "4", f.yClockWeight = "8";
+    f.zDirWeight = "16", f.zClockWeight = "32", f.spareDirWeight = "64", f.spareClockWeight = "128";
+    f.invertX = f.invertY = f.invertZ = "0";
+    f.port = kPort1Address;
+    f.configurationRead = true;
+    return f;
+}
+
+std::string cutFile(const TempDir& dir, const Values& records) {
+    std::string text;
+    for (int r : records) text += std::to_string(r) + "\r\n";
+    return dir.write("piece.def", text);
+}
+
+// The values the run wrote: DIR-only then full for each tick.
+Values ticksOf(const Values& records) {
+    Values w;
+    for (int r : records) w.insert(w.end(), {r & 85, r});
+    return w;
+}
+
+Values repeated(int times, Values pair) {
+    Values w;
+    for (int i = 0; i < times; ++i) w.insert(w.end(), pair.begin(), pair.end());
+    return w;
+}
+
+Values operator+(Values a, const Values& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Values written(const Rig& rig) {
+    return {rig.machine.recorded().begin(), rig.machine.recorded().end()};
+}
+
+TEST(RunCutProgram, SwitchesFeedFromTheVeryTickThatEntersOrLeaves) {
+    // One delay count per tick (both delays of a tick are equal here).
+    const std::vector<std::uint64_t> cut(1, 951), rapid(1, 2450);
+    const struct {
+        ZSense sense;
+        Values records;
+        std::vector<std::vector<std::uint64_t>> perTick;
+    } cases[] = {
+        {ZSense::Normal, {32, 48, 2, 32, 2}, {cut, rapid, rapid, cut, cut}},
+        {ZSense::Normal, {33, 2, 49, 2}, {cut, cut, rapid, rapid}},  // X DIR beside Z CLOCK
+        {ZSense::Normal, {48, 2, 32}, {cut, cut, cut}},  // leaving while out changes nothing
+        {ZSense::Inverted, {48, 32, 2, 48}, {cut, rapid, rapid, cut}},
+        {ZSense::Inverted, {32, 2}, {cut, cut}},
+    };
+    for (const auto& k : cases) {
+        TempDir dir;
+        Rig rig;
+        CuttingForm form = formFor(cutFile(dir, k.records));
+        form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
+        ASSERT_EQ(rig.run(form, k.sense).end, CutRunEnd::Finished);
+        std::vector<std::uint64_t> expected;
+        for (const auto& t : k.perTick) expected.insert(expected.end(), {t[0], t[0]});
+        EXPECT_EQ(rig.delays, expected) << k.records[0];
+        EXPECT_EQ(written(rig), ticksOf(k.records));
+    }
+}
+
+TEST(RunCutProgram, PauseRaisesByTheClearanceWaitsForResumeAndLowers) {
+    // 30 mm at 20 steps/mm: 600 steps up, 600 down, written with the Z lines alone.
+    const struct {
+        ZSense sense;
+        Values up, down;
+    } cases[] = {
+        {ZSense::Normal, {16, 48}, {0, 32}},
+        {ZSense::Inverted, {0, 32}, {16, 48}},
+    };
+    for (const auto& k : cases) {
+        TempDir dir;
+        Rig rig;
+        CuttingForm form = formFor(cutFile(dir, {2, 2, 2}));
+        form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
+        rig.at(2, 1, [](Rig& r) { r.control.pressPause(); });
+        int waited = 0;
+        rig.onYield = [&](Rig& r) {
+            if (r.waitingInPause() && r.control.flags.resumeRequested == 0 && ++waited == 5)
+                r.control.pressResume();
+        };
+        EXPECT_EQ(rig.run(form, k.sense).end, CutRunEnd::Finished);
+        EXPECT_EQ(written(rig), ticksOf({2, 2}) + repeated(600, k.up) + repeated(600, k.down) + ticksOf({2}));
+        EXPECT_EQ(rig.highestZ(), -600);
+        EXPECT_EQ(rig.machine.zSteps(), 0);
+        EXPECT_EQ(waited, 5);
+        EXPECT_EQ(rig.dialogs.toldTexts(), (std::vector<std::string>{"Pause !", "découpe terminée !"}));
+        EXPECT_EQ(rig.dialogs.told[0].title, "Découpe interrompue");
+        EXPECT_EQ(rig.dialogs.busyChanges, (std::vector<bool>{true, false, true, false}));
+        EXPECT_EQ(rig.control.flags.pauseRequested + rig.control.flags.resumeRequested, 0);
+    }
+}
+
+TEST(RunCutProgram, ResumePressedBeforePauseRaisesAndLowersAtOnce) {
+    TempDir dir;
+    Rig rig;
+    CuttingForm form = formFor(cutFile(dir, {2, 2}));
+    rig.at(1, 1, [](Rig& r) { r.control.pressResume(); });
+    rig.at(1, 2, [](Rig& r) { r.control.pressPause(); });
+    EXPECT_EQ(rig.run(form).end, CutRunEnd::Finished);
+    EXPECT_EQ(written(rig), ticksOf({2}) + repeated(600, {16, 48}) + repeated(600, {0, 32}) + ticksOf({2}));
+    EXPECT_EQ(rig.yields, 2 * 4 + 1200 * 2u);  // no yield spent waiting
+}
+
+TEST(RunCutProgram, DeeperAndShallowerMoveOneMillimetreOncePerTick) {
+    const struct {
+        std::vector<void (CutControl::*)()> presses;  // made at yields 1, 3, ... of tick 1
+        Values moves;
+        std::int64_t finalZ;
+    } cases[] = {
+        {{&CutControl::pressDeeper, &CutControl::pressDeeper}, repeated(20, {0, 32}), 20},
+        {{&CutControl::pressShallower, &CutControl::pressShallower}, repeated(20, {16, 48}), -20},
+        {{&CutControl::pressShallower, &CutControl::pressDeeper},
+         repeated(20, {0, 32}) + repeated(20, {16, 48}), 0},  // deeper is handled first
+    };
+    for (const auto& k : cases) {
+        TempDir dir;
+        Rig rig;
+        CuttingForm form = formFor(cutFile(dir, {2, 2}));
+        for (std::size_t i = 0; i < k.presses.size(); ++i)
+            rig.at(1, static_cast<int>(1 + 2 * i), [p = k.presses[i]](Rig& r) { (r.control.*p)(); });
+        EXPECT_EQ(rig.run(form).end, CutRunEnd::Finished);
+        EXPECT_EQ(written(rig), ticksOf({2}) + k.moves + ticksOf({2}));
+        EXPECT_EQ(rig.machine.zSteps(), k.finalZ);
+    }
+}
+
+TEST(RunCutProgram, StopEndsTheRunAtTheEndOfTheTick) {
+    for (std::uint64_t stopAt : {1u, 3u}) {
+        TempDir dir;
+        Rig rig;
+        CuttingForm form = formFor(cutFile(dir, {2, 2, 2}));
+        rig.at(stopAt, 1, [](Rig& r) { r.control.pressStop(); });
+        rig.at(stopAt, 3, [](Rig& r) { r.control.pressDeeper(); });  // still handled in that tick
+        const CutRunResult result = rig.run(form);
+        EXPECT_EQ(result.end, CutRunEnd::Stopped);
+        EXPECT_EQ(result.ticksSent, stopAt);
+        EXPECT_EQ(written(rig), ticksOf(Values(stopAt, 2)) + repeated(20, {0, 32}));
+        EXPECT_EQ(rig.dialogs.toldTexts(), std::vector<std::string>{"Découpe arretée !"});
+        EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours", "hide decencours",
+                                                       "show Mach", "show Mach", "close decencours"}));
+        EXPECT_EQ(rig.control.flags.stopRequested, 0);
+    }
+}
+
+TEST(RunCutProgram, StopDuringPauseActsOnlyAfterTheToolIsLowered) {
+    TempDir dir;
+    Rig rig;
+    CuttingForm form = formFor(cutFile(dir, {2, 2, 2}));
+    rig.at(1, 1, [](Rig& r) { r.control.pressPause(); });
+    int waited = 0;
+    rig.onYield = [&](Rig& r) {
+        if (!r.waitingInPause()) return;
+        if (++waited == 1) r.control.pressStop();
+        if (waited == 3) r.control.pressResume();
+    };
+    const CutRunResult result = rig.run(form);
+    EXPECT_EQ(result.end, CutRunEnd::Stopped);
+    EXPECT_EQ(written(rig), ticksOf({2}) + repeated(600, {16, 48}) + repeated(600, {0, 32}));
+    EXPECT_EQ(rig.dialogs.toldTexts(), (std::vector<std::string>{"Pause !", "Découpe arretée !"}));
+}
+
+TEST(RunCutProgram, SendsEveryRecordAndEndsAtTheOriginWithFeedsBackInTheForm) {
+    // Down 2, X+ 3, Y+ 2, X- 3, Y- 2, up 2: the last record belongs to the way back.
+    const Values program = {32, 32, 2, 2, 2, 8, 8, 3, 3, 3, 12, 12, 48, 48};
+    TempDir dir;
+    Rig rig;
+    CuttingForm form = formFor(cutFile(dir, program));
+    rig.at(4, 4, [](Rig& r) { r.control.setSlider(30); });   // in the material: cutting feed 70
+    rig.at(13, 4, [](Rig& r) { r.control.setSlider(95); });  // out of it: rapid feed 5
+    const CutRunResult result = rig.run(form);
+    EXPECT_EQ(result.end, CutRunEnd::Finished);
+    EXPECT_EQ(result.ticksSent, program.size());
+    EXPECT_EQ(written(rig), ticksOf(program));
+    EXPECT_EQ((std::vector<std::int64_t>{rig.machine.xSteps(), rig.machine.ySteps(), rig.machine.zSteps()}),
+              (std::vector<std::int64_t>{0, 0, 0}));
+    EXPECT_EQ(rig.dialogs.toldTexts(), std::vector<std::string>{"découpe terminée !"});
+    EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours", "show Mach",
+                                                   "close decencours"}));
+    EXPECT_EQ(form.cuttingFeed, "70");
+    EXPECT_EQ(form.rapidFeed, "5");
+    EXPECT_EQ(result.delayIterations, std::accumulate(rig.delays.begin(), rig.delays.end(), std::uint64_t{0}));
+}
+
+TEST(RunCutProgram, TimeLeftIsTheSumOfTheDelaysStillToCome) {
+    // Ticks before the first plunge run at the cutting feed's slider, then each state at
+    // its own feed. A slider moved during tick 6 is seen from the report of tick 7 on.
+    const Values program = {2, 2, 32, 2, 48, 2, 2, 32, 48};
+    for (std::size_t movedAt : {0u, 6u}) {
+        TempDir dir;
+        Rig rig;
+        CuttingForm form = formFor(cutFile(dir, program));
+        if (movedAt) rig.at(movedAt, 4, [](Rig& r) { r.control.setSlider(60); });
+        EXPECT_EQ(rig.run(form).end, CutRunEnd::Finished);
+        ASSERT_EQ(rig.reports.size(), program.size() + 1);
+        const std::uint64_t total = std::accumulate(rig.delays.begin(), rig.delays.end(), std::uint64_t{0});
+        std::uint64_t spent = 0;  // delays of the ticks already sent, the reported one included
+        for (std::size_t k = 0; k < rig.reports.size(); ++k) {
+            const CutProgress& p = rig.reports[k];
+            EXPECT_EQ(p.ticksDone, k);
+            EXPECT_EQ(p.totalTicks, program.size());
+            if (k > 0) spent += rig.delays[2 * k - 2] + rig.delays[2 * k - 1];
+            if (k > movedAt) {
+                EXPECT_EQ(p.microsecondsLeft, total - spent) << "report " << k << ", moved at " << movedAt;
+            }
+        }
+        EXPECT_EQ(rig.reports.back().percent(), 100);
+        EXPECT_EQ(rig.reports[3].percent(), 33);
+    }
+}
+
+TEST(RunCutProgram, RefusesBeforeTheConfirmationAndSendsNothing) {
+    const struct {
+        std::string what;
+        std::string file;  // contents of piece.def
+        std::function<void(CuttingForm&)> change;
+        std::string text, title;
+        bool feedsKept = false;
+    } cases[] = {
+        {"empty field", "2\r\n", [](CuttingForm& f) { f.jobName.clear(); },
+         "Saisie nom du fichier de découpe ?", "Nom fichier ?"},
+        {"missing file", "2\r\n", [](CuttingForm& f) { f.jobName += "x"; }, "Fichier introuvable !",
+         "Nom fichier ?"},
+        {"no configuration", "2\r\n", [](CuttingForm& f) { f.port = 0; },
+         "Aucune configuration : configurez la machine avant de découper.", "aller en page configuration !!!"},
+        {"cutting feed", "2\r\n", [](CuttingForm& f) { f.cuttingFeed = "5O"; },
+         "« Vitesse d'avance outil dans la matière » doit être un nombre de 0 à 100 (saisi : « 5O »). "
+         "Rien n'a été envoyé à la machine.",
+         "Mauvaise saisie !", true},
+        {"rapid feed", "2\r\n", [](CuttingForm& f) { f.rapidFeed = "100,5"; },
+         "« vitesse d'avance hors matière » doit être un nombre de 0 à 100 (saisi : « 100,5 »). "
+         "Rien n'a été envoyé à la machine.",
+         "Mauvaise saisie !", true},
+        {"coefficient", "2\r\n", [](CuttingForm& f) { f.speedCoefficient = "0"; },
+         "Le coefficient vitesse doit être un nombre supérieur à 0 (par exemple 0,02).", "Coefficient vitesse"},
+        {"record above 255", "2\r\n32\r\n256\r\n2\r\n", [](CuttingForm&) {},
+         "Ligne 3 du fichier de découpe : « 256 » n'est pas un nombre entier de 0 à 255. "
+         "Rien n'a été envoyé à la machine.",
+         "Fichier de découpe"},
+        {"not a number", "2\r\nabc\r\n", [](CuttingForm&) {},
+         "Ligne 2 du fichier de découpe : « abc » n'est pas un nombre entier de 0 à 255. "
+         "Rien n'a été envoyé à la machine.",
+         "Fichier de découpe"},
+        {"empty line", "2\r\n\r\n2\r\n", [](CuttingForm&) {},
+         "Ligne 2 du fichier de découpe : «  » n'est pas un nombre entier de 0 à 255. "
+         "Rien n'a été envoyé à la machine.",
+         "Fichier de découpe"},
+        {"negative", "-1\r\n", [](CuttingForm&) {},
+         "Ligne 1 du fichier de découpe : « -1 » n'est pas un nombre entier de 0 à 255. "
+         "Rien n'a été envoyé à la machine.",
+         "Fichier de découpe"},
+    };
+    for (const auto& k : cases) {
+        TempDir dir;
+        Rig rig;
+        CuttingForm form = formFor(dir.write("piece.def", k.file));
+        k.change(form);
+        const CuttingForm before = form;
+        const CutRunResult result = rig.run(form);
+        EXPECT_EQ(result.end, CutRunEnd::Refused) << k.what;
+        ASSERT_EQ(rig.dialogs.told.size(), 1u) << k.what;
+        EXPECT_EQ(rig.dialogs.told[0].text, k.text) << k.what;
+        EXPECT_EQ(rig.dialogs.told[0].title, k.title) << k.what;
+        EXPECT_TRUE(rig.dialogs.asked.empty()) << k.what;
+        EXPECT_EQ(rig.machine.writes(), 0u) << k.what;
+        EXPECT_TRUE(rig.views.empty() && rig.dialogs.busyChanges.empty()) << k.what;
+        EXPECT_EQ(form.cuttingFeed + form.rapidFeed, before.cuttingFeed + before.rapidFeed) << k.what;
+        if (k.feedsKept) {
+            EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34) << k.what;
+        }
+    }
+}
+
+TEST(RunCutProgram, SendsNothingUnlessTheAnswerIsYes) {
+    TempDir dir;
+    Rig rig;
+    rig.dialogs.confirmAnswers.clear();  // the preselected button
+    CuttingForm form = formFor(cutFile(dir, {2}));
+    EXPECT_EQ(rig.run(form).end, CutRunEnd::Declined);
+    ASSERT_EQ(rig.dialogs.asked.size(), 1u);
+    EXPECT_EQ(rig.dialogs.asked[0].text, "Prêt pour la découpe ?");
+    EXPECT_EQ(rig.dialogs.asked[0].title, "Découpe");
+    EXPECT_EQ(rig.machine.writes(), 0u);
+    EXPECT_TRUE(rig.views.empty() && rig.dialogs.told.empty() && rig.dialogs.busyChanges.empty());
+}
+
+TEST(RunCutProgram, StartsWithTheSliderOnTheCuttingFeedAndForgetsOldRequests) {
+    TempDir dir;
+    Rig rig;
+    rig.control.flags.outOfMaterial = 1;  // as a finished run leaves it
+    rig.control.pressPause();
+    rig.control.pressDeeper();
+    CuttingForm form = formFor(cutFile(dir, {2}));
+    form.cuttingFeed = "79,5";  // 100 - 79,5 = 20,5: halves go to even
+    EXPECT_EQ(rig.run(form).end, CutRunEnd::Finished);
+    EXPECT_EQ(rig.delays, (std::vector<std::uint64_t>{951, 951}));
+    EXPECT_EQ(form.cuttingFeed, "79,5");  // the preset slider changed neither feed
+    EXPECT_EQ(form.rapidFeed, "50");
+    EXPECT_EQ(written(rig), ticksOf({2}));
+}
+
+TEST(RunCutProgram, QuittingTheProgramEndsTheRunAtOnce) {
+    for (bool inPause : {false, true}) {
+        TempDir dir;
+        Rig rig;
+        CuttingForm form = formFor(cutFile(dir, {2, 2, 2}));
+        if (inPause) {
+            rig.at(1, 1, [](Rig& r) { r.control.pressPause(); });
+            rig.onYield = [](Rig& r) { r.aborting = r.aborting || r.waitingInPause(); };
+        } else {
+            rig.at(2, 1, [](Rig& r) { r.aborting = true; });
+        }
+        const CutRunResult result = rig.run(form);
+        EXPECT_EQ(result.end, CutRunEnd::Aborted);
+        EXPECT_EQ(written(rig), inPause ? ticksOf({2}) + repeated(600, {16, 48}) : ticksOf({2, 2}));
+        EXPECT_EQ(rig.dialogs.toldTexts(), inPause ? std::vector<std::string>{"Pause !"}
+                                                   : std::vector<std::string>{});
+        EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours"}));
+    }
+}
+
+}  // namespace
+}  // namespace tarvel
