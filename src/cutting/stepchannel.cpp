@@ -27,8 +27,6 @@ bool flagIsOne(const std::string& text) {
 
 std::string_view channelName(StepChannel channel) { return kNames[static_cast<std::size_t>(channel)]; }
 
-std::string CuttingForm::*weightField(StepChannel channel) { return kFields[static_cast<std::size_t>(channel)]; }
-
 std::int64_t ChannelWeights::valueOf(const std::array<int, kStepChannelCount>& bits) const {
     std::int64_t sum = 0;
     for (std::size_t i = 0; i < kStepChannelCount; ++i) sum += weight[i] * bits[i];

@@ -29,8 +29,6 @@ inline constexpr std::size_t kStepChannelCount = 8;
 
 // The channel's caption as messages name it ("X DIR", "Z CLOCK", "libre CLOCK").
 std::string_view channelName(StepChannel channel);
-// The form field holding the channel's weight.
-std::string CuttingForm::*weightField(StepChannel channel);
 
 struct ChannelWeights {
     std::array<std::int64_t, kStepChannelCount> weight{};
