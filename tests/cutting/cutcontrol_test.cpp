@@ -40,18 +40,5 @@ TEST(CutControl, PresetSliderShowsTheFeedWithoutStoringIt) {
     }
 }
 
-TEST(CutControl, ClearRunRequestsKeepsAStopRequest) {
-    CutControl c;
-    c.pressStop();
-    c.pressPause();
-    c.pressResume();
-    c.pressDeeper();
-    c.pressShallower();
-    c.clearRunRequests();
-    const CutControlFlags& f = c.flags;
-    EXPECT_EQ(f.pauseRequested + f.resumeRequested + f.deeperRequested + f.shallowerRequested, 0);
-    EXPECT_EQ(f.stopRequested, 1);
-}
-
 }  // namespace
 }  // namespace tarvel
