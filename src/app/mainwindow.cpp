@@ -1,0 +1,90 @@
+#include "app/mainwindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
+
+#include "app/programwindows.h"
+#include "ui/appcontext.h"
+#include "ui/windowregistry.h"
+
+namespace tarvel {
+
+namespace {
+
+QString portText(const PortBackend& backend) {
+    std::string name = backend.description;
+    if (name.empty() && backend.port) name = backend.port->description();
+    if (name.empty()) name = "aucun port";
+    return QString("Commande de la machine : %1").arg(QString::fromStdString(name));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppContext& app, QWidget* parent)
+    : QMainWindow(parent), app_(app), area_(new QMdiArea(this)) {
+    setObjectName("MDIForm1");
+    setWindowTitle("Tarvel V3.96");
+    resize(1024, 700);
+
+    area_->setObjectName("zoneFenetres");
+    area_->setBackground(QColor(0x8f, 0x9c, 0xab));
+    setCentralWidget(area_);
+
+    windows_ = new WindowRegistry(*area_, this);
+    app_.windows = windows_;
+    registerProgramWindows(*windows_, app_);
+
+    buildMenus();
+
+    portLabel_ = new QLabel(portText(app_.port), this);
+    portLabel_->setObjectName("portMachine");
+    statusBar()->addWidget(portLabel_, 1);
+
+    if (app_.showHelp) {
+        auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+        connect(f1, &QShortcut::activated, this, [this] { app_.showHelp(kHelpContext); });
+    }
+}
+
+MainWindow::~MainWindow() {
+    if (app_.windows == windows_) app_.windows = nullptr;
+}
+
+void MainWindow::buildMenus() {
+    QMenuBar* bar = menuBar();
+    auto command = [bar](const char* name, const QString& caption) {
+        QAction* a = bar->addAction(caption);
+        a->setObjectName(name);
+        return a;
+    };
+    connect(command("coo", "Fichier"), &QAction::triggered, this,
+            [this] { windows_->open(kDrawingWindow); });
+    connect(command("fidec", "Outil"), &QAction::triggered, this,
+            [this] { windows_->open(kCuttingWindow); });
+    connect(command("config", "Configurer"), &QAction::triggered, this,
+            [this] { windows_->open(kConfigurationWindow); });
+    connect(command("info", "A propos"), &QAction::triggered, this,
+            [this] { windows_->open(kAboutWindow); });
+    connect(command("quitter", "Quitter"), &QAction::triggered, this, [this] { quitProgram(); });
+}
+
+void MainWindow::quitProgram() {
+    if (app_.quitting) return;
+    app_.quitting = true;
+    // Hiding runs no closing logic; a motion loop still on the stack of one of these
+    // windows returns at its next yield and finds its window alive.
+    hide();
+    QCoreApplication::quit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    quitProgram();
+    event->accept();
+}
+
+}  // namespace tarvel

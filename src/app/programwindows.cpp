@@ -1,0 +1,34 @@
+#include "app/programwindows.h"
+
+#include <QWidget>
+
+#include "app/aboutwindow.h"
+#include "ui/appcontext.h"
+#include "ui/windowregistry.h"
+
+namespace tarvel {
+
+QWidget* makePlaceholderWindow(const QString& name, const QString& title) {
+    auto* w = new QWidget;
+    w->setObjectName(name);
+    w->setWindowTitle(title);
+    w->resize(560, 380);
+    return w;
+}
+
+// The working windows take `app` as their front-ends arrive.
+void registerProgramWindows(WindowRegistry& windows, [[maybe_unused]] AppContext& app) {
+    windows.setFactory(kDrawingWindow, [] {
+        return makePlaceholderWindow(kDrawingWindow, QStringLiteral("Travail sur les Fichier"));
+    });
+    windows.setFactory(kCuttingWindow, [] {
+        return makePlaceholderWindow(kCuttingWindow, QStringLiteral("Gestion de l'outil de découpe"));
+    });
+    windows.setFactory(kConfigurationWindow, [] {
+        return makePlaceholderWindow(kConfigurationWindow,
+                                     QStringLiteral("Configuration de l'environnement "));
+    });
+    windows.setFactory(kAboutWindow, [] { return new AboutWindow; });
+}
+
+}  // namespace tarvel

@@ -1,0 +1,50 @@
+// What the program's windows share, in one place: main() owns the one AppContext and
+// hands it to the main window, which hands it to every window it builds.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "common/paths.h"
+#include "common/userdialogs.h"
+#include "port/portbackend.h"
+#include "ui/qteventpump.h"
+
+namespace tarvel {
+
+class WindowRegistry;
+
+struct AppContext {
+    // `dialogs`: QtDialogs in the program, a scripted UserDialogs in window tests.
+    explicit AppContext(UserDialogs& dialogs) : dialogs(dialogs) {}
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    // Set once, by "Quitter" or by closing the main window; never cleared. Every motion
+    // loop returns after the yield during which it was set, and windows skip their own
+    // closing logic (saving settings included) once it is set.
+    bool quitting = false;
+
+    UserDialogs& dialogs;
+    // yield() lets the windows work during a motion; abortRequested() is `quitting`.
+    QtEventPump events{quitting};
+
+    // Opens the help page at a help context (F1); empty in tests.
+    std::function<void(int context)> showHelp;
+
+    // Chosen once at start-up and kept until the program ends: every window that
+    // drives the machine uses this one port.
+    PortBackend port;
+
+    // Program directory (configuration, angle tables, help page) and scratch folder.
+    Paths paths;
+
+    // LastObjectFile: the .FRA file saved last since start; empty until then.
+    std::string lastObjectFile;
+
+    // The main window's registry, for windows that open or hide other windows (saving
+    // in `dessin` opens `Mach`, `form5` goes back to `Mach`). Set by the main window.
+    WindowRegistry* windows = nullptr;
+};
+
+}  // namespace tarvel

@@ -1,0 +1,14 @@
+// Runs every window test class in one offscreen application.
+#include <QApplication>
+#include <QTest>
+
+int runMainWindowTests(int argc, char** argv);
+int runQtDialogsTests(int argc, char** argv);
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    int failed = 0;
+    failed += runMainWindowTests(argc, argv);
+    failed += runQtDialogsTests(argc, argv);
+    return failed == 0 ? 0 : 1;
+}
