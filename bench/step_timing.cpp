@@ -52,6 +52,31 @@ double clockReadNanoseconds() {
     return sink == 42 ? ns + 1 : ns;  // keeps the reads from being dropped
 }
 
+// How often this machine takes the processor away from a spinning program, for
+// whatever reason (other programs, interrupts, a hypervisor): no wait can end on time
+// across such a gap, so this is the floor under the wait's own figures.
+void clockGaps() {
+    constexpr auto kSpan = std::chrono::milliseconds(500);
+    constexpr auto kGap = std::chrono::microseconds(5);
+    long gaps = 0;
+    Clock::duration lost{};
+    const auto start = Clock::now();
+    auto previous = start;
+    while (previous - start < kSpan) {
+        const auto now = Clock::now();
+        if (now - previous >= kGap) {
+            ++gaps;
+            lost += now - previous;
+        }
+        previous = now;
+    }
+    const double spanS = std::chrono::duration<double>(previous - start).count();
+    std::printf("reference: this machine stops a spinning program for 5 us or more %.0f times/s, "
+                "%.2f%% of the time\n",
+                static_cast<double>(gaps) / spanS,
+                100.0 * std::chrono::duration<double>(lost).count() / spanS);
+}
+
 void busyWaitError(double clockNs) {
     constexpr int kDelays = 3000;
     constexpr double kShortestUs = 1, kLongestUs = 5000;
@@ -145,6 +170,7 @@ void qtYield(int argc, char** argv, double clockNs) {
 int main(int argc, char** argv) {
     const double clockNs = clockReadNanoseconds();
     busyWaitError(clockNs);
+    clockGaps();
     ticksPerSecond();
 #ifdef TARVEL_BENCH_QT
     qtYield(argc, argv, clockNs);
