@@ -1,41 +1,129 @@
 // tarvel-cli: the command-line companion of Tarvel. It runs the same operations as the
-// windows, on files, for scripts and tests. Exit status: 0 done, 1 the operation failed
-// (its French message on standard error), 2 the command line was not understood.
+// windows, on files, for scripts and tests: each command is what a user would do in a
+// freshly opened window, with every question answered Yes.
 #include <cstdio>
 #include <string>
-#include <string_view>
-#include <vector>
+
+#include "cli/clidialogs.h"
+#include "cli/commands.h"
+
+namespace tarvel::cli {
 
 namespace {
-
-constexpr int kUsageError = 2;
-
 const char* const kUsage =
     "Utilisation : tarvel-cli COMMANDE [OPTIONS]\n"
     "\n"
     "Compagnon en ligne de commande de Tarvel, logiciel de découpe assistée par ordinateur.\n"
     "\n"
-    "Options :\n"
+    "Commandes :\n"
+    "  object --fra FICHIER [--save NOM] [--quiet]\n"
+    "        charge un objet et l'affiche (X, Y, Z, repère, n° de coupe, entrée), puis le sauve\n"
+    "  generate --object FICHIER --job NOM [--config CFG] [--scale T] [--descent T]\n"
+    "           [--description T] [--cutting-feed T] [--rapid-feed T]\n"
+    "           [--steps-x T] [--steps-y T] [--steps-z T]\n"
+    "        crée le fichier de découpe NOM.def et son fichier de détails NOM.det\n"
+    "  pack FICHIER\n"
+    "        compresse un fichier de découpe (.def) en fichier .FRD\n"
+    "  play FICHIER [--config CFG] [--realtime] [--trace SORTIE]\n"
+    "        découpe le fichier sur la machine simulée et donne la position finale en pas\n"
+    "\n"
+    "Options générales :\n"
     "  --help       affiche cette aide\n"
-    "  --version    affiche la version\n";
+    "  --version    affiche la version\n"
+    "\n"
+    "Code de sortie : 0 réussi, 1 échec (message sur la sortie d'erreur), 2 commande mal formée.\n";
+}  // namespace
+
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (i + 1 < text.size()) line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
 
 int usageError(const std::string& what) {
-    std::fprintf(stderr, "tarvel-cli : %s\n%s", what.c_str(), kUsage);
+    std::fprintf(stderr, "tarvel-cli : %s\nVoir « tarvel-cli --help ».\n", what.c_str());
     return kUsageError;
 }
 
-}  // namespace
+int fail(const std::string& message) {
+    std::fprintf(stderr, "%s\n", oneLine(message).c_str());
+    return kFailed;
+}
+
+bool Options::has(std::string_view flag) const {
+    for (const auto& f : flags)
+        if (f == flag) return true;
+    return false;
+}
+
+const std::string* Options::last(std::string_view name) const {
+    const std::string* found = nullptr;
+    for (const auto& [n, v] : values)
+        if (n == name) found = &v;
+    return found;
+}
+
+std::vector<std::string> Options::all(std::string_view name) const {
+    std::vector<std::string> out;
+    for (const auto& [n, v] : values)
+        if (n == name) out.push_back(v);
+    return out;
+}
+
+bool parseOptions(const Args& args, const std::vector<std::string>& valued,
+                  const std::vector<std::string>& flags, Options& out, int& status) {
+    auto known = [](const std::vector<std::string>& names, std::string_view a) {
+        for (const auto& n : names)
+            if (n == a) return true;
+        return false;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view a = args[i];
+        if (known(valued, a)) {
+            if (i + 1 >= args.size()) {
+                status = usageError("valeur manquante après " + std::string(a));
+                return false;
+            }
+            out.values.emplace_back(std::string(a), std::string(args[++i]));
+        } else if (known(flags, a)) {
+            out.flags.emplace_back(a);
+        } else if (a.size() > 1 && a.substr(0, 2) == "--") {
+            status = usageError("option inconnue : " + std::string(a));
+            return false;
+        } else {
+            out.positional.emplace_back(a);
+        }
+    }
+    return true;
+}
+
+}  // namespace tarvel::cli
 
 int main(int argc, char** argv) {
-    std::vector<std::string_view> args(argv + 1, argv + argc);
+    using namespace tarvel::cli;
+    Args args(argv + 1, argv + argc);
     if (args.empty()) return usageError("commande manquante");
-    if (args[0] == "--help" || args[0] == "-h") {
+    std::string_view command = args[0];
+    Args rest(args.begin() + 1, args.end());
+    if (command == "--help" || command == "-h") {
         std::fputs(kUsage, stdout);
-        return 0;
+        return kDone;
     }
-    if (args[0] == "--version") {
+    if (command == "--version") {
         std::printf("tarvel-cli %s\n", TARVEL_VERSION);
-        return 0;
+        return kDone;
     }
-    return usageError("commande inconnue : " + std::string(args[0]));
+    if (command == "object") return runObject(rest);
+    if (command == "generate") return runGenerate(rest);
+    if (command == "pack") return runPack(rest);
+    if (command == "play") return runPlay(rest);
+    return usageError("commande inconnue : " + std::string(command));
 }

@@ -57,9 +57,14 @@ std::string directoryOfPath(std::string_view path) {
 
 void openCuttingWindow(CuttingForm& form, UserDialogs& dialogs, const Paths& paths,
                        const std::string& lastObjectFile) {
+    openCuttingWindowWith(form, dialogs, paths.configFile(), lastObjectFile);
+}
+
+void openCuttingWindowWith(CuttingForm& form, UserDialogs& dialogs, const std::string& configFile,
+                           const std::string& lastObjectFile) {
     form.previewZoom = 0.5;
     form.fileKind = JobFileKind::Cutting;
-    auto config = loadMachineConfig(paths.configFile());
+    auto config = loadMachineConfig(configFile);
     if (!config) {
         dialogs.tell(config_messages::kMissingForCutting);
         return;

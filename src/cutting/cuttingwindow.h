@@ -21,6 +21,10 @@ namespace tarvel {
 // saved since start, it becomes the object file and, less its ".fra", the job name.
 void openCuttingWindow(CuttingForm& form, UserDialogs& dialogs, const Paths& paths,
                        const std::string& lastObjectFile);
+// The same opening from a configuration file named explicitly (the command-line
+// companion's --config).
+void openCuttingWindowWith(CuttingForm& form, UserDialogs& dialogs, const std::string& configFile,
+                           const std::string& lastObjectFile);
 
 // The file-type choice: the file list's pattern, and the field a pick fills.
 std::string filePattern(JobFileKind kind);  // "*.FRA" or "*.DEF"

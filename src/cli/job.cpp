@@ -1,0 +1,119 @@
+// tarvel-cli generate, pack and play: the cutting window's commands on files.
+#include <cstdio>
+#include <memory>
+
+#include "cli/clidialogs.h"
+#include "cli/commands.h"
+#include "common/eventpump.h"
+#include "common/paths.h"
+#include "cutting/cutcontrol.h"
+#include "cutting/cutrun.h"
+#include "cutting/cuttingmessages.h"
+#include "cutting/cuttingwindow.h"
+#include "cutting/generator.h"
+#include "port/simulatedmachine.h"
+#include "port/stepdelay.h"
+
+namespace tarvel::cli {
+
+namespace {
+
+// A cutting window as it opens: from the configuration CFG when given, else the one
+// beside the program. A missing configuration is said on standard error; the window's
+// design values then stay, as in the program.
+CuttingForm openWindow(const Options& o, const Paths& paths) {
+    const std::string* cfg = o.last("--config");
+    CuttingForm form;
+    CliDialogs dialogs;
+    openCuttingWindowWith(form, dialogs, cfg ? *cfg : paths.configFile(), "");
+    for (const auto& m : dialogs.told) std::fprintf(stderr, "%s\n", oneLine(m.text).c_str());
+    return form;
+}
+
+}  // namespace
+
+int runGenerate(const Args& args) {
+    Options o;
+    int status = kDone;
+    if (!parseOptions(args,
+                      {"--object", "--job", "--config", "--scale", "--descent", "--description",
+                       "--cutting-feed", "--rapid-feed", "--steps-x", "--steps-y", "--steps-z"},
+                      {}, o, status))
+        return status;
+    if (!o.positional.empty()) return usageError("argument inattendu : " + o.positional.front());
+    const std::string* object = o.last("--object");
+    const std::string* job = o.last("--job");
+    if (!object || !job) return usageError("indiquer --object FICHIER et --job NOM");
+
+    Paths paths = Paths::forThisProgram();
+    CuttingForm form = openWindow(o, paths);
+    form.objectFile = *object;
+    form.jobName = *job;
+    const std::pair<const char*, std::string CuttingForm::*> fields[] = {
+        {"--scale", &CuttingForm::scaleFactor},    {"--descent", &CuttingForm::toolDescent},
+        {"--description", &CuttingForm::description}, {"--cutting-feed", &CuttingForm::cuttingFeed},
+        {"--rapid-feed", &CuttingForm::rapidFeed}, {"--steps-x", &CuttingForm::stepsPerMmX},
+        {"--steps-y", &CuttingForm::stepsPerMmY},  {"--steps-z", &CuttingForm::stepsPerMmZ}};
+    for (const auto& [name, field] : fields)
+        if (const std::string* v = o.last(name)) form.*field = *v;
+
+    CliDialogs dialogs;
+    if (!generateCutProgram(form, dialogs, paths))
+        return fail(dialogs.told.empty() ? "Le fichier de découpe n'a pas été créé." : dialogs.told.back().text);
+    std::printf("%s\n", oneLine(dialogs.told.back().text).c_str());
+    return kDone;
+}
+
+int runPack(const Args& args) {
+    Options o;
+    int status = kDone;
+    if (!parseOptions(args, {}, {}, o, status)) return status;
+    if (o.positional.size() != 1) return usageError("indiquer un seul fichier de découpe");
+    CuttingForm form;
+    form.jobName = o.positional.front();
+    CliDialogs dialogs;
+    if (!packJob(form, dialogs))
+        return fail(dialogs.told.empty() ? "Le fichier n'a pas été compressé." : dialogs.told.back().text);
+    return kDone;
+}
+
+int runPlay(const Args& args) {
+    Options o;
+    int status = kDone;
+    if (!parseOptions(args, {"--config", "--trace"}, {"--realtime"}, o, status)) return status;
+    if (o.positional.size() != 1) return usageError("indiquer un seul fichier de découpe");
+
+    Paths paths = Paths::forThisProgram();
+    CuttingForm form = openWindow(o, paths);
+    form.jobName = o.positional.front();
+
+    SimulatedMachine machine;
+    machine.useWiring(wiringOf(form));
+    std::FILE* trace = nullptr;
+    if (const std::string* out = o.last("--trace")) {
+        trace = std::fopen(out->c_str(), "wb");
+        if (!trace) return fail("Impossible de créer le fichier de trace " + *out + ".");
+        machine.addListener([trace](const MachineMotion& m) { std::fprintf(trace, "%d\n", m.value); });
+    }
+
+    CliDialogs dialogs;
+    CutControl control;
+    NoEventPump pump;
+    CutRunView view;
+    BusyWaiter busy;
+    CountingWaiter counting;
+    DelayWaiter& waiter = o.has("--realtime") ? static_cast<DelayWaiter&>(busy) : counting;
+    CutRunResult result = runCutProgram(form, control, zSenseOf(form), machine, dialogs, pump, waiter, view);
+    if (trace && std::fclose(trace) != 0) return fail("Le fichier de trace n'a pas pu être écrit.");
+
+    if (result.end == CutRunEnd::Refused || result.end == CutRunEnd::Declined)
+        return fail(result.problem ? result.problem->text
+                    : dialogs.told.empty() ? "Découpe refusée." : dialogs.told.back().text);
+    std::printf("ticks %llu\nX %lld\nY %lld\nZ %lld\ndelay_us %llu\n",
+                static_cast<unsigned long long>(result.ticksSent), static_cast<long long>(machine.xSteps()),
+                static_cast<long long>(machine.ySteps()), static_cast<long long>(machine.zSteps()),
+                static_cast<unsigned long long>(result.delayIterations));
+    return kDone;
+}
+
+}  // namespace tarvel::cli

@@ -1,0 +1,174 @@
+// tarvel-cli end to end: the real executable on files made in a temporary directory.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "support/tempdir.h"
+
+namespace tarvel {
+namespace {
+
+using testing::TempDir;
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+CliRun cli(const TempDir& dir, const std::string& args) {
+    CliRun r;
+    std::string errFile = dir.file(".stderr");
+    std::string cmd = "cd " + quote(dir.str()) + " && " + quote(TARVEL_CLI) + " " + args + " 2>" + quote(errFile);
+    std::FILE* p = ::popen(cmd.c_str(), "r");
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    int st = ::pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.err = TempDir::read(errFile);
+    return r;
+}
+
+constexpr const char* kDefaultConfig =
+    "\"20\",\"20\",\"20\",\"0,02\",\"50\",\"80\",\"10\",\"1\",\"30\",\"1\",\"2\",\"4\",\"8\",\"16\","
+    "\"32\",\"64\",\"128\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",0,0,0\r\n";
+// X 1, then plunge: the worked example of the generator.
+constexpr const char* kExampleFra = "0,0,0\r\n\"1\",\"0\",\"0\"\r\n\"1\",\"0\",\"1\"\r\n0,0,0\r\n";
+
+TEST(CliUsage, HelpVersionAndUsageErrors) {
+    TempDir dir;
+    EXPECT_EQ(cli(dir, "--help").status, 0);
+    CliRun v = cli(dir, "--version");
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out, "tarvel-cli 3.96\n");
+    for (const char* bad : {"", "bogus", "object", "object --fra", "object --fra a --nope",
+                            "generate --object a", "pack", "pack a b", "play"})
+        EXPECT_EQ(cli(dir, bad).status, 2) << bad;
+}
+
+TEST(CliObject, PrintsTheObjectAsTheWindowHoldsItAndSaves) {
+    TempDir dir;
+    dir.write("ex.fra", kExampleFra);
+    CliRun r = cli(dir, "object --fra ex.fra --save piece");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "0\t0\t0\tD\t.\t.\n"
+              "1\t0\t0\tF\t1\t.\n"
+              "1\t0\t1\t0\t.\t.\n"
+              "0\t0\t0\tD\t.\t.\n"
+              "Nbre coupes\t1\n");
+    EXPECT_EQ(TempDir::read(dir.file("piece.fra")),
+              "0,0,0\r\n\"0\",\"0\",\"0\"\r\n\"1\",\"0\",\"0\"\r\n\"1\",\"0\",\"1\"\r\n\"0\",\"0\",\"0\"\r\n0,0,0\r\n");
+
+    CliRun again = cli(dir, "object --fra ex.fra --save piece --quiet");
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.out, "");
+    EXPECT_EQ(again.err, "Nom deja utilisé \n");
+}
+
+TEST(CliObject, FailedLoadPrintsTheRowsKeptThenFails) {
+    TempDir dir;
+    dir.write("bad.fra", "0,0,0\r\n\"5\",\"6\"\r\n");
+    CliRun r = cli(dir, "object --fra bad.fra");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "0\t0\t0\tD\t.\t.\nNbre coupes\t\n");
+    EXPECT_EQ(r.err, "Saisie incompatible! Le fichier FRA choisi n'est pas utilisable.\n");
+    CliRun missing = cli(dir, "object --fra none.fra --quiet");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Fichier introuvable !\n");
+}
+
+TEST(CliGenerate, WritesTheJobAndSaysSo) {
+    TempDir dir;
+    dir.write("tarvel1.cfg", kDefaultConfig);
+    dir.write("ex.fra", kExampleFra);
+    CliRun r = cli(dir, "generate --object ex.fra --job job --config tarvel1.cfg --descent 2 "
+                     "--description 'Couvercle, 3 mm'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Fichier découpe créé avec succés\n");
+    EXPECT_EQ(r.err, "");
+    std::string expected;
+    for (int i = 0; i < 20; ++i) expected += "2\r\n";
+    for (int i = 0; i < 40; ++i) expected += "32\r\n";
+    for (int i = 0; i < 20; ++i) expected += "49\r\n51\r\n";
+    EXPECT_EQ(TempDir::read(dir.file("job.def")), expected);
+    EXPECT_EQ(TempDir::read(dir.file("job.det")),
+              "\"50\",\"ex.fra\",\"1\",\"20\",\"Couvercle, 3 mm\",\"80\",\"job.def\",\"2\",\"20\",\"20\"\r\n");
+
+    CliRun twice = cli(dir, "generate --object ex.fra --job job --config tarvel1.cfg");
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_EQ(twice.err, "Nom de fichier découpe deja utilisé !\n");
+}
+
+TEST(CliGenerate, MissingConfigurationIsSaidAndDesignValuesStay) {
+    TempDir dir;
+    dir.write("ex.fra", kExampleFra);
+    CliRun r = cli(dir, "generate --object ex.fra --job job --config none.cfg --descent 1");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Vous devez configurer en fonction de votre machine avant d'utiliser Tarvel\n");
+    // 120 steps per mm by design (120 X ticks, 120 down, 120 back) and no pin weights.
+    std::string expected;
+    for (int i = 0; i < 360; ++i) expected += "0\r\n";
+    EXPECT_EQ(TempDir::read(dir.file("job.def")), expected);
+}
+
+TEST(CliGenerate, MissingObjectFileFailsAndLeavesNoJobFiles) {
+    TempDir dir;
+    dir.write("tarvel1.cfg", kDefaultConfig);
+    CliRun r = cli(dir, "generate --object absent.fra --job job --config tarvel1.cfg");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);  // one line
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "job.def"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "job.det"));
+}
+
+TEST(CliPack, RunsOfEqualValues) {
+    TempDir dir;
+    dir.write("p.def", "2\r\n2\r\n2\r\n3\r\n");
+    CliRun r = cli(dir, "pack p.def");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TempDir::read(dir.file("p.FRD")), "2,3\r\n3,1\r\n");
+    CliRun missing = cli(dir, "pack none.def");
+    EXPECT_EQ(missing.status, 1);
+}
+
+TEST(CliPlay, PlaysOnTheSimulatedMachineBackToTheOrigin) {
+    TempDir dir;
+    dir.write("tarvel1.cfg", kDefaultConfig);
+    dir.write("ex.fra", kExampleFra);
+    ASSERT_EQ(cli(dir, "generate --object ex.fra --job job --config tarvel1.cfg --descent 2").status, 0);
+    CliRun r = cli(dir, "play job.def --config tarvel1.cfg --trace trace.txt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Two delays a tick: the slider starts on the cutting feed (2450 a delay) for the 20 X
+    // ticks and the 40 of the plunge; the 40 ticks of the climb back run at the rapid
+    // feed (951).
+    EXPECT_EQ(r.out, "ticks 100\nX 0\nY 0\nZ 0\ndelay_us " + std::to_string(60 * 2 * 2450 + 40 * 2 * 951) + "\n");
+    std::string trace = TempDir::read(dir.file("trace.txt"));
+    EXPECT_EQ(trace.substr(0, 4), "0\n2\n");  // DIR-only, then X CLOCK
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 200);
+}
+
+TEST(CliPlay, RefusalsExitOneWithTheMessage) {
+    TempDir dir;
+    dir.write("tarvel1.cfg", kDefaultConfig);
+    dir.write("bad.def", "2\r\n300\r\n");
+    CliRun r = cli(dir, "play bad.def --config tarvel1.cfg");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("2"), std::string::npos);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(cli(dir, "play none.def --config tarvel1.cfg").err, "Fichier introuvable !\n");
+}
+
+}  // namespace
+}  // namespace tarvel
