@@ -1,0 +1,50 @@
+#include "manual/jogsettings.h"
+
+#include <vector>
+
+#include "common/files.h"
+#include "common/records.h"
+#include "common/textrules.h"
+
+namespace tarvel {
+
+namespace {
+
+bool isOne(const std::string& field) {
+    const std::optional<double> v = commaNumber(field);
+    return v && *v == 1.0;
+}
+
+}  // namespace
+
+JogSettings loadJogSettings(const std::string& path) {
+    JogSettings s;
+    if (!fileExists(path)) return s;
+    RecordReader reader(path);
+    if (!reader.isOpen()) return s;
+    std::vector<std::string> fields;
+    reader.readRecord(fields, 3);  // a short line leaves the missing flags cleared
+    bool* flags[] = {&s.invertArrowX, &s.invertArrowY, &s.invertArrowZ};
+    for (std::size_t i = 0; i < fields.size() && i < 3; ++i) *flags[i] = isOne(fields[i]);
+    return s;
+}
+
+std::optional<std::string> createJogSettingsIfMissing(const std::string& path) {
+    if (fileExists(path)) return std::nullopt;
+    std::string error;
+    const std::string zero = quotedField("0");
+    if (replaceFileText(path, recordLine({zero, zero, zero}), &error)) return std::nullopt;
+    return error;
+}
+
+std::optional<std::string> saveJogSettings(const JogSettings& settings, const std::string& path) {
+    auto bit = [](bool on) { return std::string(on ? "1" : "0"); };
+    std::string error;
+    if (replaceFileText(path,
+                        recordLine({bit(settings.invertArrowX), bit(settings.invertArrowY), bit(settings.invertArrowZ)}),
+                        &error))
+        return std::nullopt;
+    return error;
+}
+
+}  // namespace tarvel

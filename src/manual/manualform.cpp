@@ -1,0 +1,48 @@
+#include "manual/manualform.h"
+
+#include "common/files.h"
+#include "config/machineconfig.h"
+#include "manual/manualmessages.h"
+
+namespace tarvel {
+
+void openManualWindow(ManualForm& form, UserDialogs& dialogs, const Paths& paths) {
+    const std::optional<MachineConfig> config =
+        fileExists(paths.configFile()) ? loadMachineConfig(paths.configFile()) : std::nullopt;
+    if (!config) {
+        dialogs.tell(config_messages::kMissingForManual);
+        return;
+    }
+    form.stepsPerMmX = config->stepsPerMmX;
+    form.stepsPerMmY = config->stepsPerMmY;
+    form.stepsPerMmZ = config->stepsPerMmZ;
+    form.speedCoefficient = config->speedCoefficient;
+    form.toolDescentZ = config->toolDescentZ;
+    form.port = portAddressFor(config->portNumber);
+    form.xDirWeight = config->xDirWeight;
+    form.xClockWeight = config->xClockWeight;
+    form.yDirWeight = config->yDirWeight;
+    form.yClockWeight = config->yClockWeight;
+    form.zDirWeight = config->zDirWeight;
+    form.zClockWeight = config->zClockWeight;
+    form.invertX = config->invertX == 1;
+    form.invertY = config->invertY == 1;
+    form.invertZ = config->invertZ == 1;
+
+    const std::string settings = paths.jogSettingsFile();
+    if (const auto error = createJogSettingsIfMissing(settings)) {
+        dialogs.tell(manual_messages::jogSettingsNotCreated(*error));
+        return;
+    }
+    form.arrows = loadJogSettings(settings);
+}
+
+bool saveArrowSettings(const ManualForm& form, UserDialogs& dialogs, const Paths& paths) {
+    if (const auto error = saveJogSettings(form.arrows, paths.jogSettingsFile())) {
+        dialogs.tell(manual_messages::jogSettingsNotSaved(*error));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tarvel

@@ -1,0 +1,55 @@
+// The French texts of manual control ("Manettes virtuelles"): jogging, homing and the
+// arrow settings file, in one place so that the window and its tests say the same thing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/textrules.h"
+#include "common/userdialogs.h"
+
+namespace tarvel::manual_messages {
+
+inline const std::string kTitle = "Manettes virtuelles";
+inline const std::string kHomingTitle = "A la niche";
+
+// A steps-per-mm field that cannot drive a move: nothing is written to the port.
+inline Message stepsPerMmNotUsable(std::string_view axis, std::string_view typed) {
+    const std::string field = "Le nombre de pas par mm de l'axe " + std::string(axis);
+    if (typed.empty()) return {field + " n'est pas saisi : aucun mouvement n'a été fait.", kTitle, Icon::Exclamation};
+    return {field + " (« " + std::string(typed) +
+                " ») doit être un nombre supérieur à 0, avec la virgule comme séparateur décimal "
+                "(par exemple 12,5) : aucun mouvement n'a été fait.",
+            kTitle, Icon::Exclamation};
+}
+
+// Homing ran its whole travel bound without the switch reading 0: nothing moves any more.
+inline Message switchNotReached(std::string_view switchCaption, double travelMm) {
+    return {"Origine machine non trouvée : le contact « " + std::string(switchCaption) +
+                " » n'a pas été atteint après " + decimalText(travelMm) +
+                " mm. Vérifiez le câblage et le contact, puis relancez « A la niche ».",
+            kHomingTitle, Icon::Exclamation};
+}
+
+// "Arrêter" pressed while homing: the machine stands wherever it was.
+inline const Message kHomingStopped{
+    "Retour à l'origine arrêté : la machine n'est pas à son origine. Relancez « A la niche » avant de découper.",
+    kHomingTitle, Icon::Exclamation};
+
+// tarvelman.cfg could not be written by "quitter": the arrows keep their settings until the
+// program ends, the file keeps the previous ones.
+inline Message jogSettingsNotSaved(std::string_view reason) {
+    return {"Le sens des flèches n'a pas pu être enregistré dans tarvelman.cfg. " + std::string(reason) +
+                " Les cases cochées restent valables jusqu'à la fin du programme ; le fichier garde "
+                "les réglages précédents.",
+            kTitle, Icon::Exclamation};
+}
+
+// tarvelman.cfg was missing and could not be created: the arrows start uninverted.
+inline Message jogSettingsNotCreated(std::string_view reason) {
+    return {"Le fichier tarvelman.cfg (sens des flèches) n'a pas pu être créé. " + std::string(reason) +
+                " Les flèches gardent leur sens normal.",
+            kTitle, Icon::Exclamation};
+}
+
+}  // namespace tarvel::manual_messages

@@ -1,0 +1,301 @@
+#include "manual/manualmotion.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string_view>
+
+#include "common/textrules.h"
+#include "manual/manualmessages.h"
+#include "port/emittick.h"
+
+namespace tarvel {
+
+namespace {
+
+enum class Axis { X, Y, Z };
+
+// A weight, or a sum of two, as the value it puts on the data lines. The weights are
+// text from the configuration and may hold anything a person typed.
+int wholeValue(double v) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<int>(roundHalfEven(std::clamp(v, -32768.0, 32767.0)));
+}
+
+// floor(n) steps when n >= 1, none otherwise.
+std::uint64_t countedSteps(double n) {
+    if (!(n >= 1.0)) return 0;
+    if (n >= 1.8e19) return std::numeric_limits<std::uint64_t>::max();
+    return static_cast<std::uint64_t>(std::floor(n));
+}
+
+// The two values of one step of one axis.
+struct StepValues {
+    int dirOnly = 0;
+    int full = 0;
+};
+
+StepValues stepValues(const ManualForm& form, Axis axis, bool dirHigh) {
+    const std::string* dir = &form.xDirWeight;
+    const std::string* clock = &form.xClockWeight;
+    if (axis == Axis::Y) dir = &form.yDirWeight, clock = &form.yClockWeight;
+    if (axis == Axis::Z) dir = &form.zDirWeight, clock = &form.zClockWeight;
+    const double d = leadingNumber(*dir);
+    const double c = leadingNumber(*clock);
+    if (dirHigh) return {wholeValue(d), wholeValue(d + c)};
+    return {0, wholeValue(c)};
+}
+
+const std::string& stepsPerMmText(const ManualForm& form, Axis axis) {
+    switch (axis) {
+        case Axis::X: return form.stepsPerMmX;
+        case Axis::Y: return form.stepsPerMmY;
+        case Axis::Z: break;
+    }
+    return form.stepsPerMmZ;
+}
+
+std::string_view axisName(Axis axis) {
+    switch (axis) {
+        case Axis::X: return "X";
+        case Axis::Y: return "Y";
+        case Axis::Z: break;
+    }
+    return "Z";
+}
+
+// The axis's steps per mm by the comma rule, or a message and nullopt.
+std::optional<double> stepsPerMm(const ManualForm& form, Axis axis, UserDialogs& dialogs) {
+    const std::string& text = stepsPerMmText(form, axis);
+    const std::optional<double> v = commaNumber(text);
+    if (v && *v > 0.0 && std::isfinite(*v)) return v;
+    dialogs.tell(manual_messages::stepsPerMmNotUsable(axisName(axis), text));
+    return std::nullopt;
+}
+
+// What the simulated machine needs to decode this window's writes.
+Wiring wiringOf(const ManualForm& form) {
+    Wiring w;
+    w.xDir = wholeValue(leadingNumber(form.xDirWeight));
+    w.xClock = wholeValue(leadingNumber(form.xClockWeight));
+    w.yDir = wholeValue(leadingNumber(form.yDirWeight));
+    w.yClock = wholeValue(leadingNumber(form.yClockWeight));
+    w.zDir = wholeValue(leadingNumber(form.zDirWeight));
+    w.zClock = wholeValue(leadingNumber(form.zClockWeight));
+    w.invertX = form.invertX;
+    w.invertY = form.invertY;
+    w.invertZ = form.invertZ;
+    w.stepsPerMmX = commaNumber(form.stepsPerMmX).value_or(0.0);
+    w.stepsPerMmY = commaNumber(form.stepsPerMmY).value_or(0.0);
+    w.stepsPerMmZ = commaNumber(form.stepsPerMmZ).value_or(0.0);
+    return w;
+}
+
+// The window's slider and coefficient, read before each delay. While the user retypes
+// the coefficient during a move the field may hold no number for a moment: the last
+// usable value stays in force rather than a delay that would never end.
+class FormSpeed final : public SpeedSource {
+public:
+    FormSpeed(const ManualForm& form, double coefficient) : form_(form), last_(coefficient) {}
+    double sliderValue() override { return form_.delaySetting; }
+    double coefficient() override {
+        double c = last_;
+        if (!checkCoefficient(form_.speedCoefficient, c)) last_ = c;
+        return last_;
+    }
+
+private:
+    const ManualForm& form_;
+    double last_;
+};
+
+// One manual motion in progress: its steps, its extra yields, and how it ended.
+class Motion {
+public:
+    Motion(ManualForm& form, ManualMachine& machine, double coefficient)
+        : form_(form),
+          machine_(machine),
+          speed_(form, coefficient),
+          out_{machine.port, form.port, machine.pump, machine.waiter, speed_},
+          stopMark_(form.stopRequests) {
+        machine.port.useWiring(wiringOf(form));
+    }
+
+    // One step; false when the motion is to end here (see end()).
+    bool step(const StepValues& v) {
+        if (!emitTick(out_, v.dirOnly, v.full, TickPattern::Manual)) return finish(MotionEnd::Aborted);
+        return checkStop();
+    }
+    bool steps(const StepValues& v, std::uint64_t n) {
+        for (std::uint64_t i = 0; i < n; ++i)
+            if (!step(v)) return false;
+        return true;
+    }
+    // The yield before each switch read.
+    bool yield() {
+        machine_.pump.yield();
+        if (machine_.pump.abortRequested()) return finish(MotionEnd::Aborted);
+        return checkStop();
+    }
+    bool finish(MotionEnd end) {
+        end_ = end;
+        return false;
+    }
+
+    ParallelPort& port() { return machine_.port; }
+    std::int16_t address() const { return form_.port; }
+    MotionEnd end() const { return end_; }
+
+private:
+    bool checkStop() { return form_.stopRequests == stopMark_ || finish(MotionEnd::Stopped); }
+
+    ManualForm& form_;
+    ManualMachine& machine_;
+    FormSpeed speed_;
+    StepOutput out_;
+    std::uint64_t stopMark_;
+    MotionEnd end_ = MotionEnd::Done;
+};
+
+// The coefficient, or a message and nullopt.
+std::optional<double> coefficientOf(const ManualForm& form, UserDialogs& dialogs) {
+    double c = 0;
+    if (const auto problem = checkCoefficient(form.speedCoefficient, c)) {
+        dialogs.tell(*problem);
+        return std::nullopt;
+    }
+    return c;
+}
+
+struct ArrowMove {
+    Axis axis;
+    bool dirHighWhenNotInverted;
+};
+
+ArrowMove arrowMove(JogArrow arrow) {
+    switch (arrow) {
+        case JogArrow::XRight: return {Axis::X, true};
+        case JogArrow::XLeft: return {Axis::X, false};
+        case JogArrow::YRight: return {Axis::Y, true};
+        case JogArrow::YLeft: return {Axis::Y, false};
+        case JogArrow::ZUp: return {Axis::Z, false};
+        case JogArrow::ZDown: break;
+    }
+    return {Axis::Z, true};
+}
+
+bool arrowsInverted(const JogSettings& s, Axis axis) {
+    switch (axis) {
+        case Axis::X: return s.invertArrowX;
+        case Axis::Y: return s.invertArrowY;
+        case Axis::Z: break;
+    }
+    return s.invertArrowZ;
+}
+
+// A searching phase may step its axis this many times.
+std::uint64_t travelBound(double stepsPerMm) {
+    return std::max<std::uint64_t>(1, countedSteps(kHomingTravelMm * stepsPerMm));
+}
+
+// Phases 1 and 3: step, yield, read; again while the switch reads anything but 0.
+bool searchZ(Motion& motion, const StepValues& v, std::uint64_t bound,
+             std::int16_t (ParallelPort::*readSwitch)(std::int16_t), std::string_view caption,
+             UserDialogs& dialogs) {
+    for (std::uint64_t made = 0;; ++made) {
+        if (made == bound) {
+            dialogs.tell(manual_messages::switchNotReached(caption, kHomingTravelMm));
+            return motion.finish(MotionEnd::SwitchNotFound);
+        }
+        if (!motion.step(v) || !motion.yield()) return false;
+        if ((motion.port().*readSwitch)(motion.address()) == 0) return true;
+    }
+}
+
+constexpr std::string_view kXHomeSwitch = "Pin 11 point 0 axe X";
+constexpr std::string_view kYHomeSwitch = "Pin 12 point 0 axe Y";
+constexpr std::string_view kZClearanceSwitch = "Pin 13 dégagement axe Z";
+constexpr std::string_view kZHomeSwitch = "Pin 15 point 0 axe Z";
+
+}  // namespace
+
+MotionEnd jog(ManualForm& form, JogArrow arrow, ManualMachine& machine) {
+    if (!form.configurationRead()) return MotionEnd::Refused;
+    const ArrowMove move = arrowMove(arrow);
+    const std::optional<double> perMm = stepsPerMm(form, move.axis, machine.dialogs);
+    if (!perMm) return MotionEnd::Refused;
+    const std::optional<double> c = coefficientOf(form, machine.dialogs);
+    if (!c) return MotionEnd::Refused;
+
+    const bool dirHigh = move.dirHighWhenNotInverted != arrowsInverted(form.arrows, move.axis);
+    const std::uint64_t n = countedSteps(leadingNumber(form.moveDistanceMm) * *perMm);
+    Motion motion(form, machine, *c);
+    motion.steps(stepValues(form, move.axis, dirHigh), n);
+    return motion.end();
+}
+
+MotionEnd home(ManualForm& form, ManualMachine& machine) {
+    if (!form.configurationRead()) return MotionEnd::Refused;
+    std::optional<double> perMm[3];
+    for (Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
+        perMm[static_cast<int>(axis)] = stepsPerMm(form, axis, machine.dialogs);
+        if (!perMm[static_cast<int>(axis)]) return MotionEnd::Refused;
+    }
+    const std::optional<double> c = coefficientOf(form, machine.dialogs);
+    if (!c) return MotionEnd::Refused;
+
+    const double xPerMm = *perMm[0], yPerMm = *perMm[1], zPerMm = *perMm[2];
+    const StepValues zUp = stepValues(form, Axis::Z, !form.invertZ);
+    const StepValues zDown = stepValues(form, Axis::Z, form.invertZ);
+    const StepValues xHome = stepValues(form, Axis::X, !form.invertX);
+    const StepValues yHome = stepValues(form, Axis::Y, !form.invertY);
+    const std::uint64_t zBound = travelBound(zPerMm);
+    UserDialogs& dialogs = machine.dialogs;
+    Motion motion(form, machine, *c);
+
+    auto ended = [&] {
+        if (motion.end() == MotionEnd::Stopped && form.stopsReported != form.stopRequests) {
+            form.stopsReported = form.stopRequests;
+            dialogs.tell(manual_messages::kHomingStopped);
+        }
+        return motion.end();
+    };
+    auto notFound = [&](std::string_view caption) {
+        dialogs.tell(manual_messages::switchNotReached(caption, kHomingTravelMm));
+        motion.finish(MotionEnd::SwitchNotFound);
+        return motion.end();
+    };
+
+    // Phase 1: Z up to its clearance switch.
+    if (!searchZ(motion, zUp, zBound, &ParallelPort::Read_Select, kZClearanceSwitch, dialogs)) return ended();
+
+    // Phase 2: X and Y together. A switch that reads anything but 0 counts against its
+    // axis's bound even when it does not read 1, so that a line stuck at another value
+    // cannot keep the phase running without steps.
+    const std::uint64_t xBound = travelBound(xPerMm), yBound = travelBound(yPerMm);
+    std::uint64_t xSearched = 0, ySearched = 0;
+    for (;;) {
+        if (!motion.yield()) return ended();
+        const std::int16_t b = motion.port().Read_Busy(motion.address());
+        if (b != 0 && xSearched++ == xBound) return notFound(kXHomeSwitch);
+        if (b == 1 && !motion.step(xHome)) return ended();
+
+        if (!motion.yield()) return ended();
+        const std::int16_t p = motion.port().Read_Pe(motion.address());
+        if (p != 0 && ySearched++ == yBound) return notFound(kYHomeSwitch);
+        if (p == 1 && !motion.step(yHome)) return ended();
+
+        if (b == 0 && p == 0) break;
+    }
+
+    // Phase 3: Z down to its home switch.
+    if (!searchZ(motion, zDown, zBound, &ParallelPort::Read_Error, kZHomeSwitch, dialogs)) return ended();
+
+    // Phase 4: Z back up by the tool descent.
+    motion.steps(zUp, countedSteps(leadingNumber(form.toolDescentZ) * zPerMm));
+    return ended();
+}
+
+}  // namespace tarvel
