@@ -31,4 +31,32 @@ inline const Message kEditY{"Nouvelle valeur", "Modification", Icon::Question};
 // The open dialog of menu "Ouvrir un fichier".
 inline const FileChoice kOpenFraChoice{"Ouvrir un fichier", "", "Fichiers FRA (*.fra)"};
 
+// --- The view, and the window's file commands ------------------------------------------
+// (the confirmations and the input box below are questions, not error boxes)
+
+// A zoom or scroll redraw with X and Y lists of different lengths.
+inline const Message kViewListLengths{
+    "Vérifier que les deux listes comtiennent le même nombre de coordonnées", "Défaut",
+    Icon::Exclamation};
+// A redraw that could not draw: no object, a coordinate that is not a number.
+inline const Message kChooseFile{"Choisir un fichier!", "Mauvaise saisie !", Icon::Error};
+// A list-click redraw whose points land too far: the zoom is halved.
+inline const Message kZoomOverflow{"faire un zoom + petit (zoom-)!", "Mauvaise saisie !",
+                                   Icon::Error};
+
+// "Effacer" and "Renommer".
+inline const Message kNothingToDelete{
+    "je ne peux pas effacer de fichier si aucun fichier n'est sélectionné", "essaie encore",
+    Icon::Error};
+inline const Message kConfirmDelete{"Confirmer effacer ?", "Effacer", Icon::Question};
+inline const Message kNothingToRename{
+    "je ne peux pas renommer un fichier s'il n'est pas selectionné", "essaie encore", Icon::Error};
+inline const Message kAskNewName{"nouveau nom?", "Modification", Icon::Question};
+inline const Message kConfirmRename{"Confirmer renommer ?", "renommer", Icon::Question};
+
+// "Revenir à l'écran d'accueil" with X and Y lists of different lengths.
+inline const Message kHomeListLengths{
+    "Vérifier que les listes comtiennent le même nombre de coordonnées", "Défaut",
+    Icon::Exclamation};
+
 }  // namespace tarvel::drawingmessages

@@ -1,0 +1,265 @@
+#include "drawing/drawingview.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "drawing/drawingmessages.h"
+#include "support/scripteddialogs.h"
+
+namespace tarvel {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// Two cuts as markCuts leaves them: rows 1 and 4 carry the cut numbers.
+//   row  x    y    z
+//   0    0    0    0   D
+//   1    10   20   1   (cut 1)
+//   2    30   20   1
+//   3    30   5    0   F
+//   4    40   5    0   D  (cut 2, raised move)
+//   5    50   5    1
+//   6    50   15   0   F
+CutObject twoCuts() {
+    CutObject o;
+    const Texts xs{"0", "10", "30", "30", "40", "50", "50"};
+    const Texts ys{"0", "20", "20", "5", "5", "5", "15"};
+    const Texts zs{"0", "1", "1", "0", "0", "1", "0"};
+    for (std::size_t i = 0; i < xs.size(); ++i) o.appendRow(xs[i], ys[i], zs[i], "", "", ".");
+    markCuts(o);
+    return o;
+}
+
+struct Window {
+    testing::ScriptedDialogs dialogs;
+    DrawingForm form{dialogs};
+    DrawingView view;
+    explicit Window(CutObject object = twoCuts()) { form.object = std::move(object); }
+    Texts told() const { return dialogs.toldTexts(); }
+};
+
+bool hasCircleAt(const ViewPicture& p, ViewPoint at, float radius, ViewColour colour) {
+    for (const ViewCircle& c : p.circles)
+        if (c.x == static_cast<float>(at.x) && c.y == static_cast<float>(at.y) && c.radius == radius &&
+            c.colour == colour)
+            return true;
+    return false;
+}
+
+TEST(ViewMapping, PlacesRowsAndReadsTheMouseBack) {
+    struct Case {
+        double x, y, zoom, vx, vy;
+    };
+    for (const Case& c : {Case{10, 20, 1, 15, 80}, Case{10, 20, 0.35, 8.5, 93}, Case{-4, -2, 2, -3, 104}}) {
+        const ViewPoint v = toView(c.x, c.y, c.zoom);
+        EXPECT_DOUBLE_EQ(v.x, c.vx) << c.zoom;
+        EXPECT_DOUBLE_EQ(v.y, c.vy) << c.zoom;
+        const ViewPoint back = toObject(v, c.zoom);
+        EXPECT_NEAR(back.x, c.x, 1e-12);
+        EXPECT_NEAR(back.y, c.y, 1e-12);
+    }
+    for (double zoom : {1.0, 0.35, 2.197, 1e-3}) {
+        const MouseTexts t = mouseTexts({5, 100}, zoom);
+        EXPECT_EQ(t.x, "0");
+        EXPECT_EQ(t.y, "0");
+    }
+    // Decimal comma in the labels, whatever the process locale.
+    EXPECT_EQ(mouseTexts({6, 99}, 0.5).x, "2");
+    EXPECT_EQ(mouseTexts({7.5, 97.5}, 2).y, "1,25");
+}
+
+TEST(ViewZoom, ThreeStepsInAndOutComeBack) {
+    Window w;
+    w.form.zoom = 0.35;
+    for (int i = 0; i < 3; ++i) zoomIn(w.form, w.view, w.dialogs);
+    EXPECT_NEAR(w.form.zoom, 0.35 * 1.3 * 1.3 * 1.3, 1e-12);
+    for (int i = 0; i < 3; ++i) zoomOut(w.form, w.view, w.dialogs);
+    EXPECT_NEAR(w.form.zoom, 0.35, 1e-12);
+    EXPECT_TRUE(w.told().empty());
+}
+
+TEST(ViewZoom, EmptyObjectSaysChooseAFileAfterChangingTheZoom) {
+    Window w{CutObject{}};
+    ViewPicture p = zoomIn(w.form, w.view, w.dialogs);
+    EXPECT_EQ(w.told(), Texts{drawingmessages::kChooseFile.text});
+    EXPECT_DOUBLE_EQ(w.form.zoom, 1.3);
+    // The picture area was cleared before the drawing failed; nothing else is drawn.
+    EXPECT_TRUE(p.drawn && p.clearFirst);
+    EXPECT_TRUE(p.segments.empty());
+}
+
+TEST(ViewZoom, ListsOfDifferentLengthsKeepTheZoomAndDrawNothing) {
+    Window w;
+    w.form.object.y.pop_back();
+    ViewPicture p = zoomOut(w.form, w.view, w.dialogs);
+    EXPECT_EQ(w.told(), Texts{drawingmessages::kViewListLengths.text});
+    EXPECT_EQ(w.dialogs.told[0].title, "Défaut");
+    EXPECT_DOUBLE_EQ(w.form.zoom, 1);
+    EXPECT_FALSE(p.drawn);
+}
+
+TEST(ViewPath, StartsLeftOfTheFirstRowAndDrawsRaisedMovesInRed) {
+    Window w;
+    ViewPicture p = listClicked(w.form, w.view, w.dialogs, 2);
+    ASSERT_TRUE(p.start.has_value());
+    EXPECT_DOUBLE_EQ(p.start->x, -1);
+    EXPECT_DOUBLE_EQ(p.start->y, 100);
+    ASSERT_EQ(p.segments.size(), 6u);
+    EXPECT_EQ(p.segments[0].x1, -1.0f);  // the first segment leaves from the pen's point
+    EXPECT_EQ(p.segments[0].x2, 15.0f);
+    EXPECT_EQ(p.segments[0].y2, 80.0f);
+    std::vector<ViewColour> colours;
+    for (const ViewSegment& s : p.segments) colours.push_back(s.colour);
+    const auto F = ViewColour::Foreground;
+    const auto R = ViewColour::LightRed;
+    EXPECT_EQ(colours, (std::vector<ViewColour>{F, F, R, R, F, R}));
+}
+
+// What each redraw resizes, clears and marks on the rows that carry a cut number.
+TEST(ViewRedraws, FollowTheirRowOfTheTable) {
+    using Command = std::function<ViewPicture(Window&)>;
+    struct Case {
+        const char* name;
+        Command run;
+        bool resize;
+        bool clear;
+        float ring;  // 0: no ring
+        ViewColour ringColour;
+    };
+    const Case cases[] = {
+        {"zoom +", [](Window& w) { return zoomIn(w.form, w.view, w.dialogs); }, true, true, 0,
+         ViewColour::Foreground},
+        {"horizontal", [](Window& w) { return horizontalScrolled(w.form, w.view, w.dialogs, 7); }, true,
+         true, 0, ViewColour::Foreground},
+        {"vertical", [](Window& w) { return verticalScrolled(w.form, w.view, w.dialogs, 9); }, true, true,
+         1, ViewColour::LightRed},
+        {"agrandir", [](Window& w) { return enlargeView(w.form, w.view, w.dialogs); }, false, false, 1,
+         ViewColour::LightRed},
+        {"reduire", [](Window& w) { return shrinkView(w.form, w.view, w.dialogs); }, false, true, 1,
+         ViewColour::LightRed},
+        {"list click", [](Window& w) { return listClicked(w.form, w.view, w.dialogs, 3); }, true, true,
+         0.5f, ViewColour::LightGreen},
+        {"entry point", [](Window& w) { return entryPointRedraw(w.form, w.view); }, false, false, 0,
+         ViewColour::Foreground},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Window w;
+        ViewPicture p = c.run(w);
+        EXPECT_TRUE(w.told().empty());
+        EXPECT_TRUE(p.drawn);
+        EXPECT_EQ(p.resizeControls, c.resize);
+        EXPECT_EQ(p.clearFirst, c.clear);
+        EXPECT_EQ(p.segments.size(), 6u);
+        const ViewPoint cut1 = toView(10, 20, w.form.zoom);
+        const ViewPoint cut2 = toView(50, 5, w.form.zoom);
+        if (c.ring == 0) {
+            EXPECT_TRUE(p.circles.empty());
+            continue;
+        }
+        EXPECT_TRUE(hasCircleAt(p, cut1, c.ring, c.ringColour));
+        EXPECT_TRUE(hasCircleAt(p, cut2, c.ring, c.ringColour));
+    }
+}
+
+TEST(ViewListClick, WritesCutNumbersAndRingsTheSelectedRow) {
+    Window w;
+    ViewPicture p = listClicked(w.form, w.view, w.dialogs, 2);
+    EXPECT_EQ(w.form.selectedRow, 2);
+    ASSERT_EQ(p.labels.size(), 2u);
+    EXPECT_EQ(p.labels[0].text, "1");
+    EXPECT_EQ(p.labels[0].x, 15.0f);
+    EXPECT_EQ(p.labels[1].text, "2");
+    EXPECT_TRUE(hasCircleAt(p, toView(30, 20, 1), 0.5f, ViewColour::LightMagenta));
+    EXPECT_EQ(p.circles.size(), 3u);
+}
+
+TEST(ViewListClick, NeverMarksRowZero) {
+    Window w;
+    w.form.object.cutNumber[0] = "7";
+    ViewPicture p = listClicked(w.form, w.view, w.dialogs, 0);
+    for (const ViewCircle& c : p.circles) EXPECT_FALSE(c.x == -1.0f || c.x == 5.0f);
+    for (const ViewLabel& l : p.labels) EXPECT_NE(l.text, "7");
+    EXPECT_EQ(p.circles.size(), 2u);  // the two green rings of the cuts, no magenta one
+}
+
+TEST(ViewListClick, DrawsOncePerClick) {
+    Window w;
+    EXPECT_TRUE(listClicked(w.form, w.view, w.dialogs, 1).drawn);
+    EXPECT_EQ(w.view.redrawPending, 1);
+    // The window copying the selection to the other lists redraws nothing more.
+    EXPECT_FALSE(listClickRedraw(w.form, w.view, w.dialogs).drawn);
+    EXPECT_TRUE(listClicked(w.form, w.view, w.dialogs, 4).drawn);
+}
+
+TEST(ViewListClick, StopsSilentlyOnListsOfDifferentLengths) {
+    Window w;
+    w.form.object.x.push_back("1");
+    ViewPicture p = listClicked(w.form, w.view, w.dialogs, 5);
+    EXPECT_FALSE(p.drawn);
+    EXPECT_TRUE(w.told().empty());
+    EXPECT_EQ(w.form.selectedRow, 5);
+}
+
+TEST(ViewFailures, OverflowHalvesTheZoomOnlyOnAListClick) {
+    Window w;
+    w.form.object.x[4] = "2E+6";
+    ViewPicture p = listClicked(w.form, w.view, w.dialogs, 1);
+    EXPECT_EQ(w.told(), Texts{drawingmessages::kZoomOverflow.text});
+    EXPECT_DOUBLE_EQ(w.form.zoom, 0.5);
+    EXPECT_EQ(p.segments.size(), 3u);  // what was drawn before the faulty row stays
+    EXPECT_EQ(w.view.redrawPending, 0);
+
+    Window z;
+    z.form.object.x[4] = "2E+6";
+    zoomIn(z.form, z.view, z.dialogs);
+    EXPECT_EQ(z.told(), Texts{drawingmessages::kChooseFile.text});
+    EXPECT_DOUBLE_EQ(z.form.zoom, 1.3);
+}
+
+TEST(ViewFailures, ACoordinateThatIsNotANumberSaysChooseAFile) {
+    for (const char* bad : {"12.5", "", "abc"}) {
+        SCOPED_TRACE(bad);
+        Window w;
+        w.form.object.y[3] = bad;
+        listClicked(w.form, w.view, w.dialogs, 1);
+        verticalScrolled(w.form, w.view, w.dialogs, 10);
+        EXPECT_EQ(w.told(), (Texts{drawingmessages::kChooseFile.text, drawingmessages::kChooseFile.text}));
+        EXPECT_DOUBLE_EQ(w.form.zoom, 1);
+        // The entry-point redraw says nothing.
+        EXPECT_EQ(entryPointRedraw(w.form, w.view).segments.size(), 2u);
+        EXPECT_EQ(w.told().size(), 2u);
+    }
+}
+
+TEST(ViewSizes, ChangeOnlyAtTheNextRedrawThatResizes) {
+    Window w;
+    ViewPicture p = enlargeView(w.form, w.view, w.dialogs);
+    EXPECT_EQ(w.view.sizes, (ViewSizes{140, 87, 140, 83}));
+    EXPECT_EQ(p.controls, ViewSizes{});
+    p = horizontalScrolled(w.form, w.view, w.dialogs, -20);
+    EXPECT_TRUE(p.resizeControls);
+    EXPECT_EQ(p.controls, (ViewSizes{140, 87, 140, 83}));
+    EXPECT_DOUBLE_EQ(p.panX, -20);
+    EXPECT_DOUBLE_EQ(p.panY, 0);
+
+    for (int i = 0; i < 2; ++i) shrinkView(w.form, w.view, w.dialogs);
+    EXPECT_EQ(w.view.sizes, (ViewSizes{130, 77, 130, 73}));
+    EXPECT_EQ(w.view.controls, (ViewSizes{140, 87, 140, 83}));
+}
+
+TEST(ViewSizes, ShrunkToNothingSayChooseAFileAndKeepTheControls) {
+    Window w;
+    while (w.view.sizes.vScrollHeight > 0) shrinkView(w.form, w.view, w.dialogs);
+    EXPECT_TRUE(w.told().empty());
+    ViewPicture p = verticalScrolled(w.form, w.view, w.dialogs, 50);
+    EXPECT_FALSE(p.drawn);
+    EXPECT_EQ(w.told(), Texts{drawingmessages::kChooseFile.text});
+    EXPECT_EQ(w.view.controls, ViewSizes{});
+}
+
+}  // namespace
+}  // namespace tarvel

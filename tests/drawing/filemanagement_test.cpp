@@ -1,0 +1,252 @@
+#include "drawing/filemanagement.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "drawing/drawingmessages.h"
+#include "support/scripteddialogs.h"
+#include "support/tempdir.h"
+
+namespace tarvel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+using Texts = std::vector<std::string>;
+
+struct Window {
+    testing::ScriptedDialogs dialogs;
+    DrawingForm form{dialogs};
+    FileLists lists;
+    Texts told() const { return dialogs.toldTexts(); }
+    Texts asked() const {
+        Texts t;
+        for (const Message& m : dialogs.asked) t.push_back(m.text);
+        return t;
+    }
+};
+
+TEST(FilePattern, MatchesTheChosenTypeWhateverTheCase) {
+    struct Case {
+        const char* name;
+        FileType type;
+        bool listed;
+    };
+    const Case cases[] = {
+        {"boite.fra", FileType::Fra, true},  {"BOITE.FRA", FileType::Fra, true},
+        {"Aile.Dxf", FileType::Dxf, true},   {"naca.dat", FileType::Dat, true},
+        {"boite.dxf", FileType::Fra, false}, {"boite.fra.bak", FileType::Fra, false},
+        {".fra", FileType::Fra, false},      {"fra", FileType::Fra, false},
+        {"notes.txt", FileType::None, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(matchesFilePattern(c.name, filePattern(c.type)), c.listed) << c.name;
+    EXPECT_EQ(filePattern(FileType::Fra), "*.FRA");
+    EXPECT_EQ(filePattern(FileType::Dxf), "*.DXF");
+    EXPECT_EQ(filePattern(FileType::Dat), "*.DAT");
+}
+
+TEST(FileTypeChoice, OptionsSetTheChoiceAndTheCommandsShown) {
+    Window w;
+    showFileChoice(w.form);
+    EXPECT_TRUE(w.form.fileControlsVisible && w.form.typeOptionsVisible);
+    EXPECT_FALSE(w.form.chargerShown());
+    chooseFileTypeOption(w.form, FileType::Dxf);
+    EXPECT_TRUE(w.form.chargerShown());
+    EXPECT_FALSE(w.form.sauverShown());
+    EXPECT_TRUE(w.form.typeOptionsVisible);  // an option leaves the options shown
+    chooseFileTypeOption(w.form, FileType::Fra);
+    EXPECT_TRUE(w.form.sauverShown());
+}
+
+TEST(FileLists, ListTheDirectoryAndFillTheFileNameField) {
+    TempDir dir;
+    const std::string pieces = dir.file("pieces");
+    fs::create_directories(pieces + "/Zeta");
+    fs::create_directories(pieces + "/alpha");
+    fs::create_directories(pieces + "/.cache");
+    for (const char* name : {"boite.fra", "Aile.FRA", "plan.dxf", ".cachee.fra"})
+        dir.write(std::string("pieces/") + name, "0,0,0\r\n");
+
+    Window w;
+    w.form.chooseFileTypeFromMenu(FileType::Fra);
+    ASSERT_TRUE(changeDirectory(w.form, w.lists, w.dialogs, pieces));
+    EXPECT_EQ(w.form.fileName, pieces + "/");
+    EXPECT_EQ(w.lists.directoryText, pieces + "/");
+    EXPECT_EQ(w.lists.directories, (Texts{"..", "alpha", "Zeta"}));
+    EXPECT_EQ(w.lists.files, (Texts{"Aile.FRA", "boite.fra"}));
+
+    fileClicked(w.form, w.lists, "boite.fra");
+    EXPECT_EQ(w.form.fileName, pieces + "/boite.fra");
+    EXPECT_EQ(directoryEntryPath(w.lists, "alpha"), pieces + "/alpha");
+    EXPECT_EQ(directoryEntryPath(w.lists, ".."), dir.str());
+
+    w.form.chooseFileTypeFromMenu(FileType::Dxf);
+    refreshFileList(w.form, w.lists);
+    EXPECT_EQ(w.lists.files, Texts{"plan.dxf"});
+}
+
+TEST(FileLists, AtTheRootTheNameFollowsTheSeparatorOnce) {
+    Window w;
+    ASSERT_TRUE(changeDirectory(w.form, w.lists, w.dialogs, "/"));
+    EXPECT_EQ(w.lists.directoryText, "/");
+    EXPECT_TRUE(w.lists.directories.empty() || w.lists.directories.front() != "..");
+    fileClicked(w.form, w.lists, "a.dxf");
+    EXPECT_EQ(w.form.fileName, "/a.dxf");
+    EXPECT_EQ(directoryEntryPath(w.lists, ".."), "/");
+}
+
+TEST(FileLists, AnUnreadableDirectoryIsToldAndChangesNothing) {
+    TempDir dir;
+    Window w;
+    ASSERT_TRUE(changeDirectory(w.form, w.lists, w.dialogs, dir.str()));
+    const FileLists before = w.lists;
+    EXPECT_FALSE(changeDirectory(w.form, w.lists, w.dialogs, dir.file("absent")));
+    EXPECT_EQ(w.told(), Texts{"Impossible de lire le dossier " + dir.file("absent") +
+                              " : dossier ou fichier introuvable."});
+    EXPECT_EQ(w.lists.directoryText, before.directoryText);
+    EXPECT_EQ(w.form.fileName, dir.str() + "/");
+}
+
+TEST(Effacer, RefusesWithoutAFileAndAsksBeforeDeleting) {
+    TempDir dir;
+    const std::string file = dir.write("boite.fra", "0,0,0\r\n");
+    struct Case {
+        std::string field;
+        std::vector<bool> answers;
+        Texts told;
+        Texts asked;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"", {}, {drawingmessages::kNothingToDelete.text}, {}, false},
+        {dir.str() + "/", {}, {drawingmessages::kNothingToDelete.text}, {}, false},
+        {file, {false}, {}, {"Confirmer effacer ?"}, false},
+        {file, {}, {}, {"Confirmer effacer ?"}, false},  // No is the default button
+        {file, {true}, {}, {"Confirmer effacer ?"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        Window w;
+        w.form.fileName = c.field;
+        w.dialogs.confirmAnswers.assign(c.answers.begin(), c.answers.end());
+        EXPECT_EQ(effacer(w.form, w.dialogs), c.deleted);
+        EXPECT_EQ(w.told(), c.told);
+        EXPECT_EQ(w.asked(), c.asked);
+        EXPECT_EQ(fs::exists(file), !c.deleted);
+    }
+}
+
+TEST(Effacer, SaysWhyTheFileSystemRefused) {
+    TempDir dir;
+    fs::create_directories(dir.file("pieces"));
+    struct Case {
+        std::string field;
+        std::string reason;
+    };
+    for (const Case& c : {Case{dir.file("absent.fra"), "dossier ou fichier introuvable"},
+                          Case{dir.file("pieces"), "le nom désigne un dossier"}}) {
+        Window w;
+        w.form.fileName = c.field;
+        w.dialogs.confirmAnswers = {true};
+        EXPECT_FALSE(effacer(w.form, w.dialogs));
+        ASSERT_EQ(w.dialogs.told.size(), 1u);
+        EXPECT_EQ(w.dialogs.told[0].text, "Impossible de supprimer le fichier " + c.field + " : " + c.reason + ".");
+        EXPECT_EQ(w.dialogs.told[0].title, "Effacer");
+    }
+    EXPECT_TRUE(fs::is_directory(dir.file("pieces")));
+}
+
+TEST(Effacer, SaysAccessRefusedAndKeepsTheFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser may delete anywhere";
+    TempDir dir;
+    fs::create_directories(dir.file("lecture"));
+    const std::string file = dir.write("lecture/boite.fra", "0,0,0\r\n");
+    fs::permissions(dir.file("lecture"), fs::perms::owner_read | fs::perms::owner_exec);
+    Window w;
+    w.form.fileName = file;
+    w.dialogs.confirmAnswers = {true};
+    EXPECT_FALSE(effacer(w.form, w.dialogs));
+    EXPECT_EQ(w.told(), Texts{"Impossible de supprimer le fichier " + file + " : accès refusé."});
+    EXPECT_TRUE(fs::exists(file));
+    fs::permissions(dir.file("lecture"), fs::perms::owner_all);
+}
+
+TEST(Renommer, AsksTheNameThenConfirms) {
+    TempDir dir;
+    const std::string file = dir.write("boite.fra", "contenu");
+    Window w;
+    w.form.fileName = file;
+    w.dialogs.askAnswers = {"caisse.fra"};
+    w.dialogs.confirmAnswers = {true};
+    EXPECT_TRUE(renommer(w.form, w.dialogs));
+    EXPECT_EQ(w.asked(), (Texts{"nouveau nom?", "Confirmer renommer ?"}));
+    EXPECT_EQ(w.dialogs.asked[1].title, "renommer");
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(TempDir::read(dir.file("caisse.fra")), "contenu");
+
+    // A full path moves the file.
+    fs::create_directories(dir.file("rangement"));
+    w.form.fileName = dir.file("caisse.fra");
+    w.dialogs.askAnswers = {dir.file("rangement/caisse.fra")};
+    w.dialogs.confirmAnswers = {true};
+    EXPECT_TRUE(renommer(w.form, w.dialogs));
+    EXPECT_TRUE(fs::exists(dir.file("rangement/caisse.fra")));
+    EXPECT_TRUE(w.told().empty());
+}
+
+TEST(Renommer, ChangesNothingWhenRefusedOrAbandoned) {
+    TempDir dir;
+    const std::string file = dir.write("boite.fra", "boite");
+    dir.write("pris.fra", "pris");
+    struct Case {
+        const char* what;
+        std::string field;
+        std::optional<std::string> name;
+        std::vector<bool> answers;
+        std::string told;  // empty: nothing said
+    };
+    const Case cases[] = {
+        {"directory", dir.str() + "/", "x.fra", {true}, drawingmessages::kNothingToRename.text},
+        {"cancelled", file, std::nullopt, {true}, ""},
+        {"said no", file, "x.fra", {false}, ""},
+        {"default no", file, "x.fra", {}, ""},
+        {"empty name", file, "", {true},
+         "Impossible de renommer le fichier " + file + " : le nouveau nom est vide."},
+        {"name in use", file, "pris.fra", {true},
+         "Impossible de renommer le fichier " + file + " en " + dir.file("pris.fra") +
+             " : le fichier existe déjà."},
+        {"missing file", dir.file("absent.fra"), "y.fra", {true},
+         "Impossible de renommer le fichier " + dir.file("absent.fra") + " en " + dir.file("y.fra") +
+             " : dossier ou fichier introuvable."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Window w;
+        w.form.fileName = c.field;
+        w.dialogs.askAnswers = {c.name};
+        w.dialogs.confirmAnswers.assign(c.answers.begin(), c.answers.end());
+        EXPECT_FALSE(renommer(w.form, w.dialogs));
+        EXPECT_EQ(w.told(), c.told.empty() ? Texts{} : Texts{c.told});
+        EXPECT_EQ(TempDir::read(file), "boite");
+        EXPECT_EQ(TempDir::read(dir.file("pris.fra")), "pris");
+        EXPECT_FALSE(fs::exists(dir.file("x.fra")) || fs::exists(dir.file("y.fra")));
+    }
+}
+
+TEST(RevenirAccueil, StaysWhileXAndYListsDiffer) {
+    Window w;
+    EXPECT_TRUE(revenirAccueil(w.form, w.dialogs));
+    w.form.object.x = {"1", "2"};
+    w.form.object.y = {"1"};
+    EXPECT_FALSE(revenirAccueil(w.form, w.dialogs));
+    EXPECT_EQ(w.told(), Texts{"Vérifier que les listes comtiennent le même nombre de coordonnées"});
+    EXPECT_EQ(w.dialogs.told[0].title, "Défaut");
+}
+
+}  // namespace
+}  // namespace tarvel
