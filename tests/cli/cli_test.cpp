@@ -28,7 +28,10 @@ std::string quote(const std::string& s) {
 CliRun cli(const TempDir& dir, const std::string& args) {
     CliRun r;
     std::string errFile = dir.file(".stderr");
-    std::string cmd = "cd " + quote(dir.str()) + " && " + quote(TARVEL_CLI) + " " + args + " 2>" + quote(errFile);
+    // Each test has its own scratch folder: tests run in parallel, and the generator's
+    // working files have fixed names.
+    std::string cmd = "cd " + quote(dir.str()) + " && TMPDIR=" + quote(dir.str()) + " " + quote(TARVEL_CLI) +
+                      " " + args + " 2>" + quote(errFile);
     std::FILE* p = ::popen(cmd.c_str(), "r");
     char buf[4096];
     std::size_t n;
@@ -86,6 +89,85 @@ TEST(CliObject, FailedLoadPrintsTheRowsKeptThenFails) {
     CliRun missing = cli(dir, "object --fra none.fra --quiet");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "Fichier introuvable !\n");
+}
+
+// A square (rows 1-5 inside, back on its start) and a triangle (rows 8-11), as they
+// load: the origin rows that the file format adds open the first cut and close the last.
+constexpr const char* kSquareAndTriangle =
+    "0,0,0\r\n\"0\",\"0\",\"1\"\r\n\"10\",\"0\",\"1\"\r\n\"10\",\"10\",\"1\"\r\n\"0\",\"10\",\"1\"\r\n"
+    "\"0\",\"0\",\"1\"\r\n\"0\",\"0\",\"0\"\r\n\"20\",\"0\",\"0\"\r\n\"20\",\"0\",\"1\"\r\n"
+    "\"30\",\"0\",\"1\"\r\n\"30\",\"10\",\"1\"\r\n\"20\",\"0\",\"1\"\r\n0,0,0\r\n";
+
+TEST(CliObject, EntryPointsThenReorderStartEachContourAtItsEntry) {
+    TempDir dir;
+    dir.write("st.fra", kSquareAndTriangle);
+    CliRun marked = cli(dir, "object --fra st.fra --entry 9=1 --entry 3=2");
+    ASSERT_EQ(marked.status, 0) << marked.err;
+    std::string entryColumn;
+    for (std::size_t at = 0; (at = marked.out.find('\n', at)) != std::string::npos; ++at)
+        entryColumn += marked.out[at - 1];
+    EXPECT_EQ(entryColumn, "...2.....1...2") << "rows 3 and 9, then the count";
+
+    CliRun r = cli(dir, "object --fra st.fra --entry 9=1 --entry 3=2 --reorder --save piece");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "30\t0\t0\tD\t.\t.\n"
+              "30\t0\t1\t0\t1\t.\n"
+              "30\t10\t1\t0\t.\t.\n"
+              "20\t0\t1\t0\t.\t.\n"
+              "30\t0\t1\t0\t.\t.\n"
+              "30\t0\t0\tF\t.\t.\n"
+              "10\t10\t0\tD\t.\t.\n"
+              "10\t10\t1\t0\t2\t.\n"
+              "0\t10\t1\t0\t.\t.\n"
+              "0\t0\t1\t0\t.\t.\n"
+              "10\t0\t1\t0\t.\t.\n"
+              "10\t10\t1\t0\t.\t.\n"
+              "10\t10\t0\tF\t.\t.\n"
+              "Nbre coupes\t2\n");
+    const std::string saved = TempDir::read(dir.file("piece.fra"));
+    const std::string start = "0,0,0\r\n\"30\",\"0\",\"0\"\r\n\"30\",\"0\",\"1\"\r\n";
+    EXPECT_EQ(saved.substr(0, start.size()), start);
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 15);
+}
+
+TEST(CliObject, RefusedEntryOrReorderPrintsTheObjectAndFails) {
+    TempDir dir;
+    dir.write("st.fra", kSquareAndTriangle);
+    struct Case {
+        const char* args;
+        const char* err;
+        const char* lastEntryMark;  // row 9's entry mark as printed
+    };
+    const Case cases[] = {
+        {"--entry 9=1 --entry 0=2",
+         "Ne pas mettre de point d'entrée hors de la matière (quand les coordonnées Z sont à 0)\n", "1"},
+        {"--entry 9=1 --entry 3=deux", nullptr, "1"},
+        {"--entry 9=1 --reorder", "le nombre de découpes est incompatible avec le fichier d'origine\n", "."},
+        {"--reorder", "le nombre de découpes est incompatible avec le fichier d'origine\n", "."},
+    };
+    for (const Case& c : cases) {
+        CliRun r = cli(dir, std::string("object --fra st.fra ") + c.args);
+        EXPECT_EQ(r.status, 1) << c.args;
+        if (c.err) EXPECT_EQ(r.err, c.err) << c.args;
+        else EXPECT_NE(r.err.find("numéro d'ordre"), std::string::npos) << r.err;
+        ASSERT_NE(r.out.find("Nbre coupes\t2\n"), std::string::npos) << c.args;
+        EXPECT_NE(r.out.find(std::string("30\t0\t1\t0\t.\t") + c.lastEntryMark + "\n"), std::string::npos)
+            << c.args;
+        EXPECT_EQ(r.out.substr(0, 12), "0\t0\t0\tD\t.\t.\n") << "rows not reordered: " << c.args;
+    }
+}
+
+TEST(CliObject, EntryOptionsThatNameNoRowAreUsageErrors) {
+    TempDir dir;
+    dir.write("st.fra", kSquareAndTriangle);
+    for (const char* bad : {"--entry 3", "--entry x=1", "--entry =1", "--entry -1=1", "--entry 13=1",
+                            "--entry 3=1 --entry 99=2", "--dxf st.fra", "--dat a.dat --dxf b.dxf"}) {
+        CliRun r = cli(dir, std::string("object --fra st.fra ") + bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(r.out, "") << bad;
+    }
+    EXPECT_EQ(cli(dir, "object --entry 3=1").status, 2);
 }
 
 TEST(CliGenerate, WritesTheJobAndSaysSo) {
