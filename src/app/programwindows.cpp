@@ -4,6 +4,7 @@
 
 #include "app/aboutwindow.h"
 #include "ui/appcontext.h"
+#include "ui/manualwindow.h"
 #include "ui/windowregistry.h"
 
 namespace tarvel {
@@ -28,6 +29,7 @@ void registerProgramWindows(WindowRegistry& windows, [[maybe_unused]] AppContext
         return makePlaceholderWindow(kConfigurationWindow,
                                      QStringLiteral("Configuration de l'environnement "));
     });
+    windows.setFactory(kManualWindow, [&app] { return new ManualWindow(app); });
     windows.setFactory(kAboutWindow, [] { return new AboutWindow; });
 }
 

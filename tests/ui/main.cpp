@@ -4,11 +4,13 @@
 
 int runMainWindowTests(int argc, char** argv);
 int runQtDialogsTests(int argc, char** argv);
+int runManualWindowTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int failed = 0;
     failed += runMainWindowTests(argc, argv);
     failed += runQtDialogsTests(argc, argv);
+    failed += runManualWindowTests(argc, argv);
     return failed == 0 ? 0 : 1;
 }

@@ -1,0 +1,215 @@
+// The manual-control window (form5) on a simulated machine, driven by object names,
+// with a scripted UserDialogs and a configuration in a temporary program directory.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "app/mainwindow.h"
+#include "app/programwindows.h"
+#include "config/machineconfig.h"
+#include "port/simulatedmachine.h"
+#include "support/scripteddialogs.h"
+#include "support/tempdir.h"
+#include "ui/appcontext.h"
+#include "ui/manualwindow.h"
+#include "ui/windowregistry.h"
+
+namespace {
+
+using tarvel::AppContext;
+using tarvel::MainWindow;
+using tarvel::SimulatedMachine;
+
+template <class T = QWidget>
+T* named(const QObject* root, const char* name) {
+    T* found = root ? root->findChild<T*>(name) : nullptr;
+    if (found == nullptr) throw std::runtime_error(std::string("no control named ") + name);
+    return found;
+}
+
+std::vector<std::uint8_t> repeated(std::uint8_t dirOnly, std::uint8_t full, int steps) {
+    std::vector<std::uint8_t> v;
+    for (int i = 0; i < steps; ++i) v.insert(v.end(), {dirOnly, full});
+    return v;
+}
+
+}  // namespace
+
+class ManualWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<tarvel::testing::TempDir> tmp_;
+    std::unique_ptr<tarvel::testing::ScriptedDialogs> dialogs_;
+    std::unique_ptr<AppContext> app_;
+    std::unique_ptr<MainWindow> window_;
+    SimulatedMachine* machine_ = nullptr;
+
+    tarvel::WindowRegistry& windows() { return window_->windows(); }
+    QWidget* openManual() { return windows().open(tarvel::kManualWindow); }
+    std::string jogSettings() const { return tarvel::testing::TempDir::read(tmp_->file("tarvelman.cfg")); }
+
+private slots:
+    // The defaults: 20 steps per mm, coefficient 0,02, pins 2 to 7, tool descent 10.
+    void init() {
+        tmp_ = std::make_unique<tarvel::testing::TempDir>();
+        QVERIFY(!tarvel::saveMachineConfig(tarvel::MachineConfig::defaults(), tmp_->file("tarvel1.cfg")));
+        dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
+        app_ = std::make_unique<AppContext>(*dialogs_);
+        auto machine = std::make_unique<SimulatedMachine>();
+        machine_ = machine.get();
+        machine_->setRecording(true);
+        app_->port.port = std::move(machine);
+        app_->port.simulated = true;
+        app_->paths = {tmp_->str(), tmp_->str()};
+        window_ = std::make_unique<MainWindow>(*app_);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    void cleanup() {
+        window_.reset();
+        app_.reset();
+        dialogs_.reset();
+        tmp_.reset();
+    }
+
+    void jogOfOneMmMakesTwentyStepsWithTheXRightArrow() {
+        QWidget* manual = openManual();
+        QCOMPARE(manual->windowTitle(), QString("Manettes virtuelles"));
+        QCOMPARE(named<QLineEdit>(manual, "mmADeplacer")->text(), QString("1"));
+        QCOMPARE(named<QLabel>(manual, "vitesse")->text(), QString("80"));
+        QCOMPARE(jogSettings(), std::string("\"0\",\"0\",\"0\"\r\n"));
+
+        named<QPushButton>(manual, "Command10")->click();
+        QCOMPARE(machine_->recorded(), repeated(1, 3, 20));
+        QCOMPARE(machine_->xSteps(), -20);
+
+        // A preset and the slider: 5 mm down on Z, faster.
+        named<QSlider>(manual, "reglageVitesse")->setValue(5);
+        QCOMPARE(named<QLabel>(manual, "vitesse")->text(), QString("95"));
+        QTest::mouseClick(named(manual, "distance5"), Qt::LeftButton);
+        QCOMPARE(named<QLineEdit>(manual, "mmADeplacer")->text(), QString("5"));
+        machine_->clearRecord();
+        named<QPushButton>(manual, "Command9")->click();
+        QCOMPARE(machine_->recorded(), repeated(16, 48, 100));
+        QVERIFY(dialogs_->told.empty());
+    }
+
+    void leavingAStepsFieldTurnsItsPointIntoAComma() {
+        QWidget* manual = openManual();
+        auto* steps = named<QLineEdit>(manual, "pasX");
+        steps->clear();
+        QTest::keyClicks(steps, "12.5");
+        QTest::keyClick(steps, Qt::Key_Return);
+        QCOMPARE(steps->text(), QString("12,5"));
+        named<QPushButton>(manual, "Command11")->click();
+        QCOMPARE(machine_->recorded(), repeated(0, 2, 12));
+    }
+
+    void homingReachesTheFourSwitchesInOrderAndEndsAboveZHome() {
+        QWidget* manual = openManual();
+        named<QSlider>(manual, "reglageVitesse")->setValue(1);
+        const auto& s = machine_->settings();
+        const auto steps = [](double mm) { return static_cast<std::int64_t>(mm * 20); };
+        std::vector<QString> reached;
+        auto note = [&reached](const QString& name) {
+            if (std::find(reached.begin(), reached.end(), name) == reached.end()) reached.push_back(name);
+        };
+        const int id = machine_->addListener([&](const tarvel::MachineMotion& m) {
+            if (m.z <= steps(s.zClearanceMm)) note("Z dégagement");
+            if (m.x <= steps(s.xHomeMm)) note("X");
+            if (m.y <= steps(s.yHomeMm)) note("Y");
+            if (m.z >= steps(s.zHomeMm)) note("Z point 0");
+        });
+        bool stopOffered = false;
+        QTimer::singleShot(20, this, [&] { stopOffered = named<QPushButton>(manual, "arreter")->isEnabled(); });
+
+        named<QPushButton>(manual, "Command1")->click();
+        machine_->removeListener(id);
+
+        QCOMPARE(reached.size(), size_t(4));
+        QCOMPARE(reached.front(), QString("Z dégagement"));
+        QCOMPARE(reached.back(), QString("Z point 0"));
+        QCOMPARE(machine_->xMm(), s.xHomeMm);
+        QCOMPARE(machine_->yMm(), s.yHomeMm);
+        QCOMPARE(machine_->zMm(), s.zHomeMm - 10);
+        QVERIFY(stopOffered);
+        QVERIFY(!named<QPushButton>(manual, "arreter")->isEnabled());
+        QVERIFY(dialogs_->told.empty());
+    }
+
+    void arreterStopsHomingAndSaysSo() {
+        QWidget* manual = openManual();
+        QTimer::singleShot(30, this, [manual] { named<QPushButton>(manual, "arreter")->click(); });
+        named<QPushButton>(manual, "Command1")->click();  // at 2 ms a step: still climbing at 30 ms
+        QCOMPARE(dialogs_->told.size(), size_t(1));
+        QCOMPARE(dialogs_->told[0].title, std::string("A la niche"));
+        QVERIFY(machine_->zSteps() < 0 && machine_->zSteps() > -800);
+        QCOMPARE(machine_->xSteps(), 0);
+    }
+
+    void closeBoxHidesSavingNothingQuitterSavesAndGoesBackToTheCuttingWindow() {
+        QWidget* manual = openManual();
+        named<QCheckBox>(manual, "inversionX")->click();
+        QTest::mouseClick(named(manual, "distance50"), Qt::LeftButton);
+        QVERIFY(!windows().frame(tarvel::kManualWindow)->close());
+        QVERIFY(!windows().frame(tarvel::kManualWindow)->isVisible());
+        QCOMPARE(jogSettings(), std::string("\"0\",\"0\",\"0\"\r\n"));
+
+        QCOMPARE(openManual(), manual);
+        named<QPushButton>(manual, "Command5")->click();
+        QCOMPARE(jogSettings(), std::string("1,0,0\r\n"));
+        QVERIFY(!windows().frame(tarvel::kManualWindow)->isVisible());
+        QVERIFY(windows().frame(tarvel::kCuttingWindow) != nullptr);
+        QVERIFY(windows().frame(tarvel::kCuttingWindow)->isVisible());
+
+        // Reopened: the same window with the same values, the files not read again.
+        tmp_->write("tarvelman.cfg", "0,1,1\r\n");
+        QCOMPARE(openManual(), manual);
+        QVERIFY(named<QCheckBox>(manual, "inversionX")->isChecked());
+        QVERIFY(!named<QCheckBox>(manual, "inversionY")->isChecked());
+        QCOMPARE(named<QLineEdit>(manual, "mmADeplacer")->text(), QString("50"));
+    }
+
+    // "quitter" pressed while a move runs: the flags are saved, the window hides, and the
+    // move goes on to its end inside the click.
+    void quitterDuringAMoveLetsTheMoveFinish() {
+        QWidget* manual = openManual();
+        QTest::mouseClick(named(manual, "distance2"), Qt::LeftButton);
+        QTimer::singleShot(10, this, [manual] { named<QPushButton>(manual, "Command5")->click(); });
+        named<QPushButton>(manual, "Command6")->click();
+        QCOMPARE(machine_->recorded(), repeated(4, 12, 40));
+        QVERIFY(!windows().frame(tarvel::kManualWindow)->isVisible());
+        QCOMPARE(jogSettings(), std::string("0,0,0\r\n"));
+    }
+
+    void withoutConfigurationTheWindowSaysSoAndCannotMove() {
+        std::filesystem::remove(tmp_->file("tarvel1.cfg"));
+        QWidget* manual = openManual();
+        QCOMPARE(dialogs_->toldTexts(), std::vector<std::string>{"Veuillez configurer sinon ... "});
+        QCOMPARE(named<QLineEdit>(manual, "pasX")->text(), QString("120"));
+        QCOMPARE(named<QLineEdit>(manual, "coefficientVitesse")->text(), QString("0,01"));
+        for (const char* name : {"Command10", "Command11", "Command6", "Command7", "Command8", "Command9", "Command1"})
+            QVERIFY2(!named<QPushButton>(manual, name)->isEnabled(), name);
+        QVERIFY(!std::filesystem::exists(tmp_->file("tarvelman.cfg")));
+    }
+};
+
+int runManualWindowTests(int argc, char** argv) {
+    ManualWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "manualwindow_test.moc"
