@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
 
 #include "app/programwindows.h"
 #include "ui/appcontext.h"
+#include "ui/simulationview.h"
 #include "ui/windowregistry.h"
 
 namespace tarvel {
@@ -44,6 +46,15 @@ MainWindow::MainWindow(AppContext& app, QWidget* parent)
     portLabel_ = new QLabel(portText(app_.port), this);
     portLabel_->setObjectName("portMachine");
     statusBar()->addWidget(portLabel_, 1);
+
+    // The simulated machine's view opens by itself at the first motion; this brings it
+    // back once closed (the menu bar keeps its five commands).
+    if (windows_->hasFactory(kSimulationView)) {
+        auto* view = new QPushButton("Voir la machine simulée", this);
+        view->setObjectName("voirSimulation");
+        connect(view, &QPushButton::clicked, this, [this] { windows_->open(kSimulationView); });
+        statusBar()->addPermanentWidget(view);
+    }
 
     if (app_.showHelp) {
         auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);

@@ -4,7 +4,8 @@
 
 #include "app/aboutwindow.h"
 #include "ui/appcontext.h"
-#include "ui/manualwindow.h"
+#include "ui/configurationwindow.h"
+#include "ui/simulationview.h"
 #include "ui/windowregistry.h"
 
 namespace tarvel {
@@ -25,11 +26,8 @@ void registerProgramWindows(WindowRegistry& windows, [[maybe_unused]] AppContext
     windows.setFactory(kCuttingWindow, [] {
         return makePlaceholderWindow(kCuttingWindow, QStringLiteral("Gestion de l'outil de découpe"));
     });
-    windows.setFactory(kConfigurationWindow, [] {
-        return makePlaceholderWindow(kConfigurationWindow,
-                                     QStringLiteral("Configuration de l'environnement "));
-    });
-    windows.setFactory(kManualWindow, [&app] { return new ManualWindow(app); });
+    windows.setFactory(kConfigurationWindow, [&app] { return new ConfigurationWindow(app); });
+    registerSimulationView(windows, app);  // only when the machine is the simulated one
     windows.setFactory(kAboutWindow, [] { return new AboutWindow; });
 }
 

@@ -4,13 +4,15 @@
 
 int runMainWindowTests(int argc, char** argv);
 int runQtDialogsTests(int argc, char** argv);
-int runManualWindowTests(int argc, char** argv);
+int runConfigurationWindowTests(int argc, char** argv);
+int runSimulationViewTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int failed = 0;
     failed += runMainWindowTests(argc, argv);
     failed += runQtDialogsTests(argc, argv);
-    failed += runManualWindowTests(argc, argv);
+    failed += runConfigurationWindowTests(argc, argv);
+    failed += runSimulationViewTests(argc, argv);
     return failed == 0 ? 0 : 1;
 }
