@@ -5,6 +5,7 @@
 #include "app/aboutwindow.h"
 #include "ui/appcontext.h"
 #include "ui/configurationwindow.h"
+#include "ui/manualwindow.h"
 #include "ui/simulationview.h"
 #include "ui/windowregistry.h"
 
@@ -28,6 +29,7 @@ void registerProgramWindows(WindowRegistry& windows, [[maybe_unused]] AppContext
     });
     windows.setFactory(kConfigurationWindow, [&app] { return new ConfigurationWindow(app); });
     registerSimulationView(windows, app);  // only when the machine is the simulated one
+    windows.setFactory(kManualWindow, [&app] { return new ManualWindow(app); });
     windows.setFactory(kAboutWindow, [] { return new AboutWindow; });
 }
 

@@ -6,6 +6,7 @@ int runMainWindowTests(int argc, char** argv);
 int runQtDialogsTests(int argc, char** argv);
 int runConfigurationWindowTests(int argc, char** argv);
 int runSimulationViewTests(int argc, char** argv);
+int runManualWindowTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -14,5 +15,6 @@ int main(int argc, char** argv) {
     failed += runQtDialogsTests(argc, argv);
     failed += runConfigurationWindowTests(argc, argv);
     failed += runSimulationViewTests(argc, argv);
+    failed += runManualWindowTests(argc, argv);
     return failed == 0 ? 0 : 1;
 }
