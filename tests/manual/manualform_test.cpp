@@ -51,26 +51,14 @@ TEST(OpenManualWindow, CopiesTheConfigurationAndCreatesTheArrowSettings) {
     const Opened o = openIn(dir);
     EXPECT_TRUE(o.dialogs.told.empty());
     EXPECT_EQ(o.form.stepsPerMmY, "12,5");
-    EXPECT_EQ(o.form.speedCoefficient, "0,02");
     EXPECT_EQ(o.form.toolDescentZ, "2,5");
     EXPECT_EQ(o.form.port, 632);
     EXPECT_EQ(o.form.zDirWeight, "64");
-    EXPECT_EQ(o.form.zClockWeight, "32");
     EXPECT_TRUE(!o.form.invertX && !o.form.invertY && o.form.invertZ);
     EXPECT_EQ(TempDir::read(dir.file("tarvelman.cfg")), "\"0\",\"0\",\"0\"\r\n");
 
     dir.write("tarvelman.cfg", "1,0,1\r\n");
     EXPECT_EQ(openIn(dir).form.arrows, (JogSettings{true, false, true}));
-}
-
-TEST(OpenManualWindow, ArrowSettingsThatCannotBeCreatedAreToldAndLeftUninverted) {
-    TempDir dir;
-    ASSERT_FALSE(saveMachineConfig(MachineConfig::defaults(), dir.file("tarvel1.cfg")).has_value());
-    std::filesystem::create_directories(dir.file("tarvelman.cfg") + "/in-the-way");
-    const Opened o = openIn(dir);
-    ASSERT_EQ(o.dialogs.told.size(), 1u);
-    EXPECT_NE(o.dialogs.told[0].text.find("tarvelman.cfg"), std::string::npos);
-    EXPECT_TRUE(o.form.configurationRead());
 }
 
 TEST(SaveArrowSettings, WritesTheBoxesOrSaysWhyTheFileIsKept) {

@@ -107,17 +107,6 @@ private slots:
         QVERIFY(dialogs_->told.empty());
     }
 
-    void leavingAStepsFieldTurnsItsPointIntoAComma() {
-        QWidget* manual = openManual();
-        auto* steps = named<QLineEdit>(manual, "pasX");
-        steps->clear();
-        QTest::keyClicks(steps, "12.5");
-        QTest::keyClick(steps, Qt::Key_Return);
-        QCOMPARE(steps->text(), QString("12,5"));
-        named<QPushButton>(manual, "Command11")->click();
-        QCOMPARE(machine_->recorded(), repeated(0, 2, 12));
-    }
-
     void homingReachesTheFourSwitchesInOrderAndEndsAboveZHome() {
         QWidget* manual = openManual();
         named<QSlider>(manual, "reglageVitesse")->setValue(1);
@@ -183,24 +172,10 @@ private slots:
         QCOMPARE(named<QLineEdit>(manual, "mmADeplacer")->text(), QString("50"));
     }
 
-    // "quitter" pressed while a move runs: the flags are saved, the window hides, and the
-    // move goes on to its end inside the click.
-    void quitterDuringAMoveLetsTheMoveFinish() {
-        QWidget* manual = openManual();
-        QTest::mouseClick(named(manual, "distance2"), Qt::LeftButton);
-        QTimer::singleShot(10, this, [manual] { named<QPushButton>(manual, "Command5")->click(); });
-        named<QPushButton>(manual, "Command6")->click();
-        QCOMPARE(machine_->recorded(), repeated(4, 12, 40));
-        QVERIFY(!windows().frame(tarvel::kManualWindow)->isVisible());
-        QCOMPARE(jogSettings(), std::string("0,0,0\r\n"));
-    }
-
     void withoutConfigurationTheWindowSaysSoAndCannotMove() {
         std::filesystem::remove(tmp_->file("tarvel1.cfg"));
         QWidget* manual = openManual();
         QCOMPARE(dialogs_->toldTexts(), std::vector<std::string>{"Veuillez configurer sinon ... "});
-        QCOMPARE(named<QLineEdit>(manual, "pasX")->text(), QString("120"));
-        QCOMPARE(named<QLineEdit>(manual, "coefficientVitesse")->text(), QString("0,01"));
         for (const char* name : {"Command10", "Command11", "Command6", "Command7", "Command8", "Command9", "Command1"})
             QVERIFY2(!named<QPushButton>(manual, name)->isEnabled(), name);
         QVERIFY(!std::filesystem::exists(tmp_->file("tarvelman.cfg")));
