@@ -59,4 +59,66 @@ inline const Message kHomeListLengths{
     "Vérifier que les listes comtiennent le même nombre de coordonnées", "Défaut",
     Icon::Exclamation};
 
+// --- DXF and DAT import ----------------------------------------------------------------
+
+// "Charger" under "Fichier DXF": a drawing that cannot be imported. The object is left
+// empty and "Nbre coupes" as it was.
+inline const Message kDxfUnreadable{
+    "Le fichier DXF ne peut pas être lu : aucun dessin n'a été importé.", "Mauvaise saisie !",
+    Icon::Error};
+inline const Message kDxfNoEntities{
+    "Le fichier DXF n'a pas de section ENTITIES : aucun dessin n'a été importé.",
+    "Mauvaise saisie !", Icon::Error};
+inline const Message kDxfNoEndsec{
+    "Le fichier DXF se termine avant la fin de sa section ENTITIES (ENDSEC) : aucun dessin "
+    "n'a été importé.",
+    "Mauvaise saisie !", Icon::Error};
+inline const Message kDxfPolylineWithoutVertex{
+    "Le fichier DXF se termine dans une POLYLINE qui n'a pas de sommet (VERTEX) : aucun "
+    "dessin n'a été importé.",
+    "Mauvaise saisie !", Icon::Error};
+inline const Message kDxfArcWithoutCentre{
+    "Le fichier DXF se termine dans un ARC qui n'a pas de centre (groupe 10) : aucun dessin "
+    "n'a été importé.",
+    "Mauvaise saisie !", Icon::Error};
+inline const Message kScanFileUnusable{
+    "Le fichier de travail de l'import DXF (tempX, dans le dossier temporaire) ne peut pas "
+    "être écrit ou relu : aucun dessin n'a été importé.",
+    "Mauvaise saisie !", Icon::Error};
+inline const Message kDxfTooBig{
+    "Le dessin est trop grand pour la mémoire de l'ordinateur : aucun dessin n'a été importé.",
+    "Mauvaise saisie !", Icon::Error};
+
+// After a DXF import, the entities of the drawing that were not imported; `list` reads
+// like "12 ARC, 3 LWPOLYLINE".
+inline Message notImportedEntities(std::string_view list) {
+    return {"Le dessin contient des entités qui ne sont pas importées : " + std::string(list) +
+                ".\nSeules les lignes (LINE), les polylignes (POLYLINE) et les cercles (CIRCLE) "
+                "sont importés : enregistrez le dessin au format DXF R12 en convertissant ces "
+                "entités en polylignes pour les importer.",
+            "Import DXF", Icon::Information};
+}
+
+// sin1.txt or cos1.txt cannot fill the angle tables: the DXF import is refused.
+inline const std::string kAngleTableMissing = "est absent ou illisible";
+inline const std::string kAngleTableEmpty = "est vide";
+inline const std::string kAngleTableTooShort = "s'arrête avant la valeur de 360°";
+inline const std::string kAngleTableTooLong = "contient plus de 363 valeurs";
+inline std::string angleTableNotANumber(std::string_view line) {
+    return "contient à la ligne " + std::string(line) + " une valeur qui n'est pas un nombre";
+}
+inline Message angleTableFault(std::string_view file, std::string_view why) {
+    return {"Le fichier " + std::string(file) + " du dossier du programme " + std::string(why) +
+                " : les cercles ne peuvent pas être calculés et l'import DXF est impossible. "
+                "Réinstallez ce fichier avec le programme.",
+            "Tables d'angles", Icon::Error};
+}
+
+// "Charger" under "Fichier DAT".
+inline const Message kNotDatFile{"choisir un fichier DAT", "essaie encore", Icon::Error};
+inline const Message kDatUnusable{
+    "le fichier choisi n'est pas utilisable choisir un fichier valide ou reportez vous à la "
+    "notice d'utilisation. ",
+    "Mauvaise saisie !", Icon::Error};
+
 }  // namespace tarvel::drawingmessages

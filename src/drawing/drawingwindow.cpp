@@ -1,7 +1,9 @@
 #include "drawing/drawingwindow.h"
 
 #include "common/textrules.h"
+#include "drawing/datimport.h"
 #include "drawing/drawingmessages.h"
+#include "drawing/dxfimport.h"
 #include "drawing/frafile.h"
 
 namespace tarvel {
@@ -51,14 +53,46 @@ bool DrawingForm::charger() {
         case FileType::Fra:
             return loadFra(fileName);
         case FileType::Dxf:
+            return importDxf(fileName);
         case FileType::Dat:
-            // The DXF and DAT importers come in here; the window does not offer these
-            // choices until they do.
-            return false;
+            return importDat(fileName);
         case FileType::None:
             break;
     }
     return false;
+}
+
+void DrawingForm::loadAngleTables() { angleTables = readAngleTables(paths.programDir); }
+
+bool DrawingForm::importDxf(const std::string& path) {
+    zoom = kZoomAfterLoad;
+    // The window loads the tables when it becomes active; a form that never was (the
+    // command-line companion) loads them here.
+    if (!angleTables.loaded) loadAngleTables();
+    return finishImport(
+        importDxfFile(path, angleTables, paths.scratchFile(kScanFileName), object));
+}
+
+bool DrawingForm::importDat(const std::string& name) {
+    return finishImport(importDatFile(name, object));
+}
+
+bool DrawingForm::finishImport(const ImportResult& result) {
+    if (result.status != ImportStatus::Refused) {
+        // The rows were replaced: nothing that pointed into the old object holds.
+        zoom = kZoomAfterLoad;
+        clearWorkLists();
+        selectedRow = -1;
+    }
+    if (result.status != ImportStatus::Imported) {
+        dialogs_.tell(*result.message);
+        return false;
+    }
+    fileControlsVisible = false;
+    typeOptionsVisible = false;
+    fileType = FileType::None;
+    if (result.message) dialogs_.tell(*result.message);
+    return true;
 }
 
 AfterCommand DrawingForm::sauver(std::string& lastObjectFile) {

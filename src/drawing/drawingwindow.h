@@ -17,8 +17,11 @@
 #include <string_view>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/userdialogs.h"
+#include "drawing/angletables.h"
 #include "drawing/cutobject.h"
+#include "drawing/importresult.h"
 
 namespace tarvel {
 
@@ -64,6 +67,10 @@ public:
     std::vector<std::string> newY;       // List9
     std::vector<std::string> newZ;       // List10
 
+    // The program directory (angle tables) and the scratch folder (the DXF scan file).
+    Paths paths = Paths::forThisProgram();
+    AngleTables angleTables;  // loaded by loadAngleTables()
+
     // --- What the window shows ------------------------------------------------------
     bool chargerShown() const { return fileControlsVisible && fileType != FileType::None; }
     bool sauverShown() const { return fileControlsVisible && fileType == FileType::Fra; }
@@ -73,11 +80,26 @@ public:
     // hide the type options, set the choice.
     void chooseFileTypeFromMenu(FileType type);
 
-    // "Charger": under "Fichier FRA", loadFra of the file-name field. The DXF and DAT
-    // choices call their importers here; until those exist the window offers only the
-    // "Fichier FRA" choice, so those branches are never reached and change nothing.
+    // "Charger": loadFra, importDxf or importDat of the file-name field, by the choice.
     // False when nothing was loaded, or a message was shown.
     bool charger();
+
+    // The window became the active window: reads the angle tables again from the
+    // program directory. A fault is kept in angleTables and told by the DXF import.
+    void loadAngleTables();
+
+    // Imports the DXF drawing at `path`. The zoom goes to 0.35 first, whatever follows.
+    // A missing name or file, or unusable angle tables, change nothing else; a drawing
+    // that cannot be imported leaves the object empty and "Nbre coupes" as it was. After
+    // an import "Nbre coupes" shows the number of cuts, the file controls are hidden and
+    // the choice cleared, and a notice names the entities that were not imported.
+    bool importDxf(const std::string& path);
+
+    // Imports the DAT profile named `name`. A name not ending in "dat", or a missing
+    // file, change nothing; an unusable file keeps the rows read and the file controls.
+    // "Nbre coupes" is never changed. After an import the file controls are hidden and
+    // the choice cleared.
+    bool importDat(const std::string& name);
 
     // "Sauver": saveFra of the file-name field under "Fichier FRA"; no effect otherwise.
     AfterCommand sauver(std::string& lastObjectFile);
@@ -108,6 +130,7 @@ public:
 
 private:
     void clearWorkLists();
+    bool finishImport(const ImportResult& result);
 
     UserDialogs& dialogs_;
 };

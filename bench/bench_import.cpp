@@ -1,0 +1,153 @@
+// Importing large DXF drawings: 100 000 LINE entities, then 10 000 CIRCLE entities (76
+// rows each), both written here as R12 text. Each import runs in a child process so that
+// its peak memory is its own; the time is set against reading the same file's fields
+// alone, the floor of any import that looks at every field. Goal: under one second each.
+// The processor time and the load average are printed beside the elapsed time: on a
+// machine shared with other work the elapsed time says more about the others.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "common/files.h"
+#include "common/paths.h"
+#include "common/records.h"
+#include "drawing/angletables.h"
+#include "drawing/dxfimport.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+long peakKilobytes() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// Processor time of this process, user and system: the machine may be shared.
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void number(std::string& out, double v) {
+    char buf[32];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+void group(std::string& out, const char* code, double v) {
+    out += code;
+    out += "\r\n";
+    number(out, v);
+    out += "\r\n";
+}
+
+// One entity per 10 mm square of a grid, with the handle, layer and 3D groups an R12
+// export carries.
+std::string drawing(int count, bool circles) {
+    std::string text = "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n";
+    char handle[16];
+    for (int i = 0; i < count; ++i) {
+        const double x = (i % 300) * 10.0 + 0.125, y = (i / 300) * 10.0 + 0.25;
+        text += circles ? "  0\r\nCIRCLE\r\n  5\r\n" : "  0\r\nLINE\r\n  5\r\n";
+        auto r = std::to_chars(handle, handle + sizeof handle, i + 0x100, 16);
+        text.append(handle, r.ptr);
+        text += "\r\n  8\r\nPIECE\r\n";
+        group(text, " 10", x);
+        group(text, " 20", y);
+        group(text, " 30", 0.0);
+        if (circles) {
+            group(text, " 40", 4.5);
+        } else {
+            group(text, " 11", x + 7.5);
+            group(text, " 21", y + 3.75);
+            group(text, " 31", 0.0);
+        }
+    }
+    return text + "  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+}
+
+double readFieldsOnly(const std::string& path) {
+    const auto start = Clock::now();
+    tarvel::RecordReader in(path);
+    std::string field;
+    std::size_t n = 0;
+    while (in.readField(field)) n += field.size();
+    const double s = secondsSince(start);
+    if (n == 0) std::puts("(no field read)");
+    return s;
+}
+
+void measure(const char* what, const std::string& path, const tarvel::AngleTables& tables,
+             const std::string& scratch) {
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        const long before = peakKilobytes();
+        const double floor = readFieldsOnly(path);
+        tarvel::CutObject object;
+        const double cpuStart = cpuSeconds();
+        const auto start = Clock::now();
+        tarvel::ImportResult r = tarvel::importDxfFile(path, tables, scratch, object);
+        const double s = secondsSince(start);
+        const double cpu = cpuSeconds() - cpuStart;
+        const long peak = peakKilobytes();
+        const auto scanStart = Clock::now();
+        tarvel::scanDxf(path, scratch);
+        const double scan = secondsSince(scanStart);
+        std::printf("%-14s %6zu rows, %6s cuts  %.3f s (processor %.3f s; scan alone %.3f s, "
+                    "reading the fields %.3f s)  peak memory %ld MB (%ld MB before)  %s\n",
+                    what, object.rows(), object.cutCount.c_str(), s, cpu, scan, floor,
+                    peak / 1024, before / 1024,
+                    r.status != tarvel::ImportStatus::Imported ? r.message->text.c_str()
+                    : s < 1.0                                  ? "under 1 s"
+                                                               : "OVER 1 s");
+        std::fflush(stdout);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+}
+
+}  // namespace
+
+int main() {
+    const tarvel::Paths paths = tarvel::Paths::forThisProgram();
+    const tarvel::AngleTables tables = tarvel::readAngleTables(paths.programDir);
+    if (!tables.usable()) {
+        std::printf("%s\n", tables.fault->text.c_str());
+        return 1;
+    }
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("tarvel-bench-import-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string scratch = (dir / "tempX").string();
+    const std::string lines = (dir / "lines.dxf").string();
+    const std::string circles = (dir / "circles.dxf").string();
+    tarvel::replaceFileText(lines, drawing(100000, false));
+    tarvel::replaceFileText(circles, drawing(10000, true));
+    double load[1] = {0};
+    getloadavg(load, 1);
+    std::printf("DXF import (%ld KB and %ld KB of DXF; load average %.1f on %ld processors)\n",
+                static_cast<long>(std::filesystem::file_size(lines) / 1024),
+                static_cast<long>(std::filesystem::file_size(circles) / 1024), load[0],
+                sysconf(_SC_NPROCESSORS_ONLN));
+    measure("100 000 LINE", lines, tables, scratch);
+    measure("10 000 CIRCLE", circles, tables, scratch);
+    std::filesystem::remove_all(dir);
+    return 0;
+}

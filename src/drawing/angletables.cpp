@@ -1,0 +1,67 @@
+#include "drawing/angletables.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "common/paths.h"
+#include "common/records.h"
+#include "common/textrules.h"
+#include "drawing/drawingmessages.h"
+
+namespace tarvel {
+
+namespace {
+
+namespace msg = drawingmessages;
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// A whole number with "." as decimal point and an optional exponent; nothing else.
+std::optional<double> tableValue(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    double v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+// Fills entries 1.. of `table`; nullopt when the file served.
+std::optional<Message> readTable(const std::string& programDir, std::string_view name,
+                                 std::array<double, AngleTables::kLastEntry + 1>& table) {
+    RecordReader in(programFilePath(programDir, name));
+    if (!in.isOpen()) return msg::angleTableFault(name, msg::kAngleTableMissing);
+    int index = -1;  // the first value, for 0°, is read and dropped
+    std::string field;
+    while (true) {
+        const std::int64_t line = in.lineNumber();
+        if (!in.readField(field)) break;
+        std::string_view text = trimmed(field);
+        if (text.empty()) continue;
+        std::optional<double> value = tableValue(text);
+        if (!value) return msg::angleTableFault(name, msg::angleTableNotANumber(integerText(line)));
+        if (++index > AngleTables::kLastEntry) return msg::angleTableFault(name, msg::kAngleTableTooLong);
+        if (index > 0) table[static_cast<std::size_t>(index)] = *value;
+    }
+    if (in.failed()) return msg::angleTableFault(name, msg::kAngleTableMissing);
+    if (index < 0) return msg::angleTableFault(name, msg::kAngleTableEmpty);
+    if (index < AngleTables::kLastUsed) return msg::angleTableFault(name, msg::kAngleTableTooShort);
+    return std::nullopt;
+}
+
+}  // namespace
+
+AngleTables readAngleTables(const std::string& programDir) {
+    AngleTables t;
+    t.loaded = true;
+    t.fault = readTable(programDir, "sin1.txt", t.sine);
+    if (!t.fault) t.fault = readTable(programDir, "cos1.txt", t.cosine);
+    return t;
+}
+
+}  // namespace tarvel

@@ -1,0 +1,60 @@
+#include "drawing/angletables.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "common/paths.h"
+#include "support/tempdir.h"
+
+namespace tarvel {
+namespace {
+
+using testing::TempDir;
+
+TEST(AngleTables, ShippedFilesHoldTheDoubleOfEveryAngle) {
+    AngleTables t = readAngleTables(executableDirectory());
+    ASSERT_TRUE(t.usable()) << t.fault.value().text;
+    for (int i = 1; i <= AngleTables::kLastEntry; ++i) {
+        EXPECT_EQ(t.sine[i], std::sin(i * (M_PI / 180.0))) << i;
+        EXPECT_EQ(t.cosine[i], std::cos(i * (M_PI / 180.0))) << i;
+    }
+}
+
+std::string values(int count, const std::string& each = "0.5") {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += each + "\r\n";
+    return text;
+}
+
+TEST(AngleTables, FaultsNameTheFileAndTheReason) {
+    const struct {
+        std::string sine, cosine, fault;
+    } cases[] = {
+        {values(363, " +1.5e-3 ") + "\r\n", values(361), ""},
+        {"", values(363), "sin1.txt du dossier du programme est vide"},
+        {values(363), values(364), "cos1.txt du dossier du programme contient plus de 363 valeurs"},
+        {values(360), values(363), "sin1.txt du dossier du programme s'arrête avant la valeur de 360°"},
+        {values(2) + "un demi\r\n" + values(360), values(363), "sin1.txt du dossier du programme contient à la ligne 3 une"},
+        {values(363), values(10) + "1e999\r\n", "cos1.txt du dossier du programme contient à la ligne 11 une"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        dir.write("sin1.txt", c.sine);
+        dir.write("cos1.txt", c.cosine);
+        AngleTables t = readAngleTables(dir.str());
+        EXPECT_TRUE(t.loaded);
+        EXPECT_EQ(t.usable(), c.fault.empty()) << c.fault;
+        if (t.fault) {
+            EXPECT_NE(t.fault->text.find(c.fault), std::string::npos) << t.fault->text;
+        }
+    }
+    TempDir empty;
+    AngleTables missing = readAngleTables(empty.str());
+    ASSERT_TRUE(missing.fault);
+    EXPECT_NE(missing.fault->text.find("sin1.txt du dossier du programme est absent"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarvel

@@ -1,0 +1,108 @@
+// "Charger" under "Fichier DXF" and "Fichier DAT" in the drawing window.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/files.h"
+#include "drawing/drawingmessages.h"
+#include "drawing/drawingwindow.h"
+#include "support/scripteddialogs.h"
+#include "support/tempdir.h"
+
+namespace tarvel {
+namespace {
+
+using testing::TempDir;
+
+// A window showing an object, ready to import a file of `type` from `dir`.
+struct Window {
+    TempDir scratch;
+    testing::ScriptedDialogs dialogs;
+    DrawingForm form{dialogs};
+    explicit Window(FileType type) {
+        form.paths = {executableDirectory(), scratch.str()};
+        form.object.appendRow("7", "8", "0", "D", ".", "1");
+        form.object.cutCount = "4";
+        form.zoom = 2;
+        form.selectedRow = 0;
+        form.entryRows = form.newX = {"1"};
+        form.chooseFileTypeFromMenu(type);
+    }
+    void expectReset() const {
+        EXPECT_EQ(form.zoom, 0.35);
+        EXPECT_EQ(form.selectedRow, -1);
+        EXPECT_TRUE(form.entryRows.empty() && form.newX.empty());
+    }
+};
+
+const std::string kDrawing = TARVEL_TESTDATA_DIR "/drawing/r12-drawing.dxf";
+
+TEST(DrawingFormImport, DxfImportHidesTheFileControlsAndTellsWhatWasLeftOut) {
+    Window w(FileType::Dxf);
+    w.form.fileName = kDrawing;
+    EXPECT_TRUE(w.form.charger());
+    w.expectReset();
+    EXPECT_EQ(w.form.object.rows(), 99u);
+    EXPECT_EQ(w.form.object.cutCount, "6");
+    EXPECT_FALSE(w.form.fileControlsVisible);
+    EXPECT_EQ(w.form.fileType, FileType::None);
+    ASSERT_EQ(w.dialogs.told.size(), 1u);
+    EXPECT_EQ(w.dialogs.told[0].icon, Icon::Information);
+    EXPECT_NE(w.dialogs.told[0].text.find("1 ARC, 1 TEXT"), std::string::npos);
+    EXPECT_TRUE(fileExists(w.scratch.file("tempX")));
+}
+
+TEST(DrawingFormImport, DxfFailuresKeepTheWindowUsable) {
+    TempDir dir;
+    const std::string broken = dir.write("coupe.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n");
+    const struct {
+        std::string name, text;
+        bool emptied;
+    } cases[] = {
+        {"", "Nom du fichier ?", false},
+        {dir.file("absent.dxf"), "Fichier introuvable !", false},
+        {broken, drawingmessages::kDxfNoEndsec.text, true},
+    };
+    for (const auto& c : cases) {
+        Window w(FileType::Dxf);
+        w.form.fileName = c.name;
+        EXPECT_FALSE(w.form.charger());
+        ASSERT_EQ(w.dialogs.told.size(), 1u);
+        EXPECT_EQ(w.dialogs.told[0].text, c.text);
+        EXPECT_EQ(w.form.zoom, 0.35);  // set before the checks
+        EXPECT_EQ(w.form.object.empty(), c.emptied);
+        EXPECT_EQ(w.form.object.cutCount, "4");
+        EXPECT_TRUE(w.form.chargerShown());
+    }
+
+    Window noTables(FileType::Dxf);
+    noTables.form.paths.programDir = dir.str();
+    noTables.form.loadAngleTables();
+    noTables.form.fileName = kDrawing;
+    EXPECT_FALSE(noTables.form.charger());
+    ASSERT_EQ(noTables.dialogs.told.size(), 1u);
+    EXPECT_EQ(noTables.dialogs.told[0].title, "Tables d'angles");
+    EXPECT_EQ(noTables.form.object.rows(), 1u);
+}
+
+TEST(DrawingFormImport, DatImportLeavesTheCutCount) {
+    TempDir dir;
+    Window w(FileType::Dat);
+    w.form.fileName = dir.write("profil.dat", "T\r\n1 0\r\n0.5 0.25\r\n");
+    EXPECT_TRUE(w.form.charger());
+    w.expectReset();
+    EXPECT_EQ(w.form.object.rows(), 4u);
+    EXPECT_EQ(w.form.object.cutCount, "4");
+    EXPECT_FALSE(w.form.fileControlsVisible);
+    EXPECT_TRUE(w.dialogs.told.empty());
+
+    Window empty(FileType::Dat);
+    empty.form.fileName = dir.write("vide.dat", "");
+    EXPECT_FALSE(empty.form.charger());
+    EXPECT_EQ(empty.dialogs.toldTexts().at(0), drawingmessages::kDatUnusable.text);
+    EXPECT_TRUE(empty.form.object.empty());
+    EXPECT_TRUE(empty.form.chargerShown());
+}
+
+}  // namespace
+}  // namespace tarvel
