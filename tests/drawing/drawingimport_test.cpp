@@ -14,7 +14,7 @@ namespace {
 
 using testing::TempDir;
 
-// A window showing an object, ready to import a file of `type` from `dir`.
+// A window showing an object, with the file-type choice `type` made.
 struct Window {
     TempDir scratch;
     testing::ScriptedDialogs dialogs;
