@@ -5,6 +5,7 @@
 #include "app/aboutwindow.h"
 #include "ui/appcontext.h"
 #include "ui/configurationwindow.h"
+#include "ui/drawingwindow.h"
 #include "ui/manualwindow.h"
 #include "ui/simulationview.h"
 #include "ui/windowregistry.h"
@@ -21,9 +22,7 @@ QWidget* makePlaceholderWindow(const QString& name, const QString& title) {
 
 // The working windows take `app` as their front-ends arrive.
 void registerProgramWindows(WindowRegistry& windows, [[maybe_unused]] AppContext& app) {
-    windows.setFactory(kDrawingWindow, [] {
-        return makePlaceholderWindow(kDrawingWindow, QStringLiteral("Travail sur les Fichier"));
-    });
+    registerDrawingWindow(windows, app);  // dessin
     windows.setFactory(kCuttingWindow, [] {
         return makePlaceholderWindow(kCuttingWindow, QStringLiteral("Gestion de l'outil de découpe"));
     });

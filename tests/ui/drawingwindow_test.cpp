@@ -1,0 +1,289 @@
+// The drawing window (dessin) driven by object names, inside the main window, with a
+// scripted UserDialogs.
+//
+// TARVEL_SCREENSHOT_DIR=folder also saves drawing-window.png there: the main window with a
+// loaded drawing, after a click in the lists.
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/mainwindow.h"
+#include "common/textrules.h"
+#include "support/scripteddialogs.h"
+#include "support/tempdir.h"
+#include "ui/appcontext.h"
+#include "ui/drawingwindow.h"
+#include "ui/windowregistry.h"
+
+namespace {
+
+using tarvel::AppContext;
+using tarvel::DrawingWindowWidget;
+using tarvel::MainWindow;
+
+template <class T = QWidget>
+T* named(const QObject* root, const char* name) {
+    T* found = root ? root->findChild<T*>(name) : nullptr;
+    if (found == nullptr) throw std::runtime_error(std::string("no control named ") + name);
+    return found;
+}
+
+std::string row(double x, double y, const char* z) {
+    return "\"" + tarvel::decimalText(x) + "\",\"" + tarvel::decimalText(y) + "\",\"" + z + "\"\r\n";
+}
+
+// A plate with three contours, each entered raised at its first point and left raised
+// at its last: a rectangle, a ring of 24 sides and a five-pointed star.
+std::string plate() {
+    std::string text;
+    auto contour = [&text](const std::vector<std::pair<double, double>>& points) {
+        text += row(points.front().first, points.front().second, "0");
+        for (const auto& [x, y] : points) text += row(x, y, "1");
+        text += row(points.back().first, points.back().second, "0");
+    };
+    contour({{10, 0}, {290, 0}, {290, 120}, {10, 120}, {10, 0}});
+    std::vector<std::pair<double, double>> ring;
+    for (int i = 0; i <= 24; ++i)
+        ring.emplace_back(80 + 35 * std::cos(i * M_PI / 12), 60 + 35 * std::sin(i * M_PI / 12));
+    contour(ring);
+    std::vector<std::pair<double, double>> star;
+    for (int i = 0; i <= 10; ++i) {
+        const double r = i % 2 == 0 ? 42 : 17;
+        const double a = M_PI / 2 + i * M_PI / 5;
+        star.emplace_back(210 + r * std::cos(a), 60 + r * std::sin(a));
+    }
+    contour(star);
+    return text;
+}
+
+struct Colours {
+    int black = 0, red = 0, green = 0, magenta = 0;
+};
+Colours coloursOf(const QPixmap& picture) {
+    const QImage image = picture.toImage();
+    Colours c;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor p = image.pixelColor(x, y);
+            if (p.red() < 90 && p.green() < 90 && p.blue() < 90) ++c.black;
+            if (p.red() > 200 && p.green() < 140 && p.blue() < 140) ++c.red;
+            if (p.green() > 200 && p.red() < 140 && p.blue() < 140) ++c.green;
+            if (p.red() > 200 && p.blue() > 200 && p.green() < 140) ++c.magenta;
+        }
+    return c;
+}
+
+}  // namespace
+
+class DrawingWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<tarvel::testing::TempDir> tmp_;
+    std::unique_ptr<tarvel::testing::ScriptedDialogs> dialogs_;
+    std::unique_ptr<AppContext> app_;
+    std::unique_ptr<MainWindow> window_;
+
+    DrawingWindowWidget* drawing() { return window_->windows().find<DrawingWindowWidget>("dessin"); }
+    QListView* list(int n) { return named<QListView>(drawing(), qPrintable(QString("List%1").arg(n))); }
+    QString cell(int n, int r) { return list(n)->model()->index(r, 0).data().toString(); }
+    void trigger(const char* action) { named<QAction>(drawing(), action)->trigger(); }
+    void click(const char* button) { QTest::mouseClick(named<QPushButton>(drawing(), button), Qt::LeftButton); }
+
+    // Loads `path` the way the user does: menu "Fichier FRA", the name, "Charger".
+    void load(const std::string& path) {
+        trigger("fichierfra");
+        named<QLineEdit>(drawing(), "Text1")->setText(QString::fromStdString(path));
+        click("Command1");
+    }
+    void clickRow(int n, int r) {
+        QListView* l = list(n);
+        const QModelIndex index = l->model()->index(r, 0);
+        l->scrollTo(index);
+        QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualRect(index).center());
+    }
+    // Straight to the widget: QTest::mouseMove moves the real pointer on a display.
+    static void moveMouse(QWidget& w, QPointF at) {
+        QMouseEvent move(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &move);
+    }
+    void expectSelectedEverywhere(int r) {
+        for (int n = 1; n <= 6; ++n) QCOMPARE(list(n)->currentIndex().row(), r);
+        QCOMPARE(drawing()->form().selectedRow, r);
+    }
+
+private slots:
+    void init() {
+        tmp_ = std::make_unique<tarvel::testing::TempDir>();
+        dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
+        app_ = std::make_unique<AppContext>(*dialogs_);
+        app_->paths.programDir = tmp_->str();
+        app_->paths.scratchDir = tmp_->str();
+        window_ = std::make_unique<MainWindow>(*app_);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->windows().open("dessin");
+        QVERIFY(drawing() != nullptr);
+    }
+    void cleanup() {
+        window_.reset();
+        app_.reset();
+        dialogs_.reset();
+        tmp_.reset();
+    }
+
+    void fileTypeChoiceShowsItsCommands() {
+        auto* files = named<QWidget>(drawing(), "File1");
+        QVERIFY(!files->isVisibleTo(drawing()));  // the window opens without its file controls
+        trigger("choisirfichier");
+        QVERIFY(files->isVisibleTo(drawing()));
+        QVERIFY(!named<QPushButton>(drawing(), "Command1")->isVisibleTo(drawing()));
+        QTest::mouseClick(named<QRadioButton>(drawing(), "Option2"), Qt::LeftButton);
+        QVERIFY(named<QPushButton>(drawing(), "Command1")->isVisibleTo(drawing()));
+        QVERIFY(!named<QPushButton>(drawing(), "Command2")->isVisibleTo(drawing()));
+        QTest::mouseClick(named<QRadioButton>(drawing(), "Option1"), Qt::LeftButton);
+        QVERIFY(named<QPushButton>(drawing(), "Command2")->isVisibleTo(drawing()));
+        trigger("fichierdat");
+        QVERIFY(!named<QWidget>(drawing(), "Option1")->isVisibleTo(drawing()));
+        QVERIFY(!named<QPushButton>(drawing(), "Command2")->isVisibleTo(drawing()));
+    }
+
+    void loadedObjectFillsTheListsAndIsDrawn() {
+        load(tmp_->write("plaque.fra", plate()));
+        QVERIFY(dialogs_->told.empty());
+        const int rows = list(1)->model()->rowCount();
+        QCOMPARE(rows, 7 + 27 + 13);
+        for (int n = 2; n <= 6; ++n) QCOMPARE(list(n)->model()->rowCount(), rows);
+        QCOMPARE(cell(1, 1), QString("10"));
+        QCOMPARE(cell(3, 0), QString("0"));
+        QCOMPARE(cell(4, 0), QString("D"));
+        QCOMPARE(cell(5, 1), QString("1"));
+        QCOMPARE(named<QLineEdit>(drawing(), "Text2")->text(), QString("3"));
+        QVERIFY(!named<QPushButton>(drawing(), "Command1")->isVisibleTo(drawing()));
+        QCOMPARE(named<QScrollBar>(drawing(), "VScroll1")->value(), 50);
+        // The load's scroll redraw: the path in black, raised moves and rings in red.
+        const Colours c = coloursOf(drawing()->picture().cachedPicture());
+        QVERIFY2(c.black > 250, qPrintable(QString::number(c.black)));
+        QVERIFY(c.red > 20);
+        QCOMPARE(c.green, 0);
+    }
+
+    void aClickSelectsTheRowInAllSixAndRedraws() {
+        load(tmp_->write("plaque.fra", plate()));
+        clickRow(3, 9);
+        expectSelectedEverywhere(9);
+        const Colours c = coloursOf(drawing()->picture().cachedPicture());
+        QVERIFY(c.green > 10);   // the cut numbers' rings
+        QVERIFY(c.magenta > 3);  // the selected row
+        clickRow(6, 20);
+        expectSelectedEverywhere(20);
+
+        // The mouse labels read the object under the mouse: view (5, 100) is X 0, Y 0.
+        auto& area = drawing()->picture();
+        moveMouse(area, area.toPixels(5, 100));
+        QCOMPARE(named<QLabel>(drawing(), "Label1")->text(), QString("0"));
+        QCOMPARE(named<QLabel>(drawing(), "Label2")->text(), QString("0"));
+
+        const QString dir = qEnvironmentVariable("TARVEL_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) {
+            moveMouse(area, area.toPixels(5 + 80 * 0.35, 100 - 60 * 0.35));
+            trigger("choisirfichier");
+            QTest::mouseClick(named<QRadioButton>(drawing(), "Option1"), Qt::LeftButton);
+            auto* files = named<QListView>(drawing(), "File1");
+            if (files->model()->rowCount() > 0)
+                QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                                  files->visualRect(files->model()->index(0, 0)).center());
+            QVERIFY(window_->grab().save(dir + "/drawing-window.png", "PNG"));
+        }
+    }
+
+    void enterInTheYListEditsAndMovesOn() {
+        load(tmp_->write("plaque.fra", plate()));
+        clickRow(2, 2);
+        dialogs_->askAnswers = {"7.5"};
+        QTest::keyClick(list(2), Qt::Key_Return);
+        QCOMPARE(dialogs_->asked.size(), std::size_t{1});
+        QCOMPARE(dialogs_->asked[0].title, std::string("Modification"));
+        QCOMPARE(cell(2, 2), QString("7,5"));
+        expectSelectedEverywhere(3);
+    }
+
+    void saveHandsOverToTheCuttingWindow() {
+        load(tmp_->write("plaque.fra", plate()));
+        trigger("fichierfra");
+        named<QLineEdit>(drawing(), "Text1")->setText(QString::fromStdString(tmp_->file("copie")));
+        click("Command2");
+        QCOMPARE(app_->lastObjectFile, tmp_->file("copie.fra"));
+        QVERIFY(std::filesystem::exists(tmp_->file("copie.fra")));
+        QVERIFY(!window_->windows().isOpen("dessin"));
+        QVERIFY(window_->windows().isOpen("Mach"));
+    }
+
+    void leavingTheWindow() {
+        trigger("retouraccueil");
+        QVERIFY(!window_->windows().isOpen("dessin"));
+        QVERIFY(!window_->windows().isOpen("Mach"));
+        window_->windows().open("dessin");
+        trigger("versoutil");
+        QVERIFY(!window_->windows().isOpen("dessin"));
+        QVERIFY(window_->windows().isOpen("Mach"));
+    }
+
+    void biggerPictureAreaAtTheNextScroll() {
+        load(tmp_->write("plaque.fra", plate()));
+        auto* area = named<QWidget>(drawing(), "Picture1");
+        QCOMPARE(area->width(), 135 * tarvel::kPixelsPerViewUnit);
+        click("Command5");
+        QCOMPARE(area->width(), 135 * tarvel::kPixelsPerViewUnit);
+        named<QScrollBar>(drawing(), "HScroll1")->setValue(20);
+        QCOMPARE(area->width(), 140 * tarvel::kPixelsPerViewUnit);
+        QCOMPARE(area->height(), 87 * tarvel::kPixelsPerViewUnit);
+        QCOMPARE(named<QScrollBar>(drawing(), "VScroll1")->height(), 83 * tarvel::kPixelsPerViewUnit);
+    }
+
+    void aHundredThousandRowsLoadScrollAndDraw() {
+        std::string text;
+        text.reserve(100000 * 24);
+        for (int i = 0; i < 100000; ++i) {
+            const double x = (i % 1000) * 0.3;
+            const double y = (i / 1000) * 1.2 + ((i % 2) ? 0.5 : 0);
+            text += row(x, y, i % 1000 == 0 ? "0" : "1");
+        }
+        load(tmp_->write("grand.fra", text));
+        QVERIFY(dialogs_->told.empty());
+        for (int n = 1; n <= 6; ++n) QCOMPARE(list(n)->model()->rowCount(), 100000);
+        QVERIFY(list(1)->uniformItemSizes());
+
+        QTRY_VERIFY(list(1)->verticalScrollBar()->maximum() > 60000);  // laid out
+        list(1)->verticalScrollBar()->setValue(60000);
+        for (int n = 2; n <= 6; ++n) QCOMPARE(list(n)->verticalScrollBar()->value(), 60000);
+        clickRow(1, 60005);
+        expectSelectedEverywhere(60005);
+        QVERIFY(coloursOf(drawing()->picture().cachedPicture()).black > 1000);
+        QVERIFY(!window_->grab().isNull());
+    }
+};
+
+int runDrawingWindowTests(int argc, char** argv) {
+    DrawingWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "drawingwindow_test.moc"
