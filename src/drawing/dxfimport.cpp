@@ -28,10 +28,20 @@ std::string_view withoutTrailingBlanks(std::string_view s) {
     return s;
 }
 
+bool isGroupCode(std::string_view text) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    if (text.empty() || text.size() > 4) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 // Counts the entity names of the ENTITIES section that the import does not take. The
 // keyword scanner cannot tell a group code from a value, so this pairs lines the way
 // DXF writes them: from the line of "ENTITIES" on, lines alternate group code, value;
 // the value after a group code 0 is an entity name, and "ENDSEC" closes the section.
+// In a damaged file a line too many or too few shifts the pairs: a group-code line that
+// holds no group code, or a name that is one, puts them back in step.
 class EntityTally {
 public:
     void openAt(std::int64_t line) { sectionLine_ = line; }
@@ -40,7 +50,12 @@ public:
     void see(std::int64_t line, std::string_view field) {
         if (sectionLine_ < 0 || line <= sectionLine_) return;
         std::string_view text = withoutTrailingBlanks(field);
-        if ((line - sectionLine_) % 2 == 1) {
+        bool codeLine = ((line - sectionLine_) % 2 == 1) != shifted_;
+        if (codeLine != isGroupCode(text) && (codeLine || line == nameLine_)) {
+            shifted_ = !shifted_;
+            codeLine = !codeLine;
+        }
+        if (codeLine) {
             nameLine_ = text == "0" ? line + 1 : -1;
             return;
         }
@@ -70,6 +85,7 @@ public:
 private:
     static constexpr std::size_t kKindsNamed = 20;
     std::int64_t sectionLine_ = -1;
+    bool shifted_ = false;
     std::int64_t nameLine_ = -1;
     std::vector<EntityCount> counts_;
     std::int64_t others_ = 0;

@@ -211,6 +211,10 @@ TEST(ImportDxf, NamesTwentyKindsOfLeftOutEntitiesAtMost) {
     const std::string text = i.result.message.value().text;
     EXPECT_NE(text.find(": 2 K1, 1 K2, "), std::string::npos) << text;
     EXPECT_NE(text.find(", 1 K20 et 5 entités d'autres sortes."), std::string::npos) << text;
+
+    // A text whose value line is missing: the pairs of lines get back in step.
+    Imported damaged = importText(dxf("  0\nTEXT\n  1\n  0\nPOINT\n 10\n1\n 20\n1\n  0\nPOINT\n 10\n1\n"));
+    EXPECT_NE(damaged.result.message.value().text.find(": 1 TEXT, 1 POINT."), std::string::npos);
 }
 
 TEST(ImportDxf, CutShortDrawingsFailCleanly) {
