@@ -5,6 +5,7 @@
 #include "app/aboutwindow.h"
 #include "ui/appcontext.h"
 #include "ui/configurationwindow.h"
+#include "ui/cuttingwindow.h"
 #include "ui/drawingwindow.h"
 #include "ui/manualwindow.h"
 #include "ui/simulationview.h"
@@ -23,9 +24,7 @@ QWidget* makePlaceholderWindow(const QString& name, const QString& title) {
 // The working windows take `app` as their front-ends arrive.
 void registerProgramWindows(WindowRegistry& windows, [[maybe_unused]] AppContext& app) {
     registerDrawingWindow(windows, app);  // dessin
-    windows.setFactory(kCuttingWindow, [] {
-        return makePlaceholderWindow(kCuttingWindow, QStringLiteral("Gestion de l'outil de découpe"));
-    });
+    registerCuttingWindows(windows, app);  // Mach and decencours
     windows.setFactory(kConfigurationWindow, [&app] { return new ConfigurationWindow(app); });
     registerSimulationView(windows, app);  // only when the machine is the simulated one
     windows.setFactory(kManualWindow, [&app] { return new ManualWindow(app); });

@@ -7,6 +7,7 @@
 
 #include "common/paths.h"
 #include "common/userdialogs.h"
+#include "cutting/cutcontrol.h"
 #include "port/portbackend.h"
 #include "ui/qteventpump.h"
 
@@ -41,6 +42,10 @@ struct AppContext {
 
     // LastObjectFile: the .FRA file saved last since start; empty until then.
     std::string lastObjectFile;
+
+    // CutControlFlags, the live feeds and the speed slider: shared by a running cut and
+    // the cut-in-progress window, and kept from one run to the next.
+    CutControl cutControl;
 
     // The main window's registry, for windows that open or hide other windows (saving
     // in `dessin` opens `Mach`, `form5` goes back to `Mach`). Set by the main window.

@@ -7,6 +7,7 @@ int runQtDialogsTests(int argc, char** argv);
 int runConfigurationWindowTests(int argc, char** argv);
 int runSimulationViewTests(int argc, char** argv);
 int runManualWindowTests(int argc, char** argv);
+int runCuttingWindowTests(int argc, char** argv);
 int runDrawingWindowTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     failed += runConfigurationWindowTests(argc, argv);
     failed += runSimulationViewTests(argc, argv);
     failed += runManualWindowTests(argc, argv);
+    failed += runCuttingWindowTests(argc, argv);
     failed += runDrawingWindowTests(argc, argv);
     return failed == 0 ? 0 : 1;
 }
