@@ -111,23 +111,6 @@ TEST(ToolPath, EveryVisitedPointStaysWithinTheToleranceOfACircle) {
     }
 }
 
-TEST(ToolPath, EnteringTheMaterialMakesACornerWithItsColour) {
-    ToolPath path;
-    walk(path, {{0, 0}, {200, 0}}, false);
-    path.moveTo(200 * kStep, 0, true);  // Z went down: no move on X or Y
-    walk(path, {{200, 0}, {400, 0}}, true);
-    path.moveTo(400 * kStep, 0, false);
-    walk(path, {{400, 0}, {600, 0}}, false);
-
-    ASSERT_EQ(path.corners().size(), 3u);
-    EXPECT_FLOAT_EQ(path.corners()[1].x, 10.0f);
-    EXPECT_FALSE(path.corners()[1].inMaterial);  // start to 10 mm: raised
-    EXPECT_FLOAT_EQ(path.corners()[2].x, 20.0f);
-    EXPECT_TRUE(path.corners()[2].inMaterial);  // 10 to 20 mm: cutting
-    EXPECT_FALSE(path.current().inMaterial);
-    EXPECT_FLOAT_EQ(path.current().x, 30.0f);
-}
-
 TEST(ToolPath, DropsTheOldestCornersPastItsBound) {
     ToolPath path(ToolPath::kToleranceMm, 8);
     std::vector<Xy> zigzag{{0, 0}};
@@ -137,18 +120,6 @@ TEST(ToolPath, DropsTheOldestCornersPastItsBound) {
     EXPECT_EQ(path.committedCount(), 40u);  // the start and 39 turns
     EXPECT_NEAR(path.corners().back().x, 39 * 100 * kStep, ToolPath::kToleranceMm);
     EXPECT_FLOAT_EQ(path.current().x, 40 * 100 * kStep);
-}
-
-TEST(ToolPath, RestartKeepsOnlyTheToolPosition) {
-    ToolPath path;
-    walk(path, {{0, 0}, {100, 0}, {100, 100}});
-    const auto generation = path.generation();
-    path.restartAt(5, 5, true);
-    EXPECT_NE(path.generation(), generation);
-    ASSERT_EQ(path.corners().size(), 1u);
-    EXPECT_FLOAT_EQ(path.corners()[0].x, 5.0f);
-    EXPECT_FLOAT_EQ(path.current().y, 5.0f);
-    EXPECT_TRUE(path.current().inMaterial);
 }
 
 TEST(SwitchesReached, AnswersAsTheSwitchReadsDo) {
