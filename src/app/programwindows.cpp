@@ -4,6 +4,7 @@
 
 #include "app/aboutwindow.h"
 #include "ui/appcontext.h"
+#include "ui/entrypointwindow.h"
 #include "ui/configurationwindow.h"
 #include "ui/cuttingwindow.h"
 #include "ui/drawingwindow.h"
@@ -28,6 +29,7 @@ void registerProgramWindows(WindowRegistry& windows, [[maybe_unused]] AppContext
     windows.setFactory(kConfigurationWindow, [&app] { return new ConfigurationWindow(app); });
     registerSimulationView(windows, app);  // only when the machine is the simulated one
     windows.setFactory(kManualWindow, [&app] { return new ManualWindow(app); });
+    registerEntryPointWindow(windows, app);  // Form7, opened by the drawing window
     windows.setFactory(kAboutWindow, [] { return new AboutWindow; });
 }
 

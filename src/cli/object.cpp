@@ -1,38 +1,110 @@
-// tarvel-cli object: a freshly opened drawing window, "Charger" of a file, then
-// "Sauver" under a name, printing the object as the window holds it.
+// tarvel-cli object: a freshly opened drawing window, "Charger" of a file, entry points
+// given in the entry-point window, "Réorganisation coupes", then "Sauver" under a name,
+// printing the object as the window holds it.
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "cli/clidialogs.h"
 #include "cli/commands.h"
 #include "drawing/cutobject.h"
+#include "drawing/cutorder.h"
 #include "drawing/drawingwindow.h"
 
 namespace tarvel::cli {
 
+namespace {
+
+// --entry ROW=ORDER: a double click on the entry-mark list at ROW (from 0), then
+// "Valider" with ORDER typed in the order-number field.
+struct EntryOption {
+    std::size_t row = 0;
+    std::string order;
+};
+
+std::optional<EntryOption> parseEntry(const std::string& text) {
+    const std::size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0 || eq > 9) return std::nullopt;
+    EntryOption entry;
+    for (std::size_t i = 0; i < eq; ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        entry.row = entry.row * 10 + static_cast<std::size_t>(text[i] - '0');
+    }
+    entry.order = text.substr(eq + 1);
+    return entry;
+}
+
+struct FileOption {
+    const char* name;
+    FileType type;
+};
+constexpr FileOption kFileOptions[] = {
+    {"--fra", FileType::Fra}, {"--dxf", FileType::Dxf}, {"--dat", FileType::Dat}};
+
+}  // namespace
+
 int runObject(const Args& args) {
     Options o;
     int status = kDone;
-    if (!parseOptions(args, {"--fra", "--save", "--entry"}, {"--reorder", "--quiet"}, o, status))
+    if (!parseOptions(args, {"--fra", "--dxf", "--dat", "--save", "--entry"}, {"--reorder", "--quiet"}, o,
+                      status))
         return status;
     if (!o.positional.empty()) return usageError("argument inattendu : " + o.positional.front());
-    const std::string* fra = o.last("--fra");
-    if (!fra) return usageError("indiquer le fichier à charger avec --fra");
-    if (!o.all("--entry").empty() || o.has("--reorder"))
-        return usageError("--entry et --reorder ne sont pas encore disponibles");
+
+    const FileOption* chosen = nullptr;
+    const std::string* file = nullptr;
+    for (const FileOption& option : kFileOptions) {
+        const std::string* value = o.last(option.name);
+        if (value == nullptr) continue;
+        if (chosen != nullptr) return usageError("un seul fichier à charger : --fra, --dxf ou --dat");
+        chosen = &option;
+        file = value;
+    }
+    if (chosen == nullptr) return usageError("indiquer le fichier à charger avec --fra, --dxf ou --dat");
+
+    std::vector<EntryOption> entries;
+    for (const std::string& text : o.all("--entry")) {
+        std::optional<EntryOption> entry = parseEntry(text);
+        if (!entry) return usageError("--entry attend LIGNE=NUMÉRO, par exemple 3=1 : " + text);
+        entries.push_back(*entry);
+    }
 
     CliDialogs dialogs;
     DrawingForm form(dialogs);
-    form.chooseFileTypeFromMenu(FileType::Fra);
-    form.fileName = *fra;
-    bool loaded = form.charger();
+    form.chooseFileTypeFromMenu(chosen->type);
+    form.fileName = *file;
+    const bool loaded = form.charger();
     auto print = [&] {
         if (!o.has("--quiet")) std::fputs(objectListing(form.object).c_str(), stdout);
     };
-    if (!loaded) {
+    auto failWithLastMessage = [&](const char* otherwise) {
         print();
-        return fail(dialogs.told.empty() ? "Le fichier n'a pas pu être chargé." : dialogs.told.back().text);
+        return fail(dialogs.told.empty() ? otherwise : dialogs.told.back().text);
+    };
+    if (!loaded) return failWithLastMessage("Le fichier n'a pas pu être chargé.");
+
+    // Rows are checked against the object before any is entered: a row out of range is a
+    // command line that names no row, not a step that fails halfway.
+    for (const EntryOption& entry : entries) {
+        if (entry.row >= form.object.entryMark.size())
+            return usageError("--entry : pas de ligne " + std::to_string(entry.row) + " dans l'objet, qui en a " +
+                              std::to_string(form.object.entryMark.size()));
     }
+    int selectedRow = kNoSelectedRow;
+    EntryPointForm entryPoints(dialogs);
+    for (const EntryOption& entry : entries) {
+        if (!doubleClickEntryMark(form.object, entry.row, selectedRow, dialogs))
+            return failWithLastMessage("Point d'entrée refusé.");
+        entryPoints.show();
+        entryPoints.orderNumber = entry.order;
+        entryPoints.valider(form.object, selectedRow);
+        if (entryPoints.visible) return failWithLastMessage("Numéro d'ordre refusé.");
+    }
+    if (o.has("--reorder") && !reorganisationCoupes(form, dialogs))
+        return failWithLastMessage("La réorganisation des coupes a échoué.");
     print();
+
     if (const std::string* name = o.last("--save")) {
         // A load hides the file choice; the user chooses "Fichier FRA" again to save.
         std::string lastObjectFile;

@@ -28,6 +28,22 @@ inline const Message kActionCancelled{"action annulée.", "Mauvaise saisie !", I
 // The Y edit's input box (Enter in the Y list).
 inline const Message kEditY{"Nouvelle valeur", "Modification", Icon::Question};
 
+// --- Cut order and entry points --------------------------------------------------------
+
+// Double click on the entry-mark list on a "D" or "F" row.
+inline const Message kEntryOutsideMaterial{
+    "Ne pas mettre de point d'entrée hors de la matière (quand les coordonnées Z sont à 0)",
+    "essaie encore", Icon::Error};
+// "Réorganisation coupes" that could not give every cut one entry point.
+inline const Message kCutCountMismatch{
+    "le nombre de découpes est incompatible avec le fichier d'origine", "Mauvaise saisie !",
+    Icon::Error};
+// "Valider" in the entry-point window with an order number that is not a number.
+inline const Message kOrderNumberNotANumber{
+    "Le numéro d'ordre de la découpe doit être un nombre : 1 pour la première découpe, 2 pour "
+    "la suivante...",
+    "essaie encore", Icon::Error};
+
 // The open dialog of menu "Ouvrir un fichier".
 inline const FileChoice kOpenFraChoice{"Ouvrir un fichier", "", "Fichiers FRA (*.fra)"};
 

@@ -43,6 +43,10 @@ struct AppContext {
     // LastObjectFile: the .FRA file saved last since start; empty until then.
     std::string lastObjectFile;
 
+    // SelectedRow: the row last double-clicked in the drawing window's entry-mark or
+    // marker list, on which the entry-point window (Form7) acts; -1 before any.
+    int selectedRow = -1;
+
     // CutControlFlags, the live feeds and the speed slider: shared by a running cut and
     // the cut-in-progress window, and kept from one run to the next.
     CutControl cutControl;

@@ -4,6 +4,7 @@
 
 int runMainWindowTests(int argc, char** argv);
 int runQtDialogsTests(int argc, char** argv);
+int runEntryPointWindowTests(int argc, char** argv);
 int runConfigurationWindowTests(int argc, char** argv);
 int runSimulationViewTests(int argc, char** argv);
 int runManualWindowTests(int argc, char** argv);
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     int failed = 0;
     failed += runMainWindowTests(argc, argv);
     failed += runQtDialogsTests(argc, argv);
+    failed += runEntryPointWindowTests(argc, argv);
     failed += runConfigurationWindowTests(argc, argv);
     failed += runSimulationViewTests(argc, argv);
     failed += runManualWindowTests(argc, argv);

@@ -1,0 +1,227 @@
+#include "drawing/cutorder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+
+#include "common/textrules.h"
+#include "drawing/drawingmessages.h"
+
+namespace tarvel {
+
+namespace {
+
+bool isRow(const std::vector<std::string>& column, int row) {
+    return row >= 0 && static_cast<std::size_t>(row) < column.size();
+}
+
+// The whole number n >= 1 whose decimal text is exactly `mark`, if any: the only marks
+// the collection can ever match, since it compares texts ("01" and " 1" are not "1").
+std::optional<std::int64_t> orderNumberOf(const std::string& mark) {
+    if (mark.empty() || mark.size() > 18 || mark[0] == '0') return std::nullopt;
+    std::int64_t n = 0;
+    for (char c : mark) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+// How many times the collection scans the rows: "Nbre coupes" by the leading-number
+// rule, counted as a loop from 1 to it counts.
+std::int64_t scanCount(const std::string& cutCountText) {
+    const double v = leadingNumber(cutCountText);
+    if (!(v >= 1)) return 0;
+    return v >= 4e18 ? std::int64_t{4'000'000'000'000'000'000} : static_cast<std::int64_t>(std::floor(v));
+}
+
+// The entry rows in the order of their numbers 1, 2, 3, ...: `scans` passes over the
+// rows from the first to the last, each taking a row whose mark is the number wanted
+// next and then wanting the one after. A pass therefore takes several entry points when
+// they lie in increasing rows; a number missing from the sequence ends the collection.
+// The rows marked with each number are indexed first, so a pass costs a few look-ups
+// instead of a walk over every row of a large object.
+std::vector<std::size_t> collectEntryRows(const std::vector<std::string>& entryMarks,
+                                          std::int64_t scans) {
+    std::map<std::int64_t, std::vector<std::size_t>> rowsByNumber;
+    for (std::size_t row = 0; row < entryMarks.size(); ++row)
+        if (auto n = orderNumberOf(entryMarks[row])) rowsByNumber[*n].push_back(row);
+
+    std::vector<std::size_t> entries;
+    std::int64_t wanted = 1;
+    for (std::int64_t pass = 0; pass < scans; ++pass) {
+        std::size_t from = 0;
+        bool took = false;
+        for (;;) {
+            auto numbered = rowsByNumber.find(wanted);
+            if (numbered == rowsByNumber.end()) break;
+            const auto& rows = numbered->second;
+            auto at = std::lower_bound(rows.begin(), rows.end(), from);
+            if (at == rows.end()) break;
+            entries.push_back(*at);
+            from = *at + 1;
+            ++wanted;
+            took = true;
+        }
+        // The next pass would look for the same number from the same first row.
+        if (!took) break;
+    }
+    return entries;
+}
+
+class Rebuild {
+public:
+    Rebuild(const CutObject& object, ReorderLists& lists) : o_(object), lists_(lists) {}
+
+    // Appends the cut that holds entry row e, entered at e. False when e lies in no cut:
+    // no "F" row after it, or no "D" row between it and that "F".
+    bool appendCutEnteredAt(std::size_t e) {
+        const std::size_t n = o_.rows();
+        std::size_t f = e + 1;
+        while (f < n && o_.marker[f] != "F") ++f;
+        if (f >= n) return false;
+        // The "D" found first going down from f - 1 must lie before e: an entry on the
+        // "D" row itself, or a "D" between e and f, puts e in no cut.
+        std::size_t d = f;
+        for (std::size_t r = f; r-- > 0;) {
+            if (o_.marker[r] == "D") {
+                d = r;
+                break;
+            }
+        }
+        if (d == f || d >= e) return false;
+
+        if (e - d == 1) {
+            // A: already entered at its first inside row; also the cut of one inside
+            // row (f - d = 2), where there is nothing to walk.
+            raised(e);
+            inside(e);
+            for (std::size_t r = e + 1; r < f; ++r) inside(r);
+            raised(f - 1);
+        } else if (f - e > 1) {
+            // B: around the closed contour from e back to e, skipping f - 1, which
+            // stands where d + 1 stands.
+            raised(e);
+            inside(e);
+            std::size_t r = e + 1;
+            for (;;) {
+                if (r == f - 1) r = d + 1;
+                inside(r);
+                if (r == e) break;
+                ++r;
+            }
+            raised(e);
+        } else {
+            // C: entered on the last inside row; cut in its own direction.
+            raised(d + 1);
+            inside(d + 1);
+            for (std::size_t r = d + 2; r <= e; ++r) inside(r);
+            raised(e);
+        }
+        return true;
+    }
+
+private:
+    void append(std::size_t row, const char* z) {
+        lists_.newX.push_back(o_.x[row]);
+        lists_.newY.push_back(o_.y[row]);
+        lists_.newZ.emplace_back(z);
+    }
+    void raised(std::size_t row) { append(row, "0"); }
+    void inside(std::size_t row) { append(row, "1"); }
+
+    const CutObject& o_;
+    ReorderLists& lists_;
+};
+
+// Builds the new rows into the work lists. True when they reach the object's length.
+bool rebuildInto(const CutObject& object, ReorderLists& lists) {
+    const std::size_t n = object.rows();
+    if (object.y.size() != n || object.z.size() != n || object.marker.size() != n ||
+        object.entryMark.size() != n)
+        return false;
+
+    const std::vector<std::size_t> entries =
+        collectEntryRows(object.entryMark, scanCount(object.cutCount));
+    for (std::size_t e : entries) lists.entryRows.push_back(integerText(static_cast<std::int64_t>(e)));
+
+    Rebuild rebuild(object, lists);
+    for (std::size_t e : entries) {
+        if (!rebuild.appendCutEnteredAt(e)) return false;
+        if (lists.newX.size() == n) return true;
+        if (lists.newX.size() > n) return false;
+    }
+    return false;  // the entry points ran out first
+}
+
+}  // namespace
+
+bool doubleClickEntryMark(const CutObject& object, std::size_t row, int& selectedRow,
+                          UserDialogs& dialogs) {
+    if (row >= object.entryMark.size()) return false;
+    selectedRow = static_cast<int>(row);
+    const std::string& marker = row < object.marker.size() ? object.marker[row] : std::string();
+    if (marker == "D" || marker == "F") {
+        dialogs.tell(drawingmessages::kEntryOutsideMaterial);
+        return false;
+    }
+    return true;
+}
+
+bool doubleClickMarker(CutObject& object, std::size_t row, int& selectedRow) {
+    if (row >= object.marker.size()) return false;
+    object.marker[row] = "D";
+    selectedRow = static_cast<int>(row);
+    return true;
+}
+
+bool reorderCuts(CutObject& object, ReorderLists lists, UserDialogs& dialogs) {
+    lists.newX.clear();
+    lists.newY.clear();
+    lists.newZ.clear();
+    lists.entryRows.clear();
+
+    const bool rebuilt = rebuildInto(object, lists);
+    if (rebuilt) {
+        object.x = lists.newX;
+        object.y = lists.newY;
+        object.z = lists.newZ;
+        markCuts(object);
+    } else {
+        dialogs.tell(drawingmessages::kCutCountMismatch);
+    }
+    std::fill(object.entryMark.begin(), object.entryMark.end(), std::string("."));
+    return rebuilt;
+}
+
+bool reorganisationCoupes(DrawingForm& form, UserDialogs& dialogs) {
+    return reorderCuts(form.object, {form.entryRows, form.newX, form.newY, form.newZ}, dialogs);
+}
+
+std::optional<std::size_t> EntryPointForm::valider(CutObject& object, int selectedRow) {
+    const std::optional<double> number = commaNumber(orderNumber);
+    if (!number) {
+        dialogs_.tell(drawingmessages::kOrderNumberNotANumber);
+        return std::nullopt;
+    }
+    visible = false;
+    if (!isRow(object.entryMark, selectedRow)) return std::nullopt;
+    const auto row = static_cast<std::size_t>(selectedRow);
+    object.entryMark[row] = orderNumber;
+    orderNumber = decimalText(*number + 1);
+    return row;
+}
+
+void EntryPointForm::supprimer(CutObject& object, int selectedRow) {
+    if (isRow(object.entryMark, selectedRow))
+        object.entryMark[static_cast<std::size_t>(selectedRow)] = ".";
+    visible = false;
+}
+
+void EntryPointForm::supprimerTous(CutObject& object) {
+    object.entryMark.assign(object.z.size(), ".");
+    visible = false;
+}
+
+}  // namespace tarvel
