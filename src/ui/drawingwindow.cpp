@@ -187,6 +187,7 @@ DrawingWindowWidget::DrawingWindowWidget(AppContext& app, QWidget* parent)
     : QWidget(parent), app_(app), form_(app.dialogs) {
     setObjectName(kDrawingWindowName);
     setWindowTitle("Travail sur les Fichier");
+    form_.paths = app_.paths;
 
     auto* root = new QVBoxLayout(this);
     buildMenu();
@@ -614,6 +615,19 @@ void DrawingWindowWidget::listsScrolled(int list, int value) {
     for (std::size_t i = 0; i < lists_.size(); ++i)
         if (static_cast<int>(i) != list) lists_[i]->verticalScrollBar()->setValue(value);
     syncing_ = false;
+}
+
+void DrawingWindowWidget::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The angle tables are read again each time the window becomes the active one, so
+    // that tables put beside the program meanwhile are used by the next DXF import.
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (frame == nullptr || frame->mdiArea() == nullptr || watchingActivation_) return;
+    watchingActivation_ = true;
+    connect(frame->mdiArea(), &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow* active) {
+        if (active == frame) form_.loadAngleTables();
+    });
+    if (frame->mdiArea()->activeSubWindow() == frame) form_.loadAngleTables();
 }
 
 bool DrawingWindowWidget::eventFilter(QObject* watched, QEvent* event) {

@@ -29,7 +29,8 @@
 //
 // The picture area keeps what has been drawn in a pixmap: a redraw paints its
 // primitives into it once (cleared first or over what is there, as the redraw says),
-// and every repaint of the window copies the pixmap.
+// and every repaint of the window copies the pixmap. After a load or an import the
+// object is drawn at once, by the vertical scroll bar's redraw.
 #pragma once
 
 #include <QPixmap>
@@ -115,6 +116,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenu();
@@ -168,6 +170,7 @@ private:
     FileLists fileLists_;
     bool showing_ = false;    // showForm() at work: edits are not copied back
     bool syncing_ = false;    // the lists are being brought into line
+    bool watchingActivation_ = false;
 
     QAction* menuFra_ = nullptr;
     QGroupBox* filesGroup_ = nullptr;

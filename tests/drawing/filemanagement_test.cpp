@@ -50,19 +50,6 @@ TEST(FilePattern, MatchesTheChosenTypeWhateverTheCase) {
     EXPECT_EQ(filePattern(FileType::Dat), "*.DAT");
 }
 
-TEST(FileTypeChoice, OptionsSetTheChoiceAndTheCommandsShown) {
-    Window w;
-    showFileChoice(w.form);
-    EXPECT_TRUE(w.form.fileControlsVisible && w.form.typeOptionsVisible);
-    EXPECT_FALSE(w.form.chargerShown());
-    chooseFileTypeOption(w.form, FileType::Dxf);
-    EXPECT_TRUE(w.form.chargerShown());
-    EXPECT_FALSE(w.form.sauverShown());
-    EXPECT_TRUE(w.form.typeOptionsVisible);  // an option leaves the options shown
-    chooseFileTypeOption(w.form, FileType::Fra);
-    EXPECT_TRUE(w.form.sauverShown());
-}
-
 TEST(FileLists, ListTheDirectoryAndFillTheFileNameField) {
     TempDir dir;
     const std::string pieces = dir.file("pieces");

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -82,10 +83,12 @@ Colours coloursOf(const QPixmap& picture) {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QColor p = image.pixelColor(x, y);
-            if (p.red() < 90 && p.green() < 90 && p.blue() < 90) ++c.black;
-            if (p.red() > 200 && p.green() < 140 && p.blue() < 140) ++c.red;
-            if (p.green() > 200 && p.red() < 140 && p.blue() < 140) ++c.green;
-            if (p.red() > 200 && p.blue() > 200 && p.green() < 140) ++c.magenta;
+            // Lines are antialiased: a thin line is partly grey, partly pale.
+            const int r = p.red(), g = p.green(), b = p.blue();
+            if (std::max({r, g, b}) < 170 && std::max({r, g, b}) - std::min({r, g, b}) < 40) ++c.black;
+            if (r > 180 && g < 170 && b < 170 && r - g > 60) ++c.red;
+            if (g > 180 && r < 170 && b < 170 && g - r > 60) ++c.green;
+            if (r > 180 && b > 180 && g < 170) ++c.magenta;
         }
     return c;
 }
@@ -134,7 +137,7 @@ private slots:
         tmp_ = std::make_unique<tarvel::testing::TempDir>();
         dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
         app_ = std::make_unique<AppContext>(*dialogs_);
-        app_->paths.programDir = tmp_->str();
+        app_->paths.programDir = QCoreApplication::applicationDirPath().toStdString();  // angle tables
         app_->paths.scratchDir = tmp_->str();
         window_ = std::make_unique<MainWindow>(*app_);
         window_->show();
@@ -233,6 +236,32 @@ private slots:
         QCOMPARE(app_->lastObjectFile, tmp_->file("copie.fra"));
         QVERIFY(std::filesystem::exists(tmp_->file("copie.fra")));
         QVERIFY(!window_->windows().isOpen("dessin"));
+        QVERIFY(window_->windows().isOpen("Mach"));
+    }
+
+    void importedDrawingIsDrawnThenSavedUnderFra() {
+        trigger("fichierdxf");
+        named<QLineEdit>(drawing(), "Text1")->setText(TARVEL_TESTDATA_DIR "/drawing/gear-sample.dxf");
+        click("Command1");
+        QVERIFY(list(1)->model()->rowCount() > 10);
+        QVERIFY(!named<QLineEdit>(drawing(), "Text2")->text().isEmpty());
+        const Colours c = coloursOf(drawing()->picture().cachedPicture());
+        QVERIFY2(c.black > 50 && c.red > 0, qPrintable(QString("%1 %2").arg(c.black).arg(c.red)));
+
+        const QString dir = qEnvironmentVariable("TARVEL_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) {
+            // The whole drawing: one step out, its top at the top edge.
+            click("Command4");
+            named<QScrollBar>(drawing(), "VScroll1")->setValue(28);
+            clickRow(1, 9);
+            QVERIFY(window_->grab().save(dir + "/drawing-window-dxf.png", "PNG"));
+        }
+
+        trigger("choisirfichier");
+        QTest::mouseClick(named<QRadioButton>(drawing(), "Option1"), Qt::LeftButton);
+        named<QLineEdit>(drawing(), "Text1")->setText(QString::fromStdString(tmp_->file("importe")));
+        click("Command2");
+        QCOMPARE(app_->lastObjectFile, tmp_->file("importe.fra"));
         QVERIFY(window_->windows().isOpen("Mach"));
     }
 
