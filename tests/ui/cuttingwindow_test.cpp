@@ -256,6 +256,30 @@ private slots:
         QCOMPARE(named<QListWidget>(mach, "File1")->count(), 2);
     }
 
+    // A long generation lets the window system run: the window shows how far it is and
+    // cannot be closed or used until it is done.
+    void longGenerationShowsProgressAndKeepsTheWindow() {
+        app_->lastObjectFile = tmp_->write("piece.fra", kObject);
+        CuttingWindow* mach = openMach();
+        named<QLineEdit>(mach, "scaleFactor")->setText("7000");  // about 1 100 000 ticks
+        int seen = -1;
+        bool busyShown = false, closeRefused = false;
+        QTimer::singleShot(0, main_.get(), [&] {
+            busyShown = mach->busy() && !named<QPushButton>(mach, "creerDef")->isEnabled() &&
+                        named<QWidget>(mach, "progressionCreation")->isVisible();
+            seen = named<QProgressBar>(mach, "progressionCreation")->value();
+            closeRefused = !windows().close("Mach") && windows().frame("Mach")->isVisible();
+        });
+        QTest::mouseClick(named<QPushButton>(mach, "creerDef"), Qt::LeftButton);
+
+        QVERIFY(busyShown);
+        QVERIFY(closeRefused);
+        QVERIFY2(seen > 0 && seen < 100, qPrintable(QString::number(seen)));
+        QCOMPARE(dialogs_->toldTexts(), std::vector<std::string>{"Fichier découpe créé avec succés"});
+        QVERIFY(!mach->busy());
+        QVERIFY(named<QWidget>(mach, "progressionCreation")->isHidden());
+    }
+
     void loadingAJobFillsTheFieldsFromItsDetails() {
         const std::string object = tmp_->write("boite.fra", kObject);
         const std::string def = tmp_->write("boite.DEF", "2\r\n2\r\n");
