@@ -349,6 +349,21 @@ private slots:
         QVERIFY(windows().frame("Mach")->isVisible());
     }
 
+    void leavingCommandsCloseTheWindow_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("drawingOpens");
+        QTest::newRow("Revenir à l'écran d'accueil") << "retouraccueil" << false;
+        QTest::newRow("Retour vers Fichiers") << "retourfichier" << true;
+    }
+    void leavingCommandsCloseTheWindow() {
+        QFETCH(QString, command);
+        QFETCH(bool, drawingOpens);
+        CuttingWindow* mach = openMach();
+        named<QAction>(mach, qPrintable(command))->trigger();
+        QVERIFY(!windows().isOpen("Mach"));
+        QCOMPARE(windows().isOpen("dessin"), drawingOpens);
+    }
+
     // One cut on the simulated machine with every command of decencours, each pressed at
     // a point of the path the machine reports:
     //   X at 50 (in the material)  slider to 30, "+ profond" twice (one flag: 1 mm)
