@@ -83,6 +83,9 @@ int runObject(const Args& args) {
         return fail(dialogs.told.empty() ? otherwise : dialogs.told.back().text);
     };
     if (!loaded) return failWithLastMessage("Le fichier n'a pas pu être chargé.");
+    // A drawing imported with entities left out comes with a notice: said, not a failure.
+    for (const Message& notice : dialogs.told) std::fprintf(stderr, "%s\n", oneLine(notice.text).c_str());
+    dialogs.told.clear();
 
     // Rows are checked against the object before any is entered: a row out of range is a
     // command line that names no row, not a step that fails halfway.

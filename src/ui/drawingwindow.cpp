@@ -28,9 +28,12 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "common/paths.h"
+#include "drawing/cutorder.h"
 #include "ui/appcontext.h"
+#include "ui/entrypointwindow.h"
 #include "ui/windowregistry.h"
 
 namespace tarvel {
@@ -751,11 +754,23 @@ void DrawingWindowWidget::closeWindow() {
         close();
 }
 
-void DrawingWindowWidget::entryMarkDoubleClicked(int) {}
+void DrawingWindowWidget::entryMarkDoubleClicked(int row) {
+    if (row < 0 || !doubleClickEntryMark(form_.object, static_cast<std::size_t>(row), app_.selectedRow, app_.dialogs))
+        return;
+    openEntryPointWindow(app_, *this, form_.object, [this](std::optional<std::size_t> validated) {
+        showObject();
+        if (validated) redrawAfterEntryPoint();
+    });
+}
 
-void DrawingWindowWidget::markerDoubleClicked(int) {}
+void DrawingWindowWidget::markerDoubleClicked(int row) {
+    if (row >= 0 && doubleClickMarker(form_.object, static_cast<std::size_t>(row), app_.selectedRow)) showObject();
+}
 
-void DrawingWindowWidget::reorganiserCoupes() {}
+void DrawingWindowWidget::reorganiserCoupes() {
+    reorganisationCoupes(form_, app_.dialogs);
+    showObject();
+}
 
 void DrawingWindowWidget::redrawAfterEntryPoint() { apply(entryPointRedraw(form_, view_)); }
 

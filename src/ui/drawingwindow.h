@@ -137,9 +137,8 @@ private:
     void listsScrolled(int list, int value);
     void editY();
 
-    // Cut order and entry points: where the double clicks on List6 (open Form7) and
-    // List4, and "Réorganisation coupes" (Command7), call the cut-order logic. They do
-    // nothing until that logic is plugged in here.
+    // Cut order and entry points: the double click on List6 (opens Form7 on this
+    // window's object), the one on List4, and "Réorganisation coupes" (Command7).
     void entryMarkDoubleClicked(int row);
     void markerDoubleClicked(int row);
     void reorganiserCoupes();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/tempdir.h"
 
@@ -168,6 +169,86 @@ TEST(CliObject, EntryOptionsThatNameNoRowAreUsageErrors) {
         EXPECT_EQ(r.out, "") << bad;
     }
     EXPECT_EQ(cli(dir, "object --entry 3=1").status, 2);
+}
+
+// An R12 drawing: a LINE, a CIRCLE and a closed POLYLINE triangle, in this order.
+std::string lineCircleTriangleDxf() {
+    const char* const pairs[] = {
+        "0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1009", "0", "ENDSEC",
+        "0", "SECTION", "2", "ENTITIES",
+        "0", "LINE", "8", "0", "10", "0.0", "20", "0.0", "30", "0.0", "11", "10.5", "21", "5.0", "31", "0.0",
+        "0", "CIRCLE", "8", "0", "10", "10.0", "20", "20.0", "30", "0.0", "40", "5.0",
+        "0", "POLYLINE", "8", "0", "66", "1", "10", "0.0", "20", "0.0", "30", "0.0", "70", "1",
+        "0", "VERTEX", "8", "0", "10", "0.0", "20", "0.0", "30", "0.0",
+        "0", "VERTEX", "8", "0", "10", "20.0", "20", "0.0", "30", "0.0",
+        "0", "VERTEX", "8", "0", "10", "10.0", "20", "15.0", "30", "0.0",
+        "0", "SEQEND", "8", "0",
+        "0", "ENDSEC", "0", "EOF"};
+    std::string dxf;
+    for (const char* line : pairs) dxf += std::string(line) + "\r\n";
+    return dxf;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        out.push_back(text.substr(start, end - start));
+    return out;
+}
+
+TEST(CliObject, DxfImportThenEntryPointsPutTheTriangleFirst) {
+    TempDir dir;
+    dir.write("d.dxf", lineCircleTriangleDxf());
+    CliRun r = cli(dir, "object --dxf d.dxf");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> rows = lines(r.out);
+    ASSERT_EQ(rows.size(), 4u + 76u + 6u + 1u);
+    const std::vector<std::string> line = {"0,0\t0,0\t0\tD\t.\t.", "0,0\t0,0\t1\t0\t1\t.",
+                                           "10,5\t5,0\t1\t0\t.\t.", "10,5\t5,0\t0\tF\t.\t."};
+    EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + 4), line);
+    EXPECT_EQ(rows[4], "15\t20\t0\tD\t.\t.");
+    EXPECT_EQ(rows[5], "15\t20\t1\t0\t2\t.");
+    EXPECT_EQ(rows[82], "20,0\t0,0\t1\t0\t.\t.");
+    EXPECT_EQ(rows.back(), "Nbre coupes\t3");
+
+    // Triangle (rows 80-85) entered at its second vertex, then the circle, then the line.
+    CliRun reordered = cli(dir, "object --dxf d.dxf --entry 82=1 --entry 5=2 --entry 1=3 --reorder");
+    ASSERT_EQ(reordered.status, 0) << reordered.err;
+    std::vector<std::string> after = lines(reordered.out);
+    ASSERT_EQ(after.size(), rows.size());
+    const std::vector<std::string> triangle = {"20,0\t0,0\t0\tD\t.\t.",  "20,0\t0,0\t1\t0\t1\t.",
+                                               "10,0\t15,0\t1\t0\t.\t.", "0,0\t0,0\t1\t0\t.\t.",
+                                               "20,0\t0,0\t1\t0\t.\t.",  "20,0\t0,0\t0\tF\t.\t."};
+    EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + 6), triangle);
+    EXPECT_EQ(after[6], "15\t20\t0\tD\t.\t.");
+    EXPECT_EQ(after[7], "15\t20\t1\t0\t2\t.");
+    EXPECT_EQ(after[81], rows[79]);
+    EXPECT_EQ(after[83], "0,0\t0,0\t1\t0\t3\t.");
+    EXPECT_EQ(after[85], line[3]);
+}
+
+TEST(CliObject, DatProfileImportsAndItsFailuresSaySo) {
+    TempDir dir;
+    dir.write("p.dat", "Profil\r\n1.0 0.0\r\n0.5 0.1\r\n1.0 -0.1\r\n");
+    CliRun r = cli(dir, "object --dat p.dat");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "0\t0,5\t0\t\t\t.\n"
+              "0\t0,5\t1\t\t\t.\n"
+              "0,5\t0,6\t1\t\t\t.\n"
+              "0\t0,4\t1\t\t\t.\n"
+              "0\t0,4\t0\t\t\t.\n"
+              "Nbre coupes\t\n");
+    // A profile is never marked, so it has no cut to reorder.
+    CliRun reorder = cli(dir, "object --dat p.dat --entry 2=1 --reorder --quiet");
+    EXPECT_EQ(reorder.status, 1);
+    EXPECT_EQ(reorder.err, "le nombre de découpes est incompatible avec le fichier d'origine\n");
+
+    dir.write("q.DAT", "Profil\r\n1.0 0.0\r\n");
+    CliRun upper = cli(dir, "object --dat q.DAT");
+    EXPECT_EQ(upper.status, 1);
+    EXPECT_EQ(upper.err, "choisir un fichier DAT\n");
 }
 
 TEST(CliGenerate, WritesTheJobAndSaysSo) {

@@ -1,6 +1,7 @@
 // Form7, the entry-point window: standalone on an object, and opened through the
 // program's registry the way the drawing window's double click opens it.
 #include <QLineEdit>
+#include <QListView>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include "port/simulatedmachine.h"
 #include "support/scripteddialogs.h"
 #include "ui/appcontext.h"
+#include "ui/drawingwindow.h"
 #include "ui/entrypointwindow.h"
 #include "ui/windowregistry.h"
 
@@ -160,6 +162,48 @@ private slots:
         QCOMPARE(named<QLineEdit>(w, "Text1")->text(), QString("2"));
         click(w, "Command1");
         QCOMPARE(object_.entryMark, (Texts{".", "2", ".", "1", "."}));
+    }
+
+    // The whole road in the drawing window: a double click on List6, Form7's "Valider",
+    // then "Réorganisation coupes".
+    void drawingWindowDoubleClickOpensFormThenReorders() {
+        app_->port.port = std::make_unique<tarvel::SimulatedMachine>();
+        app_->port.simulated = true;
+        tarvel::MainWindow main(*app_);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto* dessin = main.windows().open<tarvel::DrawingWindowWidget>("dessin");
+        QVERIFY(dessin != nullptr);
+        CutObject& o = dessin->form().object;
+        for (const char* x : {"0", "1", "2", "3", "4", "1", "9"})
+            o.appendRow(x, "0", x == std::string("0") || x == std::string("9") ? "0" : "1", "", "", ".");
+        o.cutCount = std::to_string(tarvel::markCuts(o));
+        dessin->showObject();
+        auto* entryMarks = named<QListView>(dessin, "List6");
+        auto doubleClick = [entryMarks](int row) {
+            const QPoint at = entryMarks->visualRect(entryMarks->model()->index(row, 0)).center();
+            QTest::mouseClick(entryMarks->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(entryMarks->viewport(), Qt::LeftButton, {}, at);
+        };
+
+        doubleClick(0);  // the "D" row
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QVERIFY(!main.windows().isOpen("Form7"));
+
+        doubleClick(3);
+        QCOMPARE(app_->selectedRow, 3);
+        QWidget* form7 = main.windows().find("Form7");
+        QVERIFY(form7 != nullptr && main.windows().frame("Form7")->isVisible());
+        click(form7, "Command1");
+        QCOMPARE(entryMarks->model()->index(3, 0).data().toString(), QString("1"));
+
+        click(dessin, "Command7");
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        auto* xs = named<QListView>(dessin, "List1");
+        QStringList shown;
+        for (int row = 0; row < xs->model()->rowCount(); ++row) shown << xs->model()->index(row, 0).data().toString();
+        QCOMPARE(shown, (QStringList{"3", "3", "4", "1", "2", "3", "3"}));
+        QCOMPARE(entryMarks->model()->index(3, 0).data().toString(), QString("."));
     }
 };
 
