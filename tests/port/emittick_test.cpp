@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -48,9 +49,9 @@ public:
     }
     double coefficient() override { return c; }
 
-    bool tick(int dirOnly, int full, TickPattern pattern, std::int16_t address = kPort1Address) {
-        StepOutput out{*this, address, *this, *this, *this};
-        return emitTick(out, dirOnly, full, pattern, [this] { events.push_back("A"); });
+    bool tick(TickPattern pattern) {
+        StepOutput out{*this, kPort2Address, *this, *this, *this};
+        return emitTick(out, 1, 3, pattern, [this] { events.push_back("A"); });
     }
 
 private:
@@ -59,63 +60,39 @@ private:
 
 using Events = std::vector<std::string>;
 
-TEST(EmitTick, WritesDirOnlyThenFullWithEachPatternsYields) {
+// Each pattern with the slider read before each delay: fixed, moved between reads, moved
+// while the first delay runs, at zero; then the yield that asks the program to end.
+TEST(EmitTick, WritesDirOnlyThenFullWithEachPatternsYieldsAndDelays) {
+    using P = TickPattern;
     const struct {
-        TickPattern pattern;
-        Events expected;
-    } cases[] = {
-        {TickPattern::Manual, {"W1", "A", "Y", "D951", "W3", "Y", "D951"}},
-        {TickPattern::CutManualZ, {"W1", "A", "Y", "D951", "W3", "Y", "D951"}},
-        {TickPattern::CutProgram, {"W1", "A", "D951", "W3", "Y", "D951", "Y"}},
-    };
-    for (const auto& k : cases) {
-        Trace t;
-        t.sliderValues = {20};
-        EXPECT_TRUE(t.tick(1, 3, k.pattern, kPort2Address));
-        EXPECT_EQ(t.events, k.expected) << static_cast<int>(k.pattern);
-        EXPECT_EQ(t.addresses, (std::vector<std::int16_t>{632, 632}));
-    }
-}
-
-TEST(EmitTick, ReadsTheSliderAfreshBeforeEachDelay) {
-    Trace t;
-    t.sliderValues = {20, 50};
-    t.tick(0, 2, TickPattern::CutProgram);
-    EXPECT_EQ(t.events, (Events{"W0", "A", "D951", "W2", "Y", "D2450", "Y"}));
-
-    // A slider moved while the first delay runs sets the second one.
-    Trace moved;
-    moved.sliderValues = {20};
-    moved.duringDelay = [&] { moved.sliderValues = {50}; };
-    moved.tick(0, 2, TickPattern::Manual);
-    EXPECT_EQ(moved.events, (Events{"W0", "A", "Y", "D951", "W2", "Y", "D2450"}));
-}
-
-TEST(EmitTick, SliderAtZeroLeavesOnlyTheYieldsBetweenWrites) {
-    Trace t;
-    t.sliderValues = {0};
-    t.tick(4, 12, TickPattern::CutProgram);
-    EXPECT_EQ(t.events, (Events{"W4", "A", "D0", "W12", "Y", "D0", "Y"}));
-}
-
-TEST(EmitTick, StopsRightAfterTheYieldThatAsksToEnd) {
-    const struct {
-        TickPattern pattern;
+        P pattern;
+        std::deque<double> slider;
+        double sliderDuringDelay;  // 0: unchanged
         int abortAtYield;
         Events expected;
     } cases[] = {
-        {TickPattern::Manual, 1, {"W1", "A", "Y"}},
-        {TickPattern::Manual, 2, {"W1", "A", "Y", "D951", "W3", "Y"}},
-        {TickPattern::CutManualZ, 1, {"W1", "A", "Y"}},
-        {TickPattern::CutProgram, 1, {"W1", "A", "D951", "W3", "Y"}},
-        {TickPattern::CutProgram, 2, {"W1", "A", "D951", "W3", "Y", "D951", "Y"}},
+        {P::Manual, {20}, 0, 0, {"W1", "A", "Y", "D951", "W3", "Y", "D951"}},
+        {P::CutManualZ, {20}, 0, 0, {"W1", "A", "Y", "D951", "W3", "Y", "D951"}},
+        {P::CutProgram, {20}, 0, 0, {"W1", "A", "D951", "W3", "Y", "D951", "Y"}},
+        {P::CutProgram, {20, 50}, 0, 0, {"W1", "A", "D951", "W3", "Y", "D2450", "Y"}},
+        {P::Manual, {20}, 50, 0, {"W1", "A", "Y", "D951", "W3", "Y", "D2450"}},
+        {P::CutProgram, {0}, 0, 0, {"W1", "A", "D0", "W3", "Y", "D0", "Y"}},
+        {P::Manual, {20}, 0, 1, {"W1", "A", "Y"}},
+        {P::Manual, {20}, 0, 2, {"W1", "A", "Y", "D951", "W3", "Y"}},
+        {P::CutManualZ, {20}, 0, 1, {"W1", "A", "Y"}},
+        {P::CutProgram, {20}, 0, 1, {"W1", "A", "D951", "W3", "Y"}},
+        {P::CutProgram, {20}, 0, 2, {"W1", "A", "D951", "W3", "Y", "D951", "Y"}},
     };
     for (const auto& k : cases) {
+        SCOPED_TRACE(::testing::Message() << static_cast<int>(k.pattern) << " case " << (&k - cases));
         Trace t;
-        t.sliderValues = {20};
+        t.sliderValues = k.slider;
         t.abortAtYield = k.abortAtYield;
-        EXPECT_FALSE(t.tick(1, 3, k.pattern));
-        EXPECT_EQ(t.events, k.expected) << static_cast<int>(k.pattern) << " yield " << k.abortAtYield;
+        if (k.sliderDuringDelay) t.duringDelay = [&] { t.sliderValues = {k.sliderDuringDelay}; };
+        EXPECT_EQ(t.tick(k.pattern), k.abortAtYield == 0);
+        EXPECT_EQ(t.events, k.expected);
+        const auto writes = std::ranges::count_if(k.expected, [](const std::string& e) { return e[0] == 'W'; });
+        EXPECT_EQ(t.addresses, std::vector<std::int16_t>(writes, kPort2Address));
     }
 }
 
