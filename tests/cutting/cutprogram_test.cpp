@@ -19,21 +19,18 @@ std::vector<std::int64_t> readAll(CutProgramReader& r, Status& last) {
     return values;
 }
 
-TEST(CutProgramWriter, WritesBareIntegersEndedByCrLf) {
+TEST(CutProgram, WritesBareIntegersAndReadsLongProgramsBackAcrossBuffers) {
     TempDir tmp;
     CutProgramWriter w(tmp.file("a.def"));
     for (std::int64_t v : {2, 0, 255, 1023, 1024, 70000}) w.write(v);
     ASSERT_TRUE(w.commit());
     EXPECT_EQ(w.ticksWritten(), 6u);
     EXPECT_EQ(TempDir::read(tmp.file("a.def")), "2\r\n0\r\n255\r\n1023\r\n1024\r\n70000\r\n");
-}
 
-TEST(CutProgramWriter, LongProgramsRoundTripAcrossBufferBoundaries) {
-    TempDir tmp;
-    CutProgramWriter w(tmp.file("long.def"));
+    CutProgramWriter big(tmp.file("long.def"));
     const std::int64_t count = 300000;
-    for (std::int64_t i = 0; i < count; ++i) w.write(i % 1500);
-    ASSERT_TRUE(w.commit());
+    for (std::int64_t i = 0; i < count; ++i) big.write(i % 1500);
+    ASSERT_TRUE(big.commit());
     CutProgramReader r(tmp.file("long.def"));
     Status last{};
     auto values = readAll(r, last);
@@ -42,47 +39,35 @@ TEST(CutProgramWriter, LongProgramsRoundTripAcrossBufferBoundaries) {
     for (std::int64_t i = 0; i < count; i += 997) EXPECT_EQ(values[static_cast<std::size_t>(i)], i % 1500);
 }
 
-TEST(CutProgramReader, ReadsLinesWhateverTheirEnd) {
+TEST(CutProgramReader, ReadsAnyLineEndStopsAtTheFirstNonIntegerAndNamesIt) {
     TempDir tmp;
-    CutProgramReader r(tmp.write("a.def", "2\r\n 32 \n48\r51"));
+    CutProgramReader ok(tmp.write("a.def", "2\r\n 32 \n48\r51"));
     Status last{};
-    EXPECT_EQ(readAll(r, last), (std::vector<std::int64_t>{2, 32, 48, 51}));
+    EXPECT_EQ(readAll(ok, last), (std::vector<std::int64_t>{2, 32, 48, 51}));
     EXPECT_EQ(last, Status::End);
-}
 
-TEST(CutProgramReader, StopsAtTheFirstLineThatIsNoIntegerAndNamesIt) {
-    struct Case {
+    const struct {
         const char* text;
         std::int64_t line;
         const char* shown;
-    };
-    const Case cases[] = {{"2\r\n3\r\n4,5\r\n6\r\n", 3, "4,5"},
-                          {"2\r\n\r\n3\r\n", 2, ""},
-                          {"1.0\r\n", 1, "1.0"},
-                          {"2\r\n+3\r\n", 2, "+3"},
-                          {"99999999999999999999\r\n", 1, "99999999999999999999"}};
+    } cases[] = {{"2\r\n3\r\n4,5\r\n6\r\n", 3, "4,5"}, {"2\r\n\r\n3\r\n", 2, ""}, {"1.0\r\n", 1, "1.0"},
+                 {"2\r\n+3\r\n", 2, "+3"}, {"99999999999999999999\r\n", 1, "99999999999999999999"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        TempDir tmp;
         CutProgramReader r(tmp.write("bad.def", c.text));
-        Status last{};
         readAll(r, last);
         EXPECT_EQ(last, Status::NotInteger);
         EXPECT_EQ(r.lineNumber(), c.line);
         std::int64_t v = 0;
         EXPECT_EQ(r.next(v), Status::NotInteger);  // it stays stopped
-        Message m = r.problem();
-        EXPECT_NE(m.text.find("la ligne " + std::to_string(c.line) + " (« " + c.shown + " »)"), std::string::npos)
-            << m.text;
+        const std::string text = r.problem().text;
+        EXPECT_NE(text.find("la ligne " + std::to_string(c.line) + " (« " + c.shown + " »)"), std::string::npos)
+            << text;
     }
-}
-
-TEST(CutProgramReader, MissingFileIsAReadError) {
-    TempDir tmp;
-    CutProgramReader r(tmp.file("absent.def"));
-    EXPECT_FALSE(r.isOpen());
+    CutProgramReader absent(tmp.file("absent.def"));
+    EXPECT_FALSE(absent.isOpen());
     std::int64_t v = 0;
-    EXPECT_EQ(r.next(v), Status::ReadError);
+    EXPECT_EQ(absent.next(v), Status::ReadError);
 }
 
 }  // namespace

@@ -36,8 +36,7 @@ public:
     bool aborting = false;
 
     Rig() {
-        control.liveCuttingFeed = 12;
-        control.liveRapidFeed = 34;
+        control.liveCuttingFeed = 12, control.liveRapidFeed = 34;
         machine.setRecording(true);
         dialogs.confirmAnswers = {true};
     }
@@ -97,9 +96,7 @@ CuttingForm formFor(const std::string& cuttingFile) {
     f.toolChangeClearance = "30";
     f.xDirWeight = "1", f.xClockWeight = "2", f.yDirWeight = "4", f.yClockWeight = "8";
     f.zDirWeight = "16", f.zClockWeight = "32", f.spareDirWeight = "64", f.spareClockWeight = "128";
-    f.invertX = f.invertY = f.invertZ = "0";
-    f.port = kPort1Address;
-    f.configurationRead = true;
+    f.invertX = f.invertY = f.invertZ = "0", f.port = kPort1Address, f.configurationRead = true;
     return f;
 }
 
@@ -276,8 +273,7 @@ TEST(RunCutProgram, SendsEveryRecordAndEndsAtTheOriginWithFeedsBackInTheForm) {
     EXPECT_EQ(rig.dialogs.toldTexts(), std::vector<std::string>{"découpe terminée !"});
     EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours", "show Mach",
                                                    "close decencours"}));
-    EXPECT_EQ(form.cuttingFeed, "70");
-    EXPECT_EQ(form.rapidFeed, "5");
+    EXPECT_EQ(form.cuttingFeed + " " + form.rapidFeed, "70 5");
     EXPECT_EQ(result.delayIterations, std::accumulate(rig.delays.begin(), rig.delays.end(), std::uint64_t{0}));
 }
 
@@ -309,64 +305,52 @@ TEST(RunCutProgram, TimeLeftIsTheSumOfTheDelaysStillToCome) {
 }
 
 TEST(RunCutProgram, RefusesBeforeTheConfirmationAndSendsNothing) {
+    const std::string none = " Rien n'a été envoyé à la machine.";
+    auto badLine = [&](int n, const std::string& v) {
+        return "Ligne " + std::to_string(n) + " du fichier de découpe : « " + v +
+               " » n'est pas un nombre entier de 0 à 255." + none;
+    };
+    auto feed = [&](const std::string& name, const std::string& v) {
+        return "« " + name + " » doit être un nombre de 0 à 100 (saisi : « " + v + " »)." + none;
+    };
+    auto keep = [](CuttingForm&) {};
     const struct {
-        std::string what;
         std::string file;  // contents of piece.def
         std::function<void(CuttingForm&)> change;
         std::string text, title;
         bool feedsKept = false;
     } cases[] = {
-        {"empty field", "2\r\n", [](CuttingForm& f) { f.jobName.clear(); },
-         "Saisie nom du fichier de découpe ?", "Nom fichier ?"},
-        {"missing file", "2\r\n", [](CuttingForm& f) { f.jobName += "x"; }, "Fichier introuvable !",
-         "Nom fichier ?"},
-        {"no configuration", "2\r\n", [](CuttingForm& f) { f.port = 0; },
+        {"2\r\n", [](CuttingForm& f) { f.jobName.clear(); }, "Saisie nom du fichier de découpe ?", "Nom fichier ?"},
+        {"2\r\n", [](CuttingForm& f) { f.jobName += "x"; }, "Fichier introuvable !", "Nom fichier ?"},
+        {"2\r\n", [](CuttingForm& f) { f.port = 0; },
          "Aucune configuration : configurez la machine avant de découper.", "aller en page configuration !!!"},
-        {"cutting feed", "2\r\n", [](CuttingForm& f) { f.cuttingFeed = "5O"; },
-         "« Vitesse d'avance outil dans la matière » doit être un nombre de 0 à 100 (saisi : « 5O »). "
-         "Rien n'a été envoyé à la machine.",
+        {"2\r\n", [](CuttingForm& f) { f.cuttingFeed = "5O"; }, feed("Vitesse d'avance outil dans la matière", "5O"),
          "Mauvaise saisie !", true},
-        {"rapid feed", "2\r\n", [](CuttingForm& f) { f.rapidFeed = "100,5"; },
-         "« vitesse d'avance hors matière » doit être un nombre de 0 à 100 (saisi : « 100,5 »). "
-         "Rien n'a été envoyé à la machine.",
+        {"2\r\n", [](CuttingForm& f) { f.rapidFeed = "100,5"; }, feed("vitesse d'avance hors matière", "100,5"),
          "Mauvaise saisie !", true},
-        {"coefficient", "2\r\n", [](CuttingForm& f) { f.speedCoefficient = "0"; },
+        {"2\r\n", [](CuttingForm& f) { f.speedCoefficient = "0"; },
          "Le coefficient vitesse doit être un nombre supérieur à 0 (par exemple 0,02).", "Coefficient vitesse"},
-        {"record above 255", "2\r\n32\r\n256\r\n2\r\n", [](CuttingForm&) {},
-         "Ligne 3 du fichier de découpe : « 256 » n'est pas un nombre entier de 0 à 255. "
-         "Rien n'a été envoyé à la machine.",
-         "Fichier de découpe"},
-        {"not a number", "2\r\nabc\r\n", [](CuttingForm&) {},
-         "Ligne 2 du fichier de découpe : « abc » n'est pas un nombre entier de 0 à 255. "
-         "Rien n'a été envoyé à la machine.",
-         "Fichier de découpe"},
-        {"empty line", "2\r\n\r\n2\r\n", [](CuttingForm&) {},
-         "Ligne 2 du fichier de découpe : «  » n'est pas un nombre entier de 0 à 255. "
-         "Rien n'a été envoyé à la machine.",
-         "Fichier de découpe"},
-        {"negative", "-1\r\n", [](CuttingForm&) {},
-         "Ligne 1 du fichier de découpe : « -1 » n'est pas un nombre entier de 0 à 255. "
-         "Rien n'a été envoyé à la machine.",
-         "Fichier de découpe"},
+        {"2\r\n32\r\n256\r\n2\r\n", keep, badLine(3, "256"), "Fichier de découpe"},
+        {"2\r\nabc\r\n", keep, badLine(2, "abc"), "Fichier de découpe"},
+        {"2\r\n\r\n2\r\n", keep, badLine(2, ""), "Fichier de découpe"},
+        {"-1\r\n", keep, badLine(1, "-1"), "Fichier de découpe"},
     };
     for (const auto& k : cases) {
+        SCOPED_TRACE(k.text);
         TempDir dir;
         Rig rig;
         CuttingForm form = formFor(dir.write("piece.def", k.file));
         k.change(form);
         const CuttingForm before = form;
-        const CutRunResult result = rig.run(form);
-        EXPECT_EQ(result.end, CutRunEnd::Refused) << k.what;
-        ASSERT_EQ(rig.dialogs.told.size(), 1u) << k.what;
-        EXPECT_EQ(rig.dialogs.told[0].text, k.text) << k.what;
-        EXPECT_EQ(rig.dialogs.told[0].title, k.title) << k.what;
-        EXPECT_TRUE(rig.dialogs.asked.empty()) << k.what;
-        EXPECT_EQ(rig.machine.writes(), 0u) << k.what;
-        EXPECT_TRUE(rig.views.empty() && rig.dialogs.busyChanges.empty()) << k.what;
-        EXPECT_EQ(form.cuttingFeed + form.rapidFeed, before.cuttingFeed + before.rapidFeed) << k.what;
-        if (k.feedsKept) {
-            EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34) << k.what;
-        }
+        EXPECT_EQ(rig.run(form).end, CutRunEnd::Refused);
+        ASSERT_EQ(rig.dialogs.told.size(), 1u);
+        EXPECT_EQ(rig.dialogs.told[0].text, k.text);
+        EXPECT_EQ(rig.dialogs.told[0].title, k.title);
+        EXPECT_TRUE(rig.dialogs.asked.empty());
+        EXPECT_EQ(rig.machine.writes(), 0u);
+        EXPECT_TRUE(rig.views.empty() && rig.dialogs.busyChanges.empty());
+        EXPECT_EQ(form.cuttingFeed + form.rapidFeed, before.cuttingFeed + before.rapidFeed);
+        if (k.feedsKept) EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34);
     }
 }
 
@@ -377,8 +361,7 @@ TEST(RunCutProgram, SendsNothingUnlessTheAnswerIsYes) {
     CuttingForm form = formFor(cutFile(dir, {2}));
     EXPECT_EQ(rig.run(form).end, CutRunEnd::Declined);
     ASSERT_EQ(rig.dialogs.asked.size(), 1u);
-    EXPECT_EQ(rig.dialogs.asked[0].text, "Prêt pour la découpe ?");
-    EXPECT_EQ(rig.dialogs.asked[0].title, "Découpe");
+    EXPECT_EQ(rig.dialogs.asked[0].text + " / " + rig.dialogs.asked[0].title, "Prêt pour la découpe ? / Découpe");
     EXPECT_EQ(rig.machine.writes(), 0u);
     EXPECT_TRUE(rig.views.empty() && rig.dialogs.told.empty() && rig.dialogs.busyChanges.empty());
 }
@@ -393,8 +376,7 @@ TEST(RunCutProgram, StartsWithTheSliderOnTheCuttingFeedAndForgetsOldRequests) {
     form.cuttingFeed = "79,5";  // 100 - 79,5 = 20,5: halves go to even
     EXPECT_EQ(rig.run(form).end, CutRunEnd::Finished);
     EXPECT_EQ(rig.delays, (std::vector<std::uint64_t>{951, 951}));
-    EXPECT_EQ(form.cuttingFeed, "79,5");  // the preset slider changed neither feed
-    EXPECT_EQ(form.rapidFeed, "50");
+    EXPECT_EQ(form.cuttingFeed + " " + form.rapidFeed, "79,5 50");  // the preset slider changed neither feed
     EXPECT_EQ(written(rig), ticksOf({2}));
 }
 

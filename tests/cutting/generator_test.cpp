@@ -46,11 +46,8 @@ public:
         form.scaleFactor = "1";
         form.toolDescent = "2";
         form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = "20";
-        const char* weights[] = {"1", "2", "4", "8", "16", "32", "64", "128"};
-        std::string* fields[] = {&form.xDirWeight, &form.xClockWeight, &form.yDirWeight, &form.yClockWeight,
-                                 &form.zDirWeight, &form.zClockWeight, &form.spareDirWeight,
-                                 &form.spareClockWeight};
-        for (int i = 0; i < 8; ++i) *fields[i] = weights[i];
+        form.xDirWeight = "1", form.xClockWeight = "2", form.yDirWeight = "4", form.yClockWeight = "8";
+        form.zDirWeight = "16", form.zClockWeight = "32", form.spareDirWeight = "64", form.spareClockWeight = "128";
         form.invertX = form.invertY = form.invertZ = "0";
         form.jobName = job();
     }
@@ -74,9 +71,7 @@ public:
     bool generate() { return generateCutProgram(form, dialogs, paths); }
     // A fresh start for the next case of a table.
     void reset() {
-        for (const char* dir : {"job", "scratch"}) {
-            fs::remove_all(tmp.path() / dir);
-        }
+        for (const char* dir : {"job", "scratch"}) fs::remove_all(tmp.path() / dir);
         form = CuttingForm();
         dialogs = ScriptedDialogs();
         SetUp();
@@ -225,111 +220,82 @@ TEST_F(Generation, ChecksFailInOrderWithTheirMessagesAndWriteNothing) {
     }
 }
 
-TEST_F(Generation, JobNameInUpperCaseDefIsAcceptedAndKeepsIt) {
-    object({{"1", "0", "0"}});
-    form.jobName = job() + ".DEF";
-    ASSERT_TRUE(generate());
-    EXPECT_EQ(form.jobName, job() + ".DEF.def");
-    EXPECT_TRUE(fs::exists(job() + ".DEF.det"));
-}
-
-TEST_F(Generation, SegmentsAreRoundedEachOnItsOwn) {
-    // Four moves of 0.4 step along X (the fourth beside a Y move) make no X step although
-    // they cover 1.6 steps; a move that rounds to no step still sets its DIR.
-    object({{"0,02", "0", "0"}, {"0,04", "0", "0"}, {"0,06", "0", "0"}, {"0,08", "1", "0"},
-            {"0,06", "1", "0"}, {"0,06", "1", "0"}});
-    ASSERT_TRUE(generate());
-    EXPECT_EQ(scratch("objet"), crlfLines({"0,0,0,0,0,0,0,0", "0,0,0,0,0,0,0,0", "0,0,0,0,0,0,0,0",
-                                           "0,0,0,20,0,0,0,0", "1,0,0,0,0,0,0,0", "0,0,0,0,0,0,0,0",
-                                           "1,1,1,20,0,0,0,0"}));
-    // 20 ticks of Y; the 0.4 step back gives X DIR 1 without a tick; identical points
-    // give nothing; the return: Y every tick, one X step at tick 20.
-    EXPECT_EQ(cuttingFile(), repeated("8", 20) + repeated("13", 19) + repeated("15", 1));
-}
-
-TEST_F(Generation, ObjectThatNeverMovesGivesAnEmptyCuttingFile) {
-    object({{"0", "0", "0"}, {"0,01", "0", "0"}});
-    ASSERT_TRUE(generate());
-    EXPECT_EQ(cuttingFile(), "");
-    EXPECT_EQ(scratch("bit1"), "");
-}
-
-TEST_F(Generation, InversionFlipsTheDirBitOfItsAxisInEveryTick) {
-    object({{"1", "0", "0"}, {"1", "0", "1"}});
-    form.invertX = "1";
-    form.invertZ = "1,0";  // compared with 1 after the comma rule
-    ASSERT_TRUE(generate());
-    std::string pairs;
-    for (int i = 0; i < 20; ++i) pairs += "32\r\n34\r\n";
-    EXPECT_EQ(cuttingFile(), repeated("19", 20) + repeated("49", 40) + pairs);
-}
-
-TEST_F(Generation, ChannelsSharingAPinAddUpPastTheirBit) {
-    object({{"-1", "-1", "0"}});
-    form.xDirWeight = form.yDirWeight = "4";
-    form.xClockWeight = form.yClockWeight = "2";
-    ASSERT_TRUE(generate());
-    EXPECT_EQ(cuttingFile(), repeated("12", 20) + repeated("4", 20));
-}
-
-TEST_F(Generation, BadSettingsAreRefusedBeforeAnythingIsWritten) {
-    struct Case {
-        std::string CuttingForm::*field;
-        const char* text;
-        const char* expectedStart;
-    };
-    const Case cases[] = {
-        {&CuttingForm::stepsPerMmY, "12.5", "Le nombre de pas par mm de l'axe Y (« 12.5 »)"},
-        {&CuttingForm::stepsPerMmZ, "", "Le nombre de pas par mm de l'axe Z n'est pas saisi."},
-        {&CuttingForm::zClockWeight, "2.5", "La valeur de la sortie Z CLOCK (« 2.5 »)"},
-        {&CuttingForm::xDirWeight, "-1", "La valeur de la sortie X DIR (« -1 »)"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        reset();
-        object({{"1", "0", "0"}});
-        form.*c.field = c.text;
-        EXPECT_FALSE(generate());
-        ASSERT_EQ(dialogs.told.size(), 1u);
-        EXPECT_EQ(dialogs.told[0].text.rfind(c.expectedStart, 0), 0u) << dialogs.told[0].text;
-        EXPECT_TRUE(jobFiles().empty());
-    }
-}
-
-TEST_F(Generation, FailureMidwayRemovesTheJobFilesAndSaysWhy) {
+TEST_F(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
     struct Case {
         const char* name;
-        std::string fra;  // empty: no object file at all
-        const char* reasonPart;
+        std::vector<Point> points;
+        std::function<void(CuttingForm&)> change;
+        std::string def;
     };
+    std::string pairs;
+    for (int i = 0; i < 20; ++i) pairs += "32\r\n34\r\n";
     const Case cases[] = {
-        {"missing object file", "", "introuvable ou illisible"},
-        {"X kept with its point", "0,0,0\r\n\"1234.5\",\"0\",\"1\"\r\n0,0,0\r\n",
-         "ligne 2, la valeur X « 1234.5 » n'est pas un nombre"},
-        {"Z that is no number", "0,0,0\r\n\"1\",\"0\",\"oui\"\r\n", "ligne 2, la valeur Z « oui »"},
-        {"record of two fields", "0,0,0\r\n\"1\",\"0\"\r\n0,0,0\r\n", "la ligne 2 ne contient pas"},
+        // Four moves of 0.4 step along X make no X step although they cover 1.6 steps; a move
+        // that rounds to no step still sets its DIR; the return steps X once at its tick 20.
+        {"rounding", {{"0,02", "0", "0"}, {"0,04", "0", "0"}, {"0,06", "0", "0"}, {"0,08", "1", "0"},
+                      {"0,06", "1", "0"}, {"0,06", "1", "0"}},
+         [](CuttingForm&) {}, repeated("8", 20) + repeated("13", 19) + repeated("15", 1)},
+        {"never moves", {{"0", "0", "0"}, {"0,01", "0", "0"}}, [](CuttingForm&) {}, ""},
+        {"inversion", {{"1", "0", "0"}, {"1", "0", "1"}},
+         [](CuttingForm& f) { f.invertX = "1", f.invertZ = "1,0"; },  // 1 after the comma rule
+         repeated("19", 20) + repeated("49", 40) + pairs},
+        {"shared pins add up", {{"-1", "-1", "0"}},
+         [](CuttingForm& f) { f.xDirWeight = f.yDirWeight = "4", f.xClockWeight = f.yClockWeight = "2"; },
+         repeated("12", 20) + repeated("4", 20)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         reset();
-        form.objectFile = c.fra.empty() ? tmp.file("absent.fra") : tmp.write("piece.fra", c.fra);
-        EXPECT_FALSE(generate());
-        ASSERT_EQ(dialogs.told.size(), 1u);
-        EXPECT_NE(dialogs.told[0].text.find(c.reasonPart), std::string::npos) << dialogs.told[0].text;
-        EXPECT_EQ(dialogs.told[0].title, "Découpe");
-        EXPECT_TRUE(jobFiles().empty());
-        EXPECT_EQ(dialogs.busyChanges, (std::vector<bool>{true, false}));
-        EXPECT_EQ(form.jobName, job());
+        object(c.points);
+        c.change(form);
+        ASSERT_TRUE(generate());
+        EXPECT_EQ(cuttingFile(), c.def);
+        if (c.def.empty()) EXPECT_EQ(scratch("bit1"), "");
     }
 }
 
-TEST_F(Generation, UnwritableScratchFolderRemovesTheDetailsFile) {
-    object({{"1", "0", "0"}});
-    paths.scratchDir = tmp.file("no-such-folder");
-    EXPECT_FALSE(generate());
-    ASSERT_EQ(dialogs.told.size(), 1u);
-    EXPECT_NE(dialogs.told[0].text.find("prem"), std::string::npos) << dialogs.told[0].text;
-    EXPECT_TRUE(jobFiles().empty());
+TEST_F(Generation, FailuresSayWhyAndLeaveNoJobFile) {
+    struct Case {
+        const char* name;
+        std::function<void(Generation&)> spoil;
+        const char* part;
+        bool startsWith;
+    };
+    const Case cases[] = {
+        {"Y steps", [](Generation& g) { g.form.stepsPerMmY = "12.5"; },
+         "Le nombre de pas par mm de l'axe Y (« 12.5 »)", true},
+        {"Z steps", [](Generation& g) { g.form.stepsPerMmZ = ""; },
+         "Le nombre de pas par mm de l'axe Z n'est pas saisi.", true},
+        {"Z CLOCK", [](Generation& g) { g.form.zClockWeight = "2.5"; }, "La valeur de la sortie Z CLOCK (« 2.5 »)",
+         true},
+        {"X DIR", [](Generation& g) { g.form.xDirWeight = "-1"; }, "La valeur de la sortie X DIR (« -1 »)", true},
+        {"missing object file", [](Generation& g) { g.form.objectFile = g.tmp.file("absent.fra"); },
+         "introuvable ou illisible", false},
+        {"X kept with its point",
+         [](Generation& g) { g.form.objectFile = g.tmp.write("piece.fra", "0,0,0\r\n\"1234.5\",\"0\",\"1\"\r\n0,0,0\r\n"); },
+         "ligne 2, la valeur X « 1234.5 » n'est pas un nombre", false},
+        {"Z that is no number",
+         [](Generation& g) { g.form.objectFile = g.tmp.write("piece.fra", "0,0,0\r\n\"1\",\"0\",\"oui\"\r\n"); },
+         "ligne 2, la valeur Z « oui »", false},
+        {"record of two fields",
+         [](Generation& g) { g.form.objectFile = g.tmp.write("piece.fra", "0,0,0\r\n\"1\",\"0\"\r\n0,0,0\r\n"); },
+         "la ligne 2 ne contient pas", false},
+        {"unwritable scratch folder", [](Generation& g) { g.paths.scratchDir = g.tmp.file("no-such-folder"); },
+         "prem", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset();
+        object({{"1", "0", "0"}});
+        c.spoil(*this);
+        EXPECT_FALSE(generate());
+        ASSERT_EQ(dialogs.told.size(), 1u);
+        const std::string& text = dialogs.told[0].text;
+        if (c.startsWith) EXPECT_EQ(text.rfind(c.part, 0), 0u) << text;
+        else EXPECT_NE(text.find(c.part), std::string::npos) << text;
+        EXPECT_TRUE(jobFiles().empty());
+        EXPECT_EQ(form.jobName, job());
+    }
 }
 
 TEST_F(Generation, SaveDialogNameSkipsTheExtensionAndSameNameChecks) {
@@ -338,12 +304,18 @@ TEST_F(Generation, SaveDialogNameSkipsTheExtensionAndSameNameChecks) {
     ASSERT_TRUE(generateCutProgramAs(form, job() + "def", dialogs, paths));
     EXPECT_EQ(TempDir::read(job() + "def.def"), repeated("2", 20) + repeated("3", 20));
     EXPECT_EQ(form.jobName, job() + "def.def");
-
     // Only an existing details file refuses the chosen name.
     dialogs = ScriptedDialogs();
     EXPECT_FALSE(generateCutProgramAs(form, job() + "def", dialogs, paths));
     ASSERT_EQ(dialogs.told.size(), 1u);
     EXPECT_EQ(dialogs.told[0].text, cutting_messages::kJobNameUsed.text);
+    // A typed name in upper-case .DEF is no extension: it is kept and .def added.
+    reset();
+    object({{"1", "0", "0"}});
+    form.jobName = job() + ".DEF";
+    ASSERT_TRUE(generate());
+    EXPECT_EQ(form.jobName, job() + ".DEF.def");
+    EXPECT_TRUE(fs::exists(job() + ".DEF.det"));
 }
 
 TEST_F(Generation, ProgressReportsTicksAgainstTheJobTotal) {
