@@ -79,18 +79,15 @@ TEST(ImportDat, RowsOfEachLayout) {
     }
 }
 
-TEST(ImportDat, FilesWithoutAPointAreUnusable) {
+TEST(ImportDat, RefusalsLeaveTheObjectAndFilesWithoutAPointEmptyIt) {
+    const std::string unusable = "le fichier choisi n'est pas utilisable choisir un fichier valide ou reportez "
+                                 "vous à la notice d'utilisation. ";
     for (const std::string content : {"", "   \r\n\t\r\n", "SD 7003\r\n", "0.5\r\n"}) {
         Import i = importText(content);
         EXPECT_EQ(i.result.status, ImportStatus::Failed);
-        EXPECT_EQ(i.result.message.value().text,
-                  "le fichier choisi n'est pas utilisable choisir un fichier valide ou reportez "
-                  "vous à la notice d'utilisation. ");
+        EXPECT_EQ(i.result.message.value().text, unusable);
         EXPECT_TRUE(i.object.empty());
     }
-}
-
-TEST(ImportDat, NameChecksLeaveTheObject) {
     TempDir dir;
     dir.write("profil.DAT", "T\r\n1 0\r\n");
     for (auto [name, text] : {std::pair{dir.file("profil.DAT"), "choisir un fichier DAT"},

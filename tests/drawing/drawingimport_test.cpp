@@ -37,34 +37,49 @@ struct Window {
 
 const std::string kDrawing = TARVEL_TESTDATA_DIR "/drawing/r12-drawing.dxf";
 
-TEST(DrawingFormImport, DxfImportHidesTheFileControlsAndTellsWhatWasLeftOut) {
-    Window w(FileType::Dxf);
-    w.form.fileName = kDrawing;
-    EXPECT_TRUE(w.form.charger());
-    w.expectReset();
-    EXPECT_EQ(w.form.object.rows(), 99u);
-    EXPECT_EQ(w.form.object.cutCount, "6");
-    EXPECT_FALSE(w.form.fileControlsVisible);
-    EXPECT_EQ(w.form.fileType, FileType::None);
-    ASSERT_EQ(w.dialogs.told.size(), 1u);
-    EXPECT_EQ(w.dialogs.told[0].icon, Icon::Information);
-    EXPECT_NE(w.dialogs.told[0].text.find("1 ARC, 1 TEXT"), std::string::npos);
-    EXPECT_TRUE(fileExists(w.scratch.file("tempX")));
+TEST(DrawingFormImport, ImportHidesTheFileControlsAndResetsTheWindow) {
+    TempDir dir;
+    const struct {
+        FileType type;
+        std::string file;
+        std::size_t rows;
+        const char *cuts, *told;
+    } cases[] = {
+        {FileType::Dxf, kDrawing, 99, "6", "1 ARC, 1 TEXT"},
+        {FileType::Dat, dir.write("profil.dat", "T\r\n1 0\r\n0.5 0.25\r\n"), 4, "4", nullptr},  // count kept
+    };
+    for (const auto& c : cases) {
+        Window w(c.type);
+        w.form.fileName = c.file;
+        EXPECT_TRUE(w.form.charger());
+        w.expectReset();
+        EXPECT_EQ(w.form.object.rows(), c.rows);
+        EXPECT_EQ(w.form.object.cutCount, c.cuts);
+        EXPECT_FALSE(w.form.fileControlsVisible);
+        EXPECT_EQ(w.form.fileType, FileType::None);
+        ASSERT_EQ(w.dialogs.told.size(), c.told ? 1u : 0u);
+        if (!c.told) continue;
+        EXPECT_EQ(w.dialogs.told[0].icon, Icon::Information);
+        EXPECT_NE(w.dialogs.told[0].text.find(c.told), std::string::npos);
+        EXPECT_TRUE(fileExists(w.scratch.file("tempX")));
+    }
 }
 
-TEST(DrawingFormImport, DxfFailuresKeepTheWindowUsable) {
+TEST(DrawingFormImport, FailuresKeepTheWindowUsable) {
     TempDir dir;
     const std::string broken = dir.write("coupe.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n");
     const struct {
+        FileType type;
         std::string name, text;
         bool emptied;
     } cases[] = {
-        {"", "Nom du fichier ?", false},
-        {dir.file("absent.dxf"), "Fichier introuvable !", false},
-        {broken, drawingmessages::kDxfNoEndsec.text, true},
+        {FileType::Dxf, "", "Nom du fichier ?", false},
+        {FileType::Dxf, dir.file("absent.dxf"), "Fichier introuvable !", false},
+        {FileType::Dxf, broken, drawingmessages::kDxfNoEndsec.text, true},
+        {FileType::Dat, dir.write("vide.dat", ""), drawingmessages::kDatUnusable.text, true},
     };
     for (const auto& c : cases) {
-        Window w(FileType::Dxf);
+        Window w(c.type);
         w.form.fileName = c.name;
         EXPECT_FALSE(w.form.charger());
         ASSERT_EQ(w.dialogs.told.size(), 1u);
@@ -83,25 +98,6 @@ TEST(DrawingFormImport, DxfFailuresKeepTheWindowUsable) {
     ASSERT_EQ(noTables.dialogs.told.size(), 1u);
     EXPECT_EQ(noTables.dialogs.told[0].title, "Tables d'angles");
     EXPECT_EQ(noTables.form.object.rows(), 1u);
-}
-
-TEST(DrawingFormImport, DatImportLeavesTheCutCount) {
-    TempDir dir;
-    Window w(FileType::Dat);
-    w.form.fileName = dir.write("profil.dat", "T\r\n1 0\r\n0.5 0.25\r\n");
-    EXPECT_TRUE(w.form.charger());
-    w.expectReset();
-    EXPECT_EQ(w.form.object.rows(), 4u);
-    EXPECT_EQ(w.form.object.cutCount, "4");
-    EXPECT_FALSE(w.form.fileControlsVisible);
-    EXPECT_TRUE(w.dialogs.told.empty());
-
-    Window empty(FileType::Dat);
-    empty.form.fileName = dir.write("vide.dat", "");
-    EXPECT_FALSE(empty.form.charger());
-    EXPECT_EQ(empty.dialogs.toldTexts().at(0), drawingmessages::kDatUnusable.text);
-    EXPECT_TRUE(empty.form.object.empty());
-    EXPECT_TRUE(empty.form.chargerShown());
 }
 
 }  // namespace

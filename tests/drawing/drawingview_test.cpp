@@ -25,10 +25,9 @@ using Texts = std::vector<std::string>;
 //   6    50   15   0   F
 CutObject twoCuts() {
     CutObject o;
-    const Texts xs{"0", "10", "30", "30", "40", "50", "50"};
-    const Texts ys{"0", "20", "20", "5", "5", "5", "15"};
-    const Texts zs{"0", "1", "1", "0", "0", "1", "0"};
-    for (std::size_t i = 0; i < xs.size(); ++i) o.appendRow(xs[i], ys[i], zs[i], "", "", ".");
+    const char* rows[][3] = {{"0", "0", "0"},  {"10", "20", "1"}, {"30", "20", "1"}, {"30", "5", "0"},
+                             {"40", "5", "0"}, {"50", "5", "1"},  {"50", "15", "0"}};
+    for (auto& r : rows) o.appendRow(r[0], r[1], r[2], "", "", ".");
     markCuts(o);
     return o;
 }
@@ -61,11 +60,7 @@ TEST(ViewMapping, PlacesRowsAndReadsTheMouseBack) {
         EXPECT_NEAR(back.x, c.x, 1e-12);
         EXPECT_NEAR(back.y, c.y, 1e-12);
     }
-    for (double zoom : {1.0, 0.35, 2.197, 1e-3}) {
-        const MouseTexts t = mouseTexts({5, 100}, zoom);
-        EXPECT_EQ(t.x, "0");
-        EXPECT_EQ(t.y, "0");
-    }
+    for (double zoom : {1.0, 0.35, 2.197, 1e-3}) EXPECT_EQ(mouseTexts({5, 100}, zoom).x + mouseTexts({5, 100}, zoom).y, "00");
     // Decimal comma in the labels, whatever the process locale.
     EXPECT_EQ(mouseTexts({6, 99}, 0.5).x, "2");
     EXPECT_EQ(mouseTexts({7.5, 97.5}, 2).y, "1,25");
@@ -81,20 +76,17 @@ TEST(ViewZoom, ThreeStepsInAndOutComeBack) {
     EXPECT_TRUE(w.told().empty());
 }
 
-TEST(ViewZoom, EmptyObjectSaysChooseAFileAfterChangingTheZoom) {
-    Window w{CutObject{}};
-    ViewPicture p = zoomIn(w.form, w.view, w.dialogs);
-    EXPECT_EQ(w.told(), Texts{drawingmessages::kChooseFile.text});
-    EXPECT_DOUBLE_EQ(w.form.zoom, 1.3);
+TEST(ViewZoom, EmptyObjectOrListsOfDifferentLengthsDrawNothing) {
+    Window empty{CutObject{}};
+    ViewPicture p = zoomIn(empty.form, empty.view, empty.dialogs);
+    EXPECT_EQ(empty.told(), Texts{drawingmessages::kChooseFile.text});
+    EXPECT_DOUBLE_EQ(empty.form.zoom, 1.3);  // changed before the drawing failed
     // The picture area was cleared before the drawing failed; nothing else is drawn.
-    EXPECT_TRUE(p.drawn && p.clearFirst);
-    EXPECT_TRUE(p.segments.empty());
-}
+    EXPECT_TRUE(p.drawn && p.clearFirst && p.segments.empty());
 
-TEST(ViewZoom, ListsOfDifferentLengthsKeepTheZoomAndDrawNothing) {
     Window w;
     w.form.object.y.pop_back();
-    ViewPicture p = zoomOut(w.form, w.view, w.dialogs);
+    p = zoomOut(w.form, w.view, w.dialogs);
     EXPECT_EQ(w.told(), Texts{drawingmessages::kViewListLengths.text});
     EXPECT_EQ(w.dialogs.told[0].title, "Défaut");
     EXPECT_DOUBLE_EQ(w.form.zoom, 1);
@@ -105,16 +97,14 @@ TEST(ViewPath, StartsLeftOfTheFirstRowAndDrawsRaisedMovesInRed) {
     Window w;
     ViewPicture p = listClicked(w.form, w.view, w.dialogs, 2);
     ASSERT_TRUE(p.start.has_value());
-    EXPECT_DOUBLE_EQ(p.start->x, -1);
-    EXPECT_DOUBLE_EQ(p.start->y, 100);
+    EXPECT_EQ(std::make_pair(p.start->x, p.start->y), std::make_pair(-1.0, 100.0));
     ASSERT_EQ(p.segments.size(), 6u);
-    EXPECT_EQ(p.segments[0].x1, -1.0f);  // the first segment leaves from the pen's point
-    EXPECT_EQ(p.segments[0].x2, 15.0f);
-    EXPECT_EQ(p.segments[0].y2, 80.0f);
+    // The first segment leaves from the pen's point.
+    EXPECT_EQ((std::vector<float>{p.segments[0].x1, p.segments[0].x2, p.segments[0].y2}),
+              (std::vector<float>{-1, 15, 80}));
     std::vector<ViewColour> colours;
     for (const ViewSegment& s : p.segments) colours.push_back(s.colour);
-    const auto F = ViewColour::Foreground;
-    const auto R = ViewColour::LightRed;
+    const auto F = ViewColour::Foreground, R = ViewColour::LightRed;
     EXPECT_EQ(colours, (std::vector<ViewColour>{F, F, R, R, F, R}));
 }
 
@@ -154,52 +144,37 @@ TEST(ViewRedraws, FollowTheirRowOfTheTable) {
         EXPECT_EQ(p.resizeControls, c.resize);
         EXPECT_EQ(p.clearFirst, c.clear);
         EXPECT_EQ(p.segments.size(), 6u);
-        const ViewPoint cut1 = toView(10, 20, w.form.zoom);
-        const ViewPoint cut2 = toView(50, 5, w.form.zoom);
         if (c.ring == 0) {
             EXPECT_TRUE(p.circles.empty());
             continue;
         }
-        EXPECT_TRUE(hasCircleAt(p, cut1, c.ring, c.ringColour));
-        EXPECT_TRUE(hasCircleAt(p, cut2, c.ring, c.ringColour));
+        EXPECT_TRUE(hasCircleAt(p, toView(10, 20, w.form.zoom), c.ring, c.ringColour));
+        EXPECT_TRUE(hasCircleAt(p, toView(50, 5, w.form.zoom), c.ring, c.ringColour));
     }
 }
 
-TEST(ViewListClick, WritesCutNumbersAndRingsTheSelectedRow) {
+TEST(ViewListClick, NumbersCutsRingsTheSelectedRowButNeverRowZeroAndDrawsOnce) {
     Window w;
     ViewPicture p = listClicked(w.form, w.view, w.dialogs, 2);
     EXPECT_EQ(w.form.selectedRow, 2);
     ASSERT_EQ(p.labels.size(), 2u);
-    EXPECT_EQ(p.labels[0].text, "1");
+    EXPECT_EQ(p.labels[0].text + p.labels[1].text, "12");
     EXPECT_EQ(p.labels[0].x, 15.0f);
-    EXPECT_EQ(p.labels[1].text, "2");
     EXPECT_TRUE(hasCircleAt(p, toView(30, 20, 1), 0.5f, ViewColour::LightMagenta));
     EXPECT_EQ(p.circles.size(), 3u);
-}
-
-TEST(ViewListClick, NeverMarksRowZero) {
-    Window w;
-    w.form.object.cutNumber[0] = "7";
-    ViewPicture p = listClicked(w.form, w.view, w.dialogs, 0);
-    for (const ViewCircle& c : p.circles) EXPECT_FALSE(c.x == -1.0f || c.x == 5.0f);
-    for (const ViewLabel& l : p.labels) EXPECT_NE(l.text, "7");
-    EXPECT_EQ(p.circles.size(), 2u);  // the two green rings of the cuts, no magenta one
-}
-
-TEST(ViewListClick, DrawsOncePerClick) {
-    Window w;
-    EXPECT_TRUE(listClicked(w.form, w.view, w.dialogs, 1).drawn);
     EXPECT_EQ(w.view.redrawPending, 1);
     // The window copying the selection to the other lists redraws nothing more.
     EXPECT_FALSE(listClickRedraw(w.form, w.view, w.dialogs).drawn);
-    EXPECT_TRUE(listClicked(w.form, w.view, w.dialogs, 4).drawn);
-}
 
-TEST(ViewListClick, StopsSilentlyOnListsOfDifferentLengths) {
-    Window w;
-    w.form.object.x.push_back("1");
-    ViewPicture p = listClicked(w.form, w.view, w.dialogs, 5);
-    EXPECT_FALSE(p.drawn);
+    w.form.object.cutNumber[0] = "7";
+    p = listClicked(w.form, w.view, w.dialogs, 0);
+    EXPECT_TRUE(p.drawn);
+    for (const ViewCircle& c : p.circles) EXPECT_FALSE(c.x == -1.0f || c.x == 5.0f);
+    for (const ViewLabel& l : p.labels) EXPECT_NE(l.text, "7");
+    EXPECT_EQ(p.circles.size(), 2u);  // the two green rings of the cuts, no magenta one
+
+    w.form.object.x.push_back("1");  // lists of different lengths: silently nothing
+    EXPECT_FALSE(listClicked(w.form, w.view, w.dialogs, 5).drawn);
     EXPECT_TRUE(w.told().empty());
     EXPECT_EQ(w.form.selectedRow, 5);
 }
@@ -249,16 +224,14 @@ TEST(ViewSizes, ChangeOnlyAtTheNextRedrawThatResizes) {
     for (int i = 0; i < 2; ++i) shrinkView(w.form, w.view, w.dialogs);
     EXPECT_EQ(w.view.sizes, (ViewSizes{130, 77, 130, 73}));
     EXPECT_EQ(w.view.controls, (ViewSizes{140, 87, 140, 83}));
-}
 
-TEST(ViewSizes, ShrunkToNothingSayChooseAFileAndKeepTheControls) {
-    Window w;
-    while (w.view.sizes.vScrollHeight > 0) shrinkView(w.form, w.view, w.dialogs);
-    EXPECT_TRUE(w.told().empty());
-    ViewPicture p = verticalScrolled(w.form, w.view, w.dialogs, 50);
-    EXPECT_FALSE(p.drawn);
-    EXPECT_EQ(w.told(), Texts{drawingmessages::kChooseFile.text});
-    EXPECT_EQ(w.view.controls, ViewSizes{});
+    // Shrunk to nothing: "choose a file" and the controls are kept.
+    Window z;
+    while (z.view.sizes.vScrollHeight > 0) shrinkView(z.form, z.view, z.dialogs);
+    EXPECT_TRUE(z.told().empty());
+    EXPECT_FALSE(verticalScrolled(z.form, z.view, z.dialogs, 50).drawn);
+    EXPECT_EQ(z.told(), Texts{drawingmessages::kChooseFile.text});
+    EXPECT_EQ(z.view.controls, ViewSizes{});
 }
 
 }  // namespace

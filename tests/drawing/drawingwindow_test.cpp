@@ -56,9 +56,7 @@ TEST(DrawingFormCharger, LoadsUnderFraAndResetsTheWindow) {
     EXPECT_TRUE(w.dialogs.told.empty());
     EXPECT_EQ(w.form.object.entryMark, Texts(6, "."));
     EXPECT_EQ(w.form.object.cutCount, "2");
-    EXPECT_EQ(w.form.zoom, 0.35);
-    EXPECT_EQ(w.form.verticalScroll, 50);
-    EXPECT_EQ(w.form.selectedRow, -1);
+    EXPECT_EQ(std::make_tuple(w.form.zoom, w.form.verticalScroll, w.form.selectedRow), std::make_tuple(0.35, 50, -1));
     EXPECT_TRUE(w.form.entryRows.empty() && w.form.newX.empty() && w.form.newY.empty() &&
                 w.form.newZ.empty());
     EXPECT_EQ(w.form.fileType, FileType::None);
@@ -71,9 +69,8 @@ TEST(DrawingFormCharger, ShortLastRecordKeepsRowsBeforeItCountFieldAndControls) 
     w.form.fileName = dir.write("p.fra", "0,0,0\r\n\"1,5\",\"2\",\"1\"\r\n\"3\",\"4\"\r\n");
     EXPECT_FALSE(w.form.charger());
     ASSERT_EQ(w.dialogs.told.size(), 1u);
-    EXPECT_EQ(w.dialogs.told[0].text,
-              "Saisie incompatible! Le fichier FRA choisi n'est pas utilisable.");
-    EXPECT_EQ(w.dialogs.told[0].title, "Mauvaise saisie !");
+    EXPECT_EQ(w.dialogs.told[0].text + "|" + w.dialogs.told[0].title,
+              "Saisie incompatible! Le fichier FRA choisi n'est pas utilisable.|Mauvaise saisie !");
     EXPECT_EQ(w.form.object.x, (Texts{"0", "1,5"}));
     EXPECT_EQ(w.form.object.marker, (Texts{"D", "0"}));
     EXPECT_EQ(w.form.object.cutNumber, (Texts{".", "1"}));
@@ -105,27 +102,22 @@ TEST(DrawingFormCharger, NoNameNoFileOrNoChoiceChangesNothing) {
     }
 }
 
-TEST(DrawingFormSauver, SavesRecordsLastObjectFileAndLeavesForCutting) {
+TEST(DrawingFormSauver, SavesRecordsLastObjectFileAndLeavesOrKeepsAllOnAWriteError) {
     TempDir dir;
     Window w;
     std::string lastObjectFile = "ancien.fra";
-    w.form.fileName = dir.file("piece");
-    EXPECT_EQ(w.form.sauver(lastObjectFile), AfterCommand::OpenCuttingWindow);
-    EXPECT_EQ(lastObjectFile, dir.file("piece.fra"));
-    EXPECT_TRUE(std::filesystem::exists(lastObjectFile));
-    EXPECT_FALSE(w.form.fileControlsVisible || w.form.fileType != FileType::None);
-}
-
-TEST(DrawingFormSauver, WriteErrorKeepsWindowAndLastObjectFile) {
-    TempDir dir;
-    Window w;
     w.form.fileName = dir.file("absent/piece");
-    std::string lastObjectFile = "ancien.fra";
     EXPECT_EQ(w.form.sauver(lastObjectFile), AfterCommand::Stay);
     EXPECT_EQ(w.dialogs.toldTexts(), Texts{drawingmessages::kWriteError.text});
     EXPECT_EQ(lastObjectFile, "ancien.fra");
     EXPECT_TRUE(w.untouched());
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+    w.form.fileName = dir.file("piece");
+    EXPECT_EQ(w.form.sauver(lastObjectFile), AfterCommand::OpenCuttingWindow);
+    EXPECT_EQ(lastObjectFile, dir.file("piece.fra"));
+    EXPECT_TRUE(std::filesystem::exists(lastObjectFile));
+    EXPECT_FALSE(w.form.fileControlsVisible || w.form.fileType != FileType::None);
 }
 
 TEST(EditedYText, CommaByPositionAndLeadingValue) {

@@ -53,26 +53,19 @@ TEST(FraFile, SavedBytesAndReloadWithShiftedMarkers) {
     EXPECT_EQ(back.cutCount, "2");
 }
 
-TEST(FraFile, WritesXAndYByNumberTextAndZAsHeld) {
-    for (auto [held, written] : {std::pair{"5.25", "5,25"},
-                                 {"-12.5", "-12,5"},
-                                 {"1234.5", "1234.5"},
-                                 {"-123.5", "-123.5"},
-                                 {"0.5", "0,5"},
-                                 {"12,5", "12,5"}}) {
-        TempDir dir;
-        ASSERT_FALSE(writeFraFile(dir.file("p"), rows({{held, held, "1.5"}})));
-        const std::string w = written;
-        EXPECT_EQ(TempDir::read(dir.file("p.fra")),
-                  "0,0,0\r\n\"" + w + "\",\"" + w + "\",\"1.5\"\r\n0,0,0\r\n");
-    }
-}
-
-TEST(FraFile, TextOutsideAsciiIsWindows1252OnDisk) {
+TEST(FraFile, WritesXAndYByNumberTextZAsHeldAndWindows1252OnDisk) {
+    const std::pair<const char*, const char*> cases[] = {{"5.25", "5,25"},     {"-12.5", "-12,5"}, {"1234.5", "1234.5"},
+                                                        {"-123.5", "-123.5"}, {"0.5", "0,5"},     {"12,5", "12,5"}};
     TempDir dir;
+    int n = 0;
+    for (auto [held, written] : cases) {
+        const std::string name = dir.file("p" + std::to_string(++n));
+        ASSERT_FALSE(writeFraFile(name, rows({{held, held, "1.5"}})));
+        const std::string w = written;
+        EXPECT_EQ(TempDir::read(name + ".fra"), "0,0,0\r\n\"" + w + "\",\"" + w + "\",\"1.5\"\r\n0,0,0\r\n");
+    }
     ASSERT_FALSE(writeFraFile(dir.file("p"), rows({{"5€", "é", "ü"}})));
-    EXPECT_EQ(TempDir::read(dir.file("p.fra")),
-              "0,0,0\r\n\"5\x80\",\"\xE9\",\"\xFC\"\r\n0,0,0\r\n");
+    EXPECT_EQ(TempDir::read(dir.file("p.fra")), "0,0,0\r\n\"5\x80\",\"\xE9\",\"\xFC\"\r\n0,0,0\r\n");
     CutObject back;
     readFraFile(dir.file("p.fra"), back);
     EXPECT_EQ(back.x[1] + back.y[1] + back.z[1], "5€éü");
