@@ -50,13 +50,12 @@ TEST_F(CuttingWindow, OpensWithoutConfigurationOnDesignValues) {
     form.previewZoom = 3;
     openCuttingWindow(form, dialogs, paths, tmp.file("boite.fra"));
     ASSERT_EQ(dialogs.told.size(), 1u);
-    EXPECT_EQ(dialogs.told[0].text, "Vous devez configurer en fonction de votre machine avant d'utiliser Tarvel");
-    EXPECT_EQ(dialogs.told[0].title, "aller en page configuration !!!");
+    EXPECT_EQ(dialogs.told[0].text + "|" + dialogs.told[0].title,
+              "Vous devez configurer en fonction de votre machine avant d'utiliser Tarvel|"
+              "aller en page configuration !!!");
     EXPECT_EQ(dialogs.told[0].icon, Icon::Question);
-    EXPECT_EQ(form.stepsPerMmX, "120");
-    EXPECT_EQ(form.speedCoefficient, "0,01");
-    EXPECT_EQ(form.description, "Paramètres par défaut\r\n");
-    EXPECT_EQ(form.objectFile, "");
+    EXPECT_EQ(form.stepsPerMmX + "|" + form.speedCoefficient + "|" + form.description + "|" + form.objectFile,
+              "120|0,01|Paramètres par défaut\r\n|");
     EXPECT_EQ(form.previewZoom, 0.5);
     EXPECT_EQ(form.fileKind, JobFileKind::Cutting);
     EXPECT_FALSE(form.configurationRead);
@@ -174,7 +173,7 @@ TEST_F(CuttingWindow, RewriteDetailsReplacesTheFileOfItsName) {
     EXPECT_EQ(files(), std::vector<std::string>{"piece.DEF.det"});
 }
 
-TEST_F(CuttingWindow, PackWritesOneLinePerRun) {
+TEST_F(CuttingWindow, PackWritesOneLinePerRunOrNothingWithoutAUsableSource) {
     form.jobName = tmp.write("piece.def", "2\r\n2\r\n2\r\n3\r\n");
     ASSERT_TRUE(packJob(form, dialogs));
     EXPECT_EQ(TempDir::read(tmp.file("piece.FRD")), "2,3\r\n3,1\r\n");
@@ -182,15 +181,12 @@ TEST_F(CuttingWindow, PackWritesOneLinePerRun) {
     ASSERT_TRUE(packJob(form, dialogs));
     EXPECT_EQ(TempDir::read(tmp.file("b.FRD")), "49,1\r\n51,1\r\n49,2\r\n");
     EXPECT_TRUE(dialogs.told.empty());
-}
 
-TEST_F(CuttingWindow, PackWritesNothingWithoutAUsableSource) {
     tmp.write("old.FRD", "5,5\r\n");
-    struct Case {
+    const struct {
         std::string field, fileText;  // fileText written under field when not empty
         const char* part;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"", "", "Saisir ou choisir d'abord"},
         {tmp.file("absent.def"), "", "introuvable"},
         {tmp.file("old.def"), "-", "est vide"},
