@@ -253,14 +253,11 @@ TEST(ImportDxf, RealDrawings) {
         EXPECT_EQ(i.result.message.has_value(), !c.message.empty()) << c.file;
         EXPECT_EQ(std::count(i.object.marker.begin(), i.object.marker.end(), "F"), c.rows ? std::stoi(c.cuts) : 0);
     }
-}
-
-TEST(ImportDxf, R12DrawingRowsFromACadLibrary) {
+    // The R12 drawing: a line first, then the open polyline with widths and bulge dropped.
     Texts rows = rowsOf(import(fixture("r12-drawing.dxf")).object);
     ASSERT_EQ(rows.size(), 99u);
     EXPECT_EQ(Texts(rows.begin(), rows.begin() + 4),
               (Texts{"0,0;0,0;0;D;.", "0,0;0,0;1;0;1", "10,5;5,0;1;0;.", "10,5;5,0;0;F;."}));
-    // The open polyline: widths and bulge dropped, three vertices.
     EXPECT_EQ(Texts(rows.begin() + 84, rows.begin() + 89),
               (Texts{"0,0;0,0;0;D;.", "0,0;0,0;1;0;4", "10,0;0,0;1;0;.", "10,0;10,0;1;0;.", "10,0;10,0;0;F;."}));
     EXPECT_EQ(rows.back(), "300,0;400,0;0;F;.");
