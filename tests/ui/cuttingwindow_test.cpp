@@ -1,49 +1,26 @@
 // The cutting window (Mach) and the cut-in-progress window (decencours), driven by
 // object names on a simulated machine, with a scripted UserDialogs.
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTest>
-#include <QTimer>
 
 #include <cmath>
 #include <filesystem>
-#include <functional>
-#include <memory>
-#include <stdexcept>
+#include <tuple>
 
-#include "app/mainwindow.h"
 #include "app/programwindows.h"
 #include "common/textrules.h"
 #include "config/machineconfig.h"
-#include "port/simulatedmachine.h"
-#include "support/scripteddialogs.h"
-#include "support/tempdir.h"
-#include "ui/appcontext.h"
 #include "ui/cutprogresswindow.h"
 #include "ui/cuttingwindow.h"
-#include "ui/windowregistry.h"
+#include "uitesting.h"
 
 namespace {
 
-using tarvel::AppContext;
 using tarvel::CuttingWindow;
-using tarvel::MainWindow;
-
-template <class T = QWidget>
-T* named(const QObject* root, const char* name) {
-    T* found = root ? root->findChild<T*>(name) : nullptr;
-    if (found == nullptr) throw std::runtime_error(std::string("no control named ") + name);
-    return found;
-}
+using tarvel::testing::named;
 
 QString text(const QWidget* root, const char* field) { return named<QLineEdit>(root, field)->text(); }
 
@@ -82,14 +59,15 @@ class CuttingWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<tarvel::testing::TempDir> tmp_;
-    std::unique_ptr<tarvel::testing::ScriptedDialogs> dialogs_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<tarvel::testing::Harness> h_;
+    tarvel::testing::TempDir* tmp_ = nullptr;
+    tarvel::testing::ScriptedDialogs* dialogs_ = nullptr;
+    tarvel::AppContext* app_ = nullptr;
     tarvel::SimulatedMachine* machine_ = nullptr;
     tarvel::CountingWaiter waiter_;
 
-    tarvel::WindowRegistry& windows() { return main_->windows(); }
+    tarvel::WindowRegistry& windows() { return h_->windows(); }
+    QObject* main() { return h_->window.get(); }
 
     void saveConfig(int invertZ) {
         tarvel::MachineConfig c = tarvel::MachineConfig::defaults();
@@ -117,38 +95,27 @@ private:
 
     // Clicks, as the user would, at the next yield of the running cut.
     void clickSoon(const char* name) {
-        QTimer::singleShot(0, main_.get(), [this, name] { QTest::mouseClick(progressButton(name), Qt::LeftButton); });
+        QTimer::singleShot(0, main(), [this, name] { QTest::mouseClick(progressButton(name), Qt::LeftButton); });
     }
     void moveSliderSoon(int value) {
-        QTimer::singleShot(0, main_.get(), [this, value] {
+        QTimer::singleShot(0, main(), [this, value] {
             named<QSlider>(windows().find("decencours"), "vitesse")->setValue(value);
         });
     }
 
 private slots:
     void init() {
-        tmp_ = std::make_unique<tarvel::testing::TempDir>();
-        dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
-        app_ = std::make_unique<AppContext>(*dialogs_);
-        auto machine = std::make_unique<tarvel::SimulatedMachine>();
-        machine_ = machine.get();
-        app_->port.port = std::move(machine);
-        app_->port.simulated = true;
-        app_->paths.programDir = tmp_->str();
+        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
+        tmp_ = &h_->tmp;
+        dialogs_ = &h_->dialogs;
+        app_ = &h_->app;
+        machine_ = h_->machine;
         app_->paths.scratchDir = tmp_->file("scratch");
         std::filesystem::create_directory(app_->paths.scratchDir);
         saveConfig(0);
-        main_ = std::make_unique<MainWindow>(*app_);
-        main_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+        QVERIFY(h_->show());
     }
-
-    void cleanup() {
-        main_.reset();
-        app_.reset();
-        dialogs_.reset();
-        tmp_.reset();
-    }
+    void cleanup() { h_.reset(); }
 
     void opensWithoutConfigurationOnDesignValuesAndCaptions() {
         std::filesystem::remove(app_->paths.configFile());
@@ -158,12 +125,8 @@ private slots:
         QCOMPARE(mach->windowTitle(), QString("Gestion de l'outil de découpe"));
 
         struct Field {
-            const char* name;
-            const char* caption;  // of the label that names the field; empty: none
-            const char* tooltip;
-            const char* value;
-        };
-        const Field fields[] = {
+            const char *name, *caption, *tooltip, *value;  // caption: of the label naming it, if any
+        } const fields[] = {
             {"scaleFactor", "Facteur de multiplication de l'objet",
              "Pour changer la taille de l'objet à découper si celui ci n'à pas été dessiné à l'echelle 1", "1"},
             {"toolDescent", "Valeur de descente de l'outil en mm", "", ""},
@@ -192,26 +155,19 @@ private slots:
         QVERIFY(named<QRadioButton>(mach, "choixDef")->isChecked());
         QCOMPARE(named<QPushButton>(mach, "chargerDef")->toolTip(), QString("Charger un fichier découpe existant. "));
         // Without a configuration neither "Découper" shows.
-        QVERIFY(named<QPushButton>(mach, "decouper")->isHidden());
-        QVERIFY(named<QPushButton>(mach, "decouperInverse")->isHidden());
+        QVERIFY(named(mach, "decouper")->isHidden() && named(mach, "decouperInverse")->isHidden());
     }
 
-    void visibleDecouperMatchesInvertZ_data() {
-        QTest::addColumn<int>("invertZ");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("hidden");
-        QTest::newRow("normal") << 0 << "decouper" << "decouperInverse";
-        QTest::newRow("inverted") << 1 << "decouperInverse" << "decouper";
-    }
     void visibleDecouperMatchesInvertZ() {
-        QFETCH(int, invertZ);
-        QFETCH(QString, shown);
-        QFETCH(QString, hidden);
-        saveConfig(invertZ);
-        CuttingWindow* mach = openMach();
-        QVERIFY(named<QPushButton>(mach, qPrintable(shown))->isVisible());
-        QVERIFY(named<QPushButton>(mach, qPrintable(hidden))->isHidden());
-        QCOMPARE(named<QPushButton>(mach, qPrintable(shown))->text(), QString("Découper"));
+        for (const auto& [invertZ, shown, hidden] :
+             {std::tuple{0, "decouper", "decouperInverse"}, std::tuple{1, "decouperInverse", "decouper"}}) {
+            saveConfig(invertZ);
+            CuttingWindow* mach = openMach();
+            QVERIFY2(named<QPushButton>(mach, shown)->isVisible(), shown);
+            QVERIFY(named<QPushButton>(mach, hidden)->isHidden());
+            QCOMPARE(named<QPushButton>(mach, shown)->text(), QString("Découper"));
+            QVERIFY(windows().close("Mach"));
+        }
     }
 
     void lastObjectFileFillsBothFieldsAndThePreview() {
@@ -245,8 +201,7 @@ private slots:
         // "*.DEF" lists a lower-case piece.def.
         QCOMPARE(named<QListWidget>(mach, "File1")->count(), 1);
         QCOMPARE(named<QListWidget>(mach, "File1")->item(0)->text(), QString("piece.def"));
-        QVERIFY(!mach->busy());
-        QVERIFY(named<QWidget>(mach, "progressionCreation")->isHidden());
+        QVERIFY(!mach->busy() && named(mach, "progressionCreation")->isHidden());
 
         // "Enregistrer un fichier": the same generation under the name chosen.
         dialogs_->saveAnswers = {tmp_->file("autre.def")};
@@ -254,6 +209,7 @@ private slots:
         QVERIFY(std::filesystem::exists(tmp_->file("autre.def")));
         QVERIFY(std::filesystem::exists(tmp_->file("autre.det")));
         QCOMPARE(named<QListWidget>(mach, "File1")->count(), 2);
+
     }
 
     // A long generation lets the window system run: the window shows how far it is and
@@ -264,20 +220,16 @@ private slots:
         named<QLineEdit>(mach, "scaleFactor")->setText("7000");  // about 1 100 000 ticks
         int seen = -1;
         bool busyShown = false, closeRefused = false;
-        QTimer::singleShot(0, main_.get(), [&] {
-            busyShown = mach->busy() && !named<QPushButton>(mach, "creerDef")->isEnabled() &&
-                        named<QWidget>(mach, "progressionCreation")->isVisible();
+        QTimer::singleShot(0, main(), [&] {
+            busyShown = mach->busy() && !named(mach, "creerDef")->isEnabled() && named(mach, "progressionCreation")->isVisible();
             seen = named<QProgressBar>(mach, "progressionCreation")->value();
             closeRefused = !windows().close("Mach") && windows().frame("Mach")->isVisible();
         });
         QTest::mouseClick(named<QPushButton>(mach, "creerDef"), Qt::LeftButton);
-
-        QVERIFY(busyShown);
-        QVERIFY(closeRefused);
+        QVERIFY(busyShown && closeRefused);
         QVERIFY2(seen > 0 && seen < 100, qPrintable(QString::number(seen)));
         QCOMPARE(dialogs_->toldTexts(), std::vector<std::string>{"Fichier découpe créé avec succés"});
-        QVERIFY(!mach->busy());
-        QVERIFY(named<QWidget>(mach, "progressionCreation")->isHidden());
+        QVERIFY(!mach->busy() && named(mach, "progressionCreation")->isHidden());
     }
 
     void loadingAJobFillsTheFieldsFromItsDetails() {
@@ -326,42 +278,29 @@ private slots:
 
     void feedEditsReachTheLiveFeedsAtOnce() {
         CuttingWindow* mach = openMach();
-        auto* cutting = named<QLineEdit>(mach, "cuttingFeed");
-        auto* rapid = named<QLineEdit>(mach, "rapidFeed");
-        cutting->clear();
-        QTest::keyClicks(cutting, "42,5");
+        named<QLineEdit>(mach, "cuttingFeed")->clear();
+        QTest::keyClicks(named<QLineEdit>(mach, "cuttingFeed"), "42,5");
+        named<QLineEdit>(mach, "rapidFeed")->clear();
+        QTest::keyClicks(named<QLineEdit>(mach, "rapidFeed"), "95");
         QCOMPARE(app_->cutControl.liveCuttingFeed, 42.5);
-        rapid->clear();
-        QTest::keyClicks(rapid, "95");
         QCOMPARE(app_->cutControl.liveRapidFeed, 95.0);
-        QCOMPARE(app_->cutControl.liveCuttingFeed, 42.5);
     }
 
     void manettesVirtuellesOpensForm5InFrontOfMach() {
-        if (!windows().hasFactory(tarvel::kManualWindow))
-            windows().setFactory(tarvel::kManualWindow,
-                                 [] { return tarvel::makePlaceholderWindow(tarvel::kManualWindow, "Manettes virtuelles"); });
         CuttingWindow* mach = openMach();
         QTest::mouseClick(named<QPushButton>(mach, "manettes"), Qt::LeftButton);
-        QVERIFY(windows().isOpen("form5"));
-        QCOMPARE(windows().frame("form5")->isVisible(), true);
-        QCOMPARE(main_->area().activeSubWindow(), windows().frame("form5"));
+        QVERIFY(windows().frame("form5")->isVisible());
+        QCOMPARE(h_->window->area().activeSubWindow(), windows().frame("form5"));
         QVERIFY(windows().frame("Mach")->isVisible());
     }
 
-    void leavingCommandsCloseTheWindow_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("drawingOpens");
-        QTest::newRow("Revenir à l'écran d'accueil") << "retouraccueil" << false;
-        QTest::newRow("Retour vers Fichiers") << "retourfichier" << true;
-    }
     void leavingCommandsCloseTheWindow() {
-        QFETCH(QString, command);
-        QFETCH(bool, drawingOpens);
-        CuttingWindow* mach = openMach();
-        named<QAction>(mach, qPrintable(command))->trigger();
-        QVERIFY(!windows().isOpen("Mach"));
-        QCOMPARE(windows().isOpen("dessin"), drawingOpens);
+        // "Revenir à l'écran d'accueil" closes it; "Retour vers Fichiers" also opens dessin.
+        for (const auto& [command, drawingOpens] : {std::pair{"retouraccueil", false}, std::pair{"retourfichier", true}}) {
+            named<QAction>(openMach(), command)->trigger();
+            QVERIFY2(!windows().isOpen("Mach"), command);
+            QCOMPARE(windows().isOpen("dessin"), drawingOpens);
+        }
     }
 
     // One cut on the simulated machine with every command of decencours, each pressed at
@@ -401,7 +340,7 @@ private slots:
                 moveSliderSoon(10);
             } else if (phase == 5 && m.x == 60) {
                 clickSoon("arretUrgence");
-                QTimer::singleShot(0, main_.get(), [&] {
+                QTimer::singleShot(0, main(), [&] {
                     auto* progress = qobject_cast<tarvel::CutProgressWindow*>(windows().find("decencours"));
                     progress->refresh();
                     ticksAtStop = named<QLabel>(progress, "avancementPas")->text();
@@ -448,7 +387,7 @@ private slots:
         listener = machine_->addListener([&](const tarvel::MachineMotion&) {
             if (done) return;
             done = true;
-            QTimer::singleShot(0, main_.get(), [&] {
+            QTimer::singleShot(0, main(), [&] {
                 windows().open("Mach");
                 inert = windows().frame("Mach")->isVisible() && !named<QPushButton>(mach, "creerDef")->isEnabled();
                 named<QAction>(mach, "enregistrerfichier")->trigger();
@@ -484,16 +423,16 @@ private slots:
         CuttingWindow* mach = openMach();
         named<QPlainTextEdit>(mach, "description")->setPlainText("Plaque 130 x 80 mm, contreplaqué 5 mm\nfraise 3 mm");
         QTest::mouseClick(named<QPushButton>(mach, "creerDef"), Qt::LeftButton);
-        QVERIFY(main_->grab().save(dir + "/cutting-window.png"));
+        QVERIFY(h_->window->grab().save(dir + "/cutting-window.png"));
 
         dialogs_->confirmAnswers = {true};
         bool shot = false;
         machine_->addListener([&](const tarvel::MachineMotion& m) {
             if (shot || m.x != 1400 || m.z <= 0) return;
             shot = true;
-            QTimer::singleShot(0, main_.get(), [&] {
+            QTimer::singleShot(0, main(), [&] {
                 qobject_cast<tarvel::CutProgressWindow*>(windows().find("decencours"))->refresh();
-                QVERIFY(main_->grab().save(dir + "/cut-progress-window.png"));
+                QVERIFY(h_->window->grab().save(dir + "/cut-progress-window.png"));
                 QTest::mouseClick(progressButton("arretUrgence"), Qt::LeftButton);
             });
         });
@@ -501,18 +440,10 @@ private slots:
         QVERIFY(shot);
     }
 
-    void timeLeftReadsInFrench_data() {
-        QTest::addColumn<qulonglong>("microseconds");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("nothing") << 0ULL << "0 s";
-        QTest::newRow("rounded") << 41'600'000ULL << "42 s";
-        QTest::newRow("minutes") << 185'000'000ULL << "3 min 05 s";
-        QTest::newRow("hours") << 3'729'000'000ULL << "1 h 02 min 09 s";
-    }
     void timeLeftReadsInFrench() {
-        QFETCH(qulonglong, microseconds);
-        QFETCH(QString, shown);
-        QCOMPARE(tarvel::timeLeftText(microseconds), shown);
+        const std::pair<qulonglong, const char*> cases[] = {
+            {0, "0 s"}, {41'600'000, "42 s"}, {185'000'000, "3 min 05 s"}, {3'729'000'000, "1 h 02 min 09 s"}};
+        for (const auto& [microseconds, shown] : cases) QCOMPARE(tarvel::timeLeftText(microseconds), QString(shown));
         QCOMPARE(tarvel::groupedNumber(1234567), QString("1\u00A0234\u00A0567"));
     }
 };

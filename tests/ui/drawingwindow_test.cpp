@@ -3,48 +3,26 @@
 //
 // TARVEL_SCREENSHOT_DIR=folder also saves drawing-window.png there: the main window with a
 // loaded drawing, after a click in the lists.
-#include <QAction>
 #include <QImage>
-#include <QLabel>
-#include <QMouseEvent>
-#include <QLineEdit>
 #include <QListView>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPushButton>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTest>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <functional>
-#include <memory>
-#include <stdexcept>
-#include <string>
+#include <tuple>
 #include <vector>
 
-#include "app/mainwindow.h"
 #include "common/textrules.h"
-#include "support/scripteddialogs.h"
-#include "support/tempdir.h"
-#include "ui/appcontext.h"
 #include "ui/drawingwindow.h"
-#include "ui/windowregistry.h"
+#include "uitesting.h"
 
 namespace {
 
-using tarvel::AppContext;
 using tarvel::DrawingWindowWidget;
-using tarvel::MainWindow;
-
-template <class T = QWidget>
-T* named(const QObject* root, const char* name) {
-    T* found = root ? root->findChild<T*>(name) : nullptr;
-    if (found == nullptr) throw std::runtime_error(std::string("no control named ") + name);
-    return found;
-}
+using tarvel::testing::named;
 
 std::string row(double x, double y, const char* z) {
     return "\"" + tarvel::decimalText(x) + "\",\"" + tarvel::decimalText(y) + "\",\"" + z + "\"\r\n";
@@ -60,17 +38,16 @@ std::string plate() {
         text += row(points.back().first, points.back().second, "0");
     };
     contour({{10, 0}, {290, 0}, {290, 120}, {10, 120}, {10, 0}});
-    std::vector<std::pair<double, double>> ring;
-    for (int i = 0; i <= 24; ++i)
-        ring.emplace_back(80 + 35 * std::cos(i * M_PI / 12), 60 + 35 * std::sin(i * M_PI / 12));
-    contour(ring);
-    std::vector<std::pair<double, double>> star;
-    for (int i = 0; i <= 10; ++i) {
-        const double r = i % 2 == 0 ? 42 : 17;
-        const double a = M_PI / 2 + i * M_PI / 5;
-        star.emplace_back(210 + r * std::cos(a), 60 + r * std::sin(a));
+    // The ring, then the star: its points alternate between two radii.
+    for (const auto& [cx, outer, inner, n, phase] : {std::tuple{80.0, 35.0, 35.0, 24, 0.0},
+                                                         std::tuple{210.0, 42.0, 17.0, 10, M_PI / 2}}) {
+        std::vector<std::pair<double, double>> points;
+        for (int i = 0; i <= n; ++i) {
+            const double r = i % 2 == 0 ? outer : inner, a = phase + i * 2 * M_PI / n;
+            points.emplace_back(cx + r * std::cos(a), 60 + r * std::sin(a));
+        }
+        contour(points);
     }
-    contour(star);
     return text;
 }
 
@@ -99,10 +76,10 @@ class DrawingWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<tarvel::testing::TempDir> tmp_;
-    std::unique_ptr<tarvel::testing::ScriptedDialogs> dialogs_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<tarvel::testing::Harness> h_;
+    tarvel::testing::TempDir* tmp_ = nullptr;
+    tarvel::testing::ScriptedDialogs* dialogs_ = nullptr;
+    tarvel::MainWindow* window_ = nullptr;
 
     DrawingWindowWidget* drawing() { return window_->windows().find<DrawingWindowWidget>("dessin"); }
     QListView* list(int n) { return named<QListView>(drawing(), qPrintable(QString("List%1").arg(n))); }
@@ -134,38 +111,28 @@ private:
 
 private slots:
     void init() {
-        tmp_ = std::make_unique<tarvel::testing::TempDir>();
-        dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
-        app_ = std::make_unique<AppContext>(*dialogs_);
-        app_->paths.programDir = QCoreApplication::applicationDirPath().toStdString();  // angle tables
-        app_->paths.scratchDir = tmp_->str();
-        window_ = std::make_unique<MainWindow>(*app_);
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        h_ = std::make_unique<tarvel::testing::Harness>();
+        tmp_ = &h_->tmp;
+        dialogs_ = &h_->dialogs;
+        h_->app.paths.programDir = QCoreApplication::applicationDirPath().toStdString();  // angle tables
+        QVERIFY(h_->show());
+        window_ = h_->window.get();
         window_->windows().open("dessin");
         QVERIFY(drawing() != nullptr);
     }
-    void cleanup() {
-        window_.reset();
-        app_.reset();
-        dialogs_.reset();
-        tmp_.reset();
-    }
+    void cleanup() { h_.reset(); }
 
     void fileTypeChoiceShowsItsCommands() {
-        auto* files = named<QWidget>(drawing(), "File1");
-        QVERIFY(!files->isVisibleTo(drawing()));  // the window opens without its file controls
+        auto shown = [this](const char* name) { return named(drawing(), name)->isVisibleTo(drawing()); };
+        QVERIFY(!shown("File1"));  // the window opens without its file controls
         trigger("choisirfichier");
-        QVERIFY(files->isVisibleTo(drawing()));
-        QVERIFY(!named<QPushButton>(drawing(), "Command1")->isVisibleTo(drawing()));
+        QVERIFY(shown("File1") && !shown("Command1"));
         QTest::mouseClick(named<QRadioButton>(drawing(), "Option2"), Qt::LeftButton);
-        QVERIFY(named<QPushButton>(drawing(), "Command1")->isVisibleTo(drawing()));
-        QVERIFY(!named<QPushButton>(drawing(), "Command2")->isVisibleTo(drawing()));
+        QVERIFY(shown("Command1") && !shown("Command2"));
         QTest::mouseClick(named<QRadioButton>(drawing(), "Option1"), Qt::LeftButton);
-        QVERIFY(named<QPushButton>(drawing(), "Command2")->isVisibleTo(drawing()));
+        QVERIFY(shown("Command2"));
         trigger("fichierdat");
-        QVERIFY(!named<QWidget>(drawing(), "Option1")->isVisibleTo(drawing()));
-        QVERIFY(!named<QPushButton>(drawing(), "Command2")->isVisibleTo(drawing()));
+        QVERIFY(!shown("Option1") && !shown("Command2"));
     }
 
     void loadedObjectFillsTheListsAndIsDrawn() {
@@ -174,10 +141,7 @@ private slots:
         const int rows = list(1)->model()->rowCount();
         QCOMPARE(rows, 7 + 27 + 13);
         for (int n = 2; n <= 6; ++n) QCOMPARE(list(n)->model()->rowCount(), rows);
-        QCOMPARE(cell(1, 1), QString("10"));
-        QCOMPARE(cell(3, 0), QString("0"));
-        QCOMPARE(cell(4, 0), QString("D"));
-        QCOMPARE(cell(5, 1), QString("1"));
+        QCOMPARE(QStringList({cell(1, 1), cell(3, 0), cell(4, 0), cell(5, 1)}), QStringList({"10", "0", "D", "1"}));
         QCOMPARE(named<QLineEdit>(drawing(), "Text2")->text(), QString("3"));
         QVERIFY(!named<QPushButton>(drawing(), "Command1")->isVisibleTo(drawing()));
         QCOMPARE(named<QScrollBar>(drawing(), "VScroll1")->value(), 50);
@@ -233,7 +197,7 @@ private slots:
         trigger("fichierfra");
         named<QLineEdit>(drawing(), "Text1")->setText(QString::fromStdString(tmp_->file("copie")));
         click("Command2");
-        QCOMPARE(app_->lastObjectFile, tmp_->file("copie.fra"));
+        QCOMPARE(h_->app.lastObjectFile, tmp_->file("copie.fra"));
         QVERIFY(std::filesystem::exists(tmp_->file("copie.fra")));
         QVERIFY(!window_->windows().isOpen("dessin"));
         QVERIFY(window_->windows().isOpen("Mach"));
@@ -261,18 +225,16 @@ private slots:
         QTest::mouseClick(named<QRadioButton>(drawing(), "Option1"), Qt::LeftButton);
         named<QLineEdit>(drawing(), "Text1")->setText(QString::fromStdString(tmp_->file("importe")));
         click("Command2");
-        QCOMPARE(app_->lastObjectFile, tmp_->file("importe.fra"));
+        QCOMPARE(h_->app.lastObjectFile, tmp_->file("importe.fra"));
         QVERIFY(window_->windows().isOpen("Mach"));
     }
 
     void leavingTheWindow() {
         trigger("retouraccueil");
-        QVERIFY(!window_->windows().isOpen("dessin"));
-        QVERIFY(!window_->windows().isOpen("Mach"));
+        QVERIFY(!window_->windows().isOpen("dessin") && !window_->windows().isOpen("Mach"));
         window_->windows().open("dessin");
         trigger("versoutil");
-        QVERIFY(!window_->windows().isOpen("dessin"));
-        QVERIFY(window_->windows().isOpen("Mach"));
+        QVERIFY(!window_->windows().isOpen("dessin") && window_->windows().isOpen("Mach"));
     }
 
     void biggerPictureAreaAtTheNextScroll() {

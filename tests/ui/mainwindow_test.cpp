@@ -2,70 +2,28 @@
 // ending the program, also from inside a running motion loop.
 #include <QAbstractButton>
 #include <QCloseEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QTest>
-#include <QTimer>
 
-#include <memory>
-
-#include "app/mainwindow.h"
 #include "app/programwindows.h"
-#include "support/scripteddialogs.h"
-#include "ui/appcontext.h"
-#include "ui/windowregistry.h"
+#include "uitesting.h"
 
 namespace {
 
 using tarvel::AppContext;
-using tarvel::MainWindow;
 
-class NamedPort final : public tarvel::ParallelPort {
+// A working window with an edit field, counting how often its closing logic ran. Its
+// button runs a motion loop the way the cut and the jog do: yield after every step,
+// return as soon as the program is ending.
+class TestWindow final : public QWidget {
 public:
-    void Write_Port_Bit(std::int16_t, std::int16_t) override {}
-    std::int16_t Read_Busy(std::int16_t) override { return 1; }
-    std::int16_t Read_Pe(std::int16_t) override { return 1; }
-    std::int16_t Read_Select(std::int16_t) override { return 1; }
-    std::int16_t Read_Error(std::int16_t) override { return 1; }
-    std::string description() const override { return "Port d'essai"; }
-};
-
-// A working window with an edit field and a "save on close" like the real ones have,
-// counting how often its closing logic ran.
-class EditWindow final : public QWidget {
-public:
-    explicit EditWindow(const QString& title, int& closings) : closings_(closings) {
+    TestWindow(const QString& title, AppContext& app, int& closings) : app_(app), closings_(closings) {
         setWindowTitle(title);
-        edit = new QLineEdit(this);
-        edit->setObjectName("Text1");
-        resize(300, 120);
-    }
-    QLineEdit* edit;
-
-protected:
-    void closeEvent(QCloseEvent* e) override {
-        ++closings_;
-        e->accept();
-    }
-
-private:
-    int& closings_;
-};
-
-// A window whose button runs a motion loop the way the cut and the jog do: yield after
-// every step, return as soon as the program is ending.
-class MotionWindow final : public QWidget {
-public:
-    MotionWindow(AppContext& app, int& closings) : app_(app), closings_(closings) {
-        setWindowTitle("Gestion de l'outil de découpe");
+        (new QLineEdit(this))->setObjectName("Text1");
         auto* start = new QPushButton("Découper", this);
         start->setObjectName("Command1");
         connect(start, &QPushButton::clicked, this, [this] { run(); });
+        resize(300, 120);
     }
 
     std::function<void(int step)> onStep;  // runs inside the yield of each step
@@ -75,20 +33,16 @@ public:
 
 private:
     void run() {
-        for (;;) {
-            ++steps;
-            const int step = steps;
-            QTimer::singleShot(0, this, [this, step] { if (onStep) onStep(step); });
+        while (++steps <= 100000) {  // the test's own bound: the abort never came
+            QTimer::singleShot(0, this, [this, step = steps] { if (onStep) onStep(step); });
             app_.events.yield();
             if (app_.events.abortRequested()) {
                 stepAtAbort = steps;
                 break;
             }
-            if (steps > 100000) break;  // the test's own bound: the abort never came
         }
         returned = true;
     }
-
     void closeEvent(QCloseEvent* e) override {
         ++closings_;
         e->accept();
@@ -104,12 +58,24 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<tarvel::testing::ScriptedDialogs> dialogs_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<tarvel::testing::Harness> h_;
+    AppContext* app_ = nullptr;
+    tarvel::MainWindow* window_ = nullptr;
+    int builds_ = 0, closings_ = 0;
 
     QAction* action(const char* name) { return window_->findChild<QAction*>(name); }
     QMdiArea& area() { return window_->area(); }
+    TestWindow* last_ = nullptr;
+    // The configuration, manual and cutting windows replaced by TestWindows, counted in
+    // builds_ and closings_.
+    void useTestWindows() {
+        for (const QString& name : {tarvel::kConfigurationWindow, tarvel::kManualWindow, tarvel::kCuttingWindow})
+            window_->windows().setFactory(name, [this, name] {
+                ++builds_;
+                return last_ = new TestWindow(name, *app_, closings_);
+            });
+    }
+    QLineEdit* editOf(const char* window) { return window_->windows().find(window)->findChild<QLineEdit*>("Text1"); }
 
     // Runs the program's event loop until it ends or `timeoutMs` passes (then 99).
     static int runEventLoop(int timeoutMs = 5000) {
@@ -122,21 +88,14 @@ private:
 
 private slots:
     void init() {
-        dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
-        app_ = std::make_unique<AppContext>(*dialogs_);
-        app_->port.port = std::make_unique<NamedPort>();
+        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
+        app_ = &h_->app;
         app_->port.description = "Machine simulée (essai)";
-        app_->port.simulated = true;
-        window_ = std::make_unique<MainWindow>(*app_);
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QVERIFY(h_->show());
+        window_ = h_->window.get();
+        builds_ = closings_ = 0;
     }
-
-    void cleanup() {
-        window_.reset();
-        app_.reset();
-        dialogs_.reset();
-    }
+    void cleanup() { h_.reset(); }
 
     void titleAndFiveMenuCommandsInOrder() {
         QCOMPARE(window_->objectName(), QString("MDIForm1"));
@@ -187,104 +146,66 @@ private slots:
         QCOMPARE(window_->windows().find(window), frame->widget());
     }
 
-    void reopeningAWindowBringsItBackWithItsEdits() {
-        int builds = 0;
-        int closings = 0;
-        window_->windows().setFactory(tarvel::kConfigurationWindow, [&] {
-            ++builds;
-            return new EditWindow("Configuration de l'environnement ", closings);
-        });
+    // A window opens once: "Configurer" again brings back the same one with its edits, a
+    // hidden one comes back unchanged, a closed one is forgotten and built afresh.
+    void eachWindowOnceBroughtToFrontUntilClosed() {
+        useTestWindows();
         action("config")->trigger();
-        auto* config = window_->windows().find<QWidget>("configuration");
+        QWidget* config = window_->windows().find("configuration");
         QVERIFY(config != nullptr);
-        auto* edit = config->findChild<QLineEdit*>("Text1");
-        QTest::keyClicks(edit, "0,05");
-
+        QTest::keyClicks(editOf("configuration"), "0,05");
         action("coo")->trigger();
         QCOMPARE(area().activeSubWindow()->widget()->objectName(), QString("dessin"));
-
         action("config")->trigger();
-        QCOMPARE(builds, 1);
+        QCOMPARE(builds_, 1);
         QCOMPARE(area().subWindowList().size(), 2);
         QCOMPARE(area().activeSubWindow()->widget(), config);
-        QCOMPARE(edit->text(), QString("0,05"));
-        QCOMPARE(closings, 0);
-    }
+        QCOMPARE(editOf("configuration")->text(), QString("0,05"));
 
-    void closedWindowIsForgottenAndBuiltAfresh() {
-        int builds = 0;
-        int closings = 0;
-        window_->windows().setFactory(tarvel::kConfigurationWindow, [&] {
-            ++builds;
-            return new EditWindow("Configuration de l'environnement ", closings);
-        });
-        action("config")->trigger();
-        QTest::keyClicks(window_->windows().find("configuration")->findChild<QLineEdit*>("Text1"), "12");
-
-        QVERIFY(window_->windows().frame("configuration")->close());
-        QCOMPARE(closings, 1);
-        // Forgotten at once, before Qt gets round to deleting the frame.
-        QVERIFY(!window_->windows().isOpen("configuration"));
-
-        action("config")->trigger();
-        QCOMPARE(builds, 2);
-        QCOMPARE(window_->windows().find("configuration")->findChild<QLineEdit*>("Text1")->text(),
-                 QString());
-        QTRY_COMPARE(area().subWindowList().size(), 1);
-        QVERIFY(window_->windows().isOpen("configuration"));
-    }
-
-    void hiddenWindowComesBackUnchanged() {
-        int closings = 0;
-        window_->windows().setFactory(tarvel::kManualWindow, [&] {
-            return new EditWindow("Manettes virtuelles", closings);
-        });
-        auto* manual = window_->windows().open("form5");
-        manual->findChild<QLineEdit*>("Text1")->setText("5");
+        QWidget* manual = window_->windows().open("form5");
+        editOf("form5")->setText("5");
         window_->windows().hide("form5");
-        QVERIFY(!window_->windows().frame("form5")->isVisible());
-        QVERIFY(window_->windows().isOpen("form5"));
-
+        QVERIFY(!window_->windows().frame("form5")->isVisible() && window_->windows().isOpen("form5"));
         QCOMPARE(window_->windows().open("form5"), manual);
         QVERIFY(window_->windows().frame("form5")->isVisible());
-        QCOMPARE(manual->findChild<QLineEdit*>("Text1")->text(), QString("5"));
-        QCOMPARE(closings, 0);
+        QCOMPARE(editOf("form5")->text(), QString("5"));
+        QCOMPARE(closings_, 0);
+
+        QVERIFY(window_->windows().frame("configuration")->close());
+        QCOMPARE(closings_, 1);
+        // Forgotten at once, before Qt gets round to deleting the frame.
+        QVERIFY(!window_->windows().isOpen("configuration"));
+        action("config")->trigger();
+        QCOMPARE(builds_, 3);
+        QCOMPARE(editOf("configuration")->text(), QString());
+        QTRY_COMPARE(area().subWindowList().size(), 3);
     }
 
-    void aboutWindowShowsTwoLinesAndNoButton() {
-        action("info")->trigger();
-        QWidget* about = window_->windows().find("Form2");
-        QVERIFY(about != nullptr);
-        QStringList lines;
-        for (QLabel* l : about->findChildren<QLabel*>()) lines << l->text();
-        QCOMPARE(lines, (QStringList{"Tarvel V3.96",
-                                     "Logiciel de découpe assistée par ordinateur à usage personnel"}));
-        QVERIFY(about->findChildren<QAbstractButton*>().isEmpty());
-    }
-
-    void closingTheAboutWindowLeavesTheProgramRunning() {
+    void aboutWindowShowsTwoLinesAndClosingItLeavesTheProgramRunning() {
         QTimer::singleShot(0, this, [this] {
             action("info")->trigger();
+            QWidget* about = window_->windows().find("Form2");
+            QVERIFY(about != nullptr);
+            QStringList lines;
+            for (QLabel* l : about->findChildren<QLabel*>()) lines << l->text();
+            QCOMPARE(lines, (QStringList{"Tarvel V3.96", "Logiciel de découpe assistée par ordinateur à usage personnel"}));
+            QVERIFY(about->findChildren<QAbstractButton*>().isEmpty());
             window_->windows().frame("Form2")->close();
         });
         // The loop must still be running well after the close: only the test ends it.
         QTimer::singleShot(200, [] { QCoreApplication::exit(42); });
         QCOMPARE(runEventLoop(), 42);
-        QVERIFY(!app_->quitting);
-        QVERIFY(window_->isVisible());
+        QVERIFY(!app_->quitting && window_->isVisible());
         QVERIFY(!window_->windows().isOpen("Form2"));
     }
 
     void quitterInsideAMotionLoopEndsTheLoopAndTheProgram() {
-        int closings = 0;
-        MotionWindow* motion = nullptr;
-        window_->windows().setFactory(tarvel::kCuttingWindow, [&] {
-            motion = new MotionWindow(*app_, closings);
-            return motion;
-        });
+        useTestWindows();
+        TestWindow* motion = nullptr;
         int stepAtQuitter = -1;
         QTimer::singleShot(0, this, [&] {
             action("fidec")->trigger();
+            motion = last_;
             motion->onStep = [&](int step) {
                 if (step == 25) {
                     stepAtQuitter = step;
@@ -303,24 +224,20 @@ private slots:
         QVERIFY(!window_->isVisible());
 
         // Ending the program destroys the windows without their closing logic.
-        QCOMPARE(closings, 0);
-        window_.reset();
-        QCOMPARE(closings, 0);
+        h_->window.reset();
+        QCOMPARE(closings_, 0);
     }
 
     void closingTheMainWindowEndsTheProgramWithoutClosingLogic() {
-        int closings = 0;
-        window_->windows().setFactory(tarvel::kManualWindow, [&] {
-            return new EditWindow("Manettes virtuelles", closings);
-        });
+        useTestWindows();
         window_->windows().open("form5");
         QTimer::singleShot(0, this, [this] { window_->close(); });
 
         QCOMPARE(runEventLoop(), 0);
         QVERIFY(app_->quitting);
         QVERIFY(app_->events.abortRequested());
-        window_.reset();
-        QCOMPARE(closings, 0);
+        h_->window.reset();
+        QCOMPARE(closings_, 0);
     }
 };
 

@@ -1,42 +1,20 @@
 // The manual-control window (form5) on a simulated machine, driven by object names,
 // with a scripted UserDialogs and a configuration in a temporary program directory.
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiSubWindow>
-#include <QPushButton>
 #include <QSlider>
-#include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
-#include <stdexcept>
 #include <vector>
 
-#include "app/mainwindow.h"
 #include "app/programwindows.h"
 #include "config/machineconfig.h"
-#include "port/simulatedmachine.h"
-#include "support/scripteddialogs.h"
-#include "support/tempdir.h"
-#include "ui/appcontext.h"
 #include "ui/manualwindow.h"
-#include "ui/windowregistry.h"
+#include "uitesting.h"
 
 namespace {
 
-using tarvel::AppContext;
-using tarvel::MainWindow;
-using tarvel::SimulatedMachine;
-
-template <class T = QWidget>
-T* named(const QObject* root, const char* name) {
-    T* found = root ? root->findChild<T*>(name) : nullptr;
-    if (found == nullptr) throw std::runtime_error(std::string("no control named ") + name);
-    return found;
-}
+using tarvel::testing::named;
 
 std::vector<std::uint8_t> repeated(std::uint8_t dirOnly, std::uint8_t full, int steps) {
     std::vector<std::uint8_t> v;
@@ -50,40 +28,27 @@ class ManualWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<tarvel::testing::TempDir> tmp_;
-    std::unique_ptr<tarvel::testing::ScriptedDialogs> dialogs_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<MainWindow> window_;
-    SimulatedMachine* machine_ = nullptr;
+    std::unique_ptr<tarvel::testing::Harness> h_;
+    tarvel::testing::TempDir* tmp_ = nullptr;
+    tarvel::testing::ScriptedDialogs* dialogs_ = nullptr;
+    tarvel::SimulatedMachine* machine_ = nullptr;
 
-    tarvel::WindowRegistry& windows() { return window_->windows(); }
+    tarvel::WindowRegistry& windows() { return h_->windows(); }
     QWidget* openManual() { return windows().open(tarvel::kManualWindow); }
     std::string jogSettings() const { return tarvel::testing::TempDir::read(tmp_->file("tarvelman.cfg")); }
 
 private slots:
     // The defaults: 20 steps per mm, coefficient 0,02, pins 2 to 7, tool descent 10.
     void init() {
-        tmp_ = std::make_unique<tarvel::testing::TempDir>();
-        QVERIFY(!tarvel::saveMachineConfig(tarvel::MachineConfig::defaults(), tmp_->file("tarvel1.cfg")));
-        dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
-        app_ = std::make_unique<AppContext>(*dialogs_);
-        auto machine = std::make_unique<SimulatedMachine>();
-        machine_ = machine.get();
+        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
+        tmp_ = &h_->tmp;
+        dialogs_ = &h_->dialogs;
+        machine_ = h_->machine;
         machine_->setRecording(true);
-        app_->port.port = std::move(machine);
-        app_->port.simulated = true;
-        app_->paths = {tmp_->str(), tmp_->str()};
-        window_ = std::make_unique<MainWindow>(*app_);
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QVERIFY(!tarvel::saveMachineConfig(tarvel::MachineConfig::defaults(), tmp_->file("tarvel1.cfg")));
+        QVERIFY(h_->show());
     }
-
-    void cleanup() {
-        window_.reset();
-        app_.reset();
-        dialogs_.reset();
-        tmp_.reset();
-    }
+    void cleanup() { h_.reset(); }
 
     void jogOfOneMmMakesTwentyStepsWithTheXRightArrow() {
         QWidget* manual = openManual();

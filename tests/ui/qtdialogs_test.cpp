@@ -8,11 +8,6 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include <functional>
-#include <memory>
-#include <optional>
-
-#include "support/tempdir.h"
 #include "ui/qtdialogs.h"
 #include "uitesting.h"
 
@@ -27,18 +22,15 @@ Q_DECLARE_METATYPE(tarvel::Icon)
 
 namespace {
 
-QAbstractButton* buttonCaptioned(QMessageBox* box, const QString& caption) {
-    for (QAbstractButton* b : box->buttons())
-        if (b->text() == caption) return b;
-    return nullptr;
+// What a message box showed: "title|text|icon|default button|buttons, sorted".
+QString shownBy(QMessageBox* box) {
+    QStringList captions;
+    for (QAbstractButton* b : box->buttons()) captions << b->text();
+    captions.sort();
+    return QStringList{box->windowTitle(), box->text(), QString::number(box->icon()),
+                       box->defaultButton() ? box->defaultButton()->text() : QString(), captions.join(",")}
+        .join("|");
 }
-
-// What the next message box showed; `answer` then acts on it and must close it.
-struct BoxSeen {
-    QString text, title, defaultCaption;
-    int icon = -1;
-    QStringList captions;  // sorted
-};
 
 }  // namespace
 
@@ -46,21 +38,10 @@ class QtDialogsTest : public QObject {
     Q_OBJECT
 
     // Runs `show` while `answer` handles the box it opens; returns what the box showed.
-    static BoxSeen watchBox(const std::function<void()>& show,
-                            std::function<void(QMessageBox*)> answer) {
-        auto seen = std::make_shared<BoxSeen>();
-        whenModal([seen, answer](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            if (box == nullptr) {
-                w->close();
-                return;
-            }
-            seen->text = box->text();
-            seen->title = box->windowTitle();
-            seen->icon = box->icon();
-            if (box->defaultButton()) seen->defaultCaption = box->defaultButton()->text();
-            for (QAbstractButton* b : box->buttons()) seen->captions << b->text();
-            seen->captions.sort();
+    static QString watchBox(const std::function<void()>& show, std::function<void(QMessageBox*)> answer) {
+        auto seen = std::make_shared<QString>();
+        whenModal<QMessageBox>([seen, answer](QMessageBox* box) {
+            *seen = shownBy(box);
             answer(box);
             if (box->isVisible()) box->close();  // a failed answer must not hang the test
         });
@@ -73,8 +54,9 @@ class QtDialogsTest : public QObject {
             QTest::keyClick(box, Qt::Key_Escape);
         else if (key == "Entrée")
             QTest::keyClick(box, Qt::Key_Return);
-        else if (QAbstractButton* b = buttonCaptioned(box, key))
-            b->click();
+        else
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == key) b->click();
     }
 
 private slots:
@@ -93,17 +75,15 @@ private slots:
         TempDir dir;
         QtDialogs dialogs(dir.str());
         bool closedByOk = false;
-        const BoxSeen seen = watchBox(
+        const QString seen = watchBox(
             [&] { dialogs.tell(Message{"Saisie incomplete ?", "Saisie", icon}); },
             [&](QMessageBox* box) {
                 press(box, "OK");
                 closedByOk = !box->isVisible();
             });
         QVERIFY(closedByOk);
-        QCOMPARE(seen.text, QString("Saisie incomplete ?"));
-        QCOMPARE(seen.title, QString("Saisie"));
-        QCOMPARE(seen.icon, boxIcon);
-        QCOMPARE(seen.captions, (QStringList{"Aide", "OK"}));
+        QCOMPARE(seen.section('|', 0, 2), "Saisie|Saisie incomplete ?|" + QString::number(boxIcon));
+        QCOMPARE(seen.section('|', 4), QString("Aide,OK"));
     }
 
     void confirmOffersOuiNonWithTheAskedDefault_data() {
@@ -125,12 +105,12 @@ private slots:
         TempDir dir;
         QtDialogs dialogs(dir.str());
         bool got = !answer;
-        const BoxSeen seen = watchBox(
+        const QString seen = watchBox(
             [&] { got = dialogs.confirm(Message{"Confirmer effacer ?", "Effacer", Icon::Question}, defaultYes); },
             [&](QMessageBox* box) { press(box, key); });
-        QCOMPARE(seen.title, QString("Effacer"));
-        QCOMPARE(seen.captions, (QStringList{"Aide", "Non", "Oui"}));
-        QCOMPARE(seen.defaultCaption, QString(defaultYes ? "Oui" : "Non"));
+        QCOMPARE(seen, QString("Effacer|Confirmer effacer ?|%1|%2|Aide,Non,Oui")
+                           .arg(int(QMessageBox::Question))
+                           .arg(defaultYes ? "Oui" : "Non"));
         QCOMPARE(got, answer);
     }
 
@@ -190,25 +170,16 @@ private slots:
         TempDir dir;
         QtDialogs dialogs(dir.str());
 
-        QString prompt, title, offered;
-        whenModal([&](QWidget* w) {
-            auto* input = qobject_cast<QInputDialog*>(w);
-            if (input == nullptr) {
-                w->close();
-                return;
-            }
-            prompt = input->labelText();
-            title = input->windowTitle();
-            offered = input->textValue();
+        QString shown;  // title|prompt|offered text
+        whenModal<QInputDialog>([&](QInputDialog* input) {
+            shown = input->windowTitle() + "|" + input->labelText() + "|" + input->textValue();
             if (!typed.isEmpty()) input->setTextValue(typed);
             accept ? input->accept() : input->reject();
         });
         const auto got = dialogs.ask(Message{"nouveau nom?", "Modification", Icon::Question},
                                      "/pieces/boite.fra");
 
-        QCOMPARE(prompt, QString("nouveau nom?"));
-        QCOMPARE(title, QString("Modification"));
-        QCOMPARE(offered, QString("/pieces/boite.fra"));
+        QCOMPARE(shown, QString("Modification|nouveau nom?|/pieces/boite.fra"));
         QCOMPARE(got, expected);
     }
 
@@ -245,17 +216,10 @@ private slots:
         dir.write("boite.fra", "\"1\",\"2\",\"0\"\r\n");
         QtDialogs dialogs(dir.str());
 
-        QString title, directory, filters;
+        QString title;  // title|folder|filters
         bool ownDialog = false, savingMode = false;
-        whenModal([&](QWidget* w) {
-            auto* fd = qobject_cast<QFileDialog*>(w);
-            if (fd == nullptr) {
-                w->close();
-                return;
-            }
-            title = fd->windowTitle();
-            directory = fd->directory().absolutePath();
-            filters = fd->nameFilters().join(";;");
+        whenModal<QFileDialog>([&](QFileDialog* fd) {
+            title = fd->windowTitle() + "|" + fd->directory().absolutePath() + "|" + fd->nameFilters().join(";;");
             ownDialog = fd->testOption(QFileDialog::DontUseNativeDialog);
             savingMode = fd->acceptMode() == QFileDialog::AcceptSave;
             if (name.isEmpty()) {
@@ -268,15 +232,10 @@ private slots:
         const tarvel::FileChoice choice{"Choisir un objet", dir.str(), "Fichiers FRA (*.fra)"};
         const auto got = saving ? dialogs.chooseSaveFile(choice) : dialogs.chooseOpenFile(choice);
 
-        QCOMPARE(title, QString("Choisir un objet"));
-        QCOMPARE(directory, QString::fromStdString(dir.str()));
-        QCOMPARE(filters, QString("Fichiers FRA (*.fra)"));
+        QCOMPARE(title, "Choisir un objet|" + QString::fromStdString(dir.str()) + "|Fichiers FRA (*.fra)");
         QVERIFY(ownDialog);
         QCOMPARE(savingMode, saving);
-        if (name.isEmpty())
-            QCOMPARE(got, std::optional<std::string>());
-        else
-            QCOMPARE(got, std::optional<std::string>(dir.file(name.toStdString())));
+        QCOMPARE(got, name.isEmpty() ? std::nullopt : std::optional(dir.file(name.toStdString())));
     }
 };
 

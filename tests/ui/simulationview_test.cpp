@@ -1,23 +1,10 @@
 // The simulated machine's view: opened by the first motion, following the machine,
 // and reopened from the status bar.
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QTest>
 
-#include <memory>
-
-#include "app/mainwindow.h"
-#include "port/simulatedmachine.h"
-#include "support/scripteddialogs.h"
-#include "ui/appcontext.h"
 #include "ui/simulationview.h"
-#include "ui/windowregistry.h"
+#include "uitesting.h"
 
-using tarvel::AppContext;
-using tarvel::MainWindow;
 using tarvel::SimulatedMachine;
 
 namespace {
@@ -55,12 +42,11 @@ class SimulationViewTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<tarvel::testing::ScriptedDialogs> dialogs_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<tarvel::testing::Harness> h_;
+    tarvel::MainWindow* window_ = nullptr;
     SimulatedMachine* machine_ = nullptr;
 
-    tarvel::WindowRegistry& windows() { return window_->windows(); }
+    tarvel::WindowRegistry& windows() { return h_->windows(); }
     QString label(const char* name) {
         return windows().find("simulation")->findChild<QLabel*>(name)->text();
     }
@@ -69,34 +55,38 @@ private:
     }
 
     void start(tarvel::SimulatedMachineSettings settings = {}) {
-        dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
-        app_ = std::make_unique<AppContext>(*dialogs_);
-        auto machine = std::make_unique<SimulatedMachine>(settings);
-        machine_ = machine.get();
-        app_->port.port = std::move(machine);
-        app_->port.simulated = true;
-        window_ = std::make_unique<MainWindow>(*app_);
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        h_ = std::make_unique<tarvel::testing::Harness>(settings);
+        machine_ = h_->machine;
+        QVERIFY(h_->show());
+        window_ = h_->window.get();
     }
 
 private slots:
-    void cleanup() {
-        window_.reset();
-        app_.reset();
-        dialogs_.reset();
-    }
+    void cleanup() { h_.reset(); }
 
-    void firstMotionOpensTheViewBehindTheWindowInUse() {
+    // Only the first motion opens the view, behind the window in use; once closed, the
+    // status bar's button brings it back.
+    void firstMotionOpensTheViewAndTheStatusBarReopensIt() {
         start();
         windows().open("Form2");
         QTest::qWait(50);
         QVERIFY(!windows().isOpen("simulation"));  // nothing moved yet
-
         steps(*machine_, kX, 20);
         QTRY_VERIFY(windows().isOpen("simulation"));
         QCOMPARE(window_->area().activeSubWindow(), windows().frame("Form2"));
         QTRY_COMPARE(label("positionX"), QString("X : 1,00 mm"));
+
+        QVERIFY(windows().frame("simulation")->close());
+        QVERIFY(!windows().isOpen("simulation"));
+        steps(*machine_, kY, 10);
+        QTest::qWait(50);
+        QVERIFY(!windows().isOpen("simulation"));
+        auto* reopen = window_->statusBar()->findChild<QPushButton*>("voirSimulation");
+        QVERIFY(reopen != nullptr);
+        QCOMPARE(reopen->text(), QString("Voir la machine simulée"));
+        QTest::mouseClick(reopen, Qt::LeftButton);
+        QVERIFY(windows().isOpen("simulation"));
+        QCOMPARE(label("positionY"), QString("Y : 0,50 mm"));
     }
 
     void labelsAndSwitchesFollowTheMachine() {
@@ -146,28 +136,10 @@ private slots:
         QCOMPARE(pixelsNear(drawn, raised), 0);
     }
 
-    void statusBarButtonReopensTheView() {
-        start();
-        auto* reopen = window_->statusBar()->findChild<QPushButton*>("voirSimulation");
-        QVERIFY(reopen != nullptr);
-        QCOMPARE(reopen->text(), QString("Voir la machine simulée"));
-        steps(*machine_, kY, 5);
-        QTRY_VERIFY(windows().isOpen("simulation"));
-        QVERIFY(windows().frame("simulation")->close());
-        QVERIFY(!windows().isOpen("simulation"));
-
-        steps(*machine_, kY, 5);  // only the first motion opens it
-        QTest::qWait(50);
-        QVERIFY(!windows().isOpen("simulation"));
-        QTest::mouseClick(reopen, Qt::LeftButton);
-        QVERIFY(windows().isOpen("simulation"));
-        QCOMPARE(label("positionY"), QString("Y : 0,50 mm"));
-    }
-
     void machineOutlivingTheWindowsIsNoLongerFollowed() {
         start();
         windows().open("simulation");
-        window_.reset();
+        h_->window.reset();
         // A listener left behind would write into freed memory here.
         steps(*machine_, kX, 3);
         QCOMPARE(machine_->xSteps(), std::int64_t(3));

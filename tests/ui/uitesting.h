@@ -1,15 +1,66 @@
-// Helpers shared by the window tests.
+// Helpers shared by the window tests, with the Qt controls most of them drive.
 #pragma once
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "app/mainwindow.h"
+#include "port/simulatedmachine.h"
+#include "support/scripteddialogs.h"
+#include "support/tempdir.h"
+#include "ui/appcontext.h"
+#include "ui/windowregistry.h"
 
 namespace tarvel::testing {
+
+// The child control with this object name; a missing one fails the test loudly.
+template <class T = QWidget>
+T* named(const QObject* root, const char* name) {
+    T* found = root ? root->findChild<T*>(name) : nullptr;
+    if (found == nullptr) throw std::runtime_error(std::string("no control named ") + name);
+    return found;
+}
+
+// The main window on a program folder of its own, with scripted dialogs and, when asked,
+// a simulated machine on the port. Paths may be changed before show().
+struct Harness {
+    TempDir tmp;
+    ScriptedDialogs dialogs;
+    AppContext app{dialogs};
+    SimulatedMachine* machine = nullptr;
+    std::unique_ptr<MainWindow> window;
+
+    explicit Harness(std::optional<SimulatedMachineSettings> simulated = std::nullopt) {
+        app.paths.programDir = tmp.str();
+        app.paths.scratchDir = tmp.str();
+        if (!simulated) return;
+        auto m = std::make_unique<SimulatedMachine>(*simulated);
+        machine = m.get();
+        app.port.port = std::move(m);
+        app.port.simulated = true;
+    }
+    bool show() {
+        window = std::make_unique<MainWindow>(app);
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
+    }
+    WindowRegistry& windows() { return window->windows(); }
+};
 
 struct ModalWatch {
     std::function<void(QWidget*)> act;
@@ -28,10 +79,15 @@ inline void pollModal(const std::shared_ptr<ModalWatch>& watch) {
 
 // Runs `act` on the modal dialog that the code under test is about to open: polls (from
 // the dialog's own event loop) until a modal widget is up, then hands it over. A dialog
-// that never shows leaves `act` unrun, which the test then sees.
-inline void whenModal(std::function<void(QWidget*)> act, int timeoutMs = 5000) {
+// that never shows leaves `act` unrun, which the test then sees. A modal of another
+// kind than T is closed without `act`.
+template <class T = QWidget>
+void whenModal(std::function<void(T*)> act, int timeoutMs = 5000) {
     auto watch = std::make_shared<ModalWatch>();
-    watch->act = std::move(act);
+    watch->act = [act = std::move(act)](QWidget* w) {
+        if (auto* t = qobject_cast<T*>(w)) act(t);
+        else w->close();
+    };
     watch->timeoutMs = timeoutMs;
     watch->clock.start();
     QTimer::singleShot(0, [watch] { pollModal(watch); });
