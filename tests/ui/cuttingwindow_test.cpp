@@ -383,8 +383,7 @@ private slots:
         dialogs_->confirmAnswers = {true};
         dialogs_->saveAnswers = {tmp_->file("pendant.def")};
         bool done = false, inert = false, closeRefused = false, hiddenAfterClose = false;
-        int listener = 0;
-        listener = machine_->addListener([&](const tarvel::MachineMotion&) {
+        const int listener = machine_->addListener([&](const tarvel::MachineMotion&) {
             if (done) return;
             done = true;
             QTimer::singleShot(0, main(), [&] {
@@ -393,8 +392,7 @@ private slots:
                 named<QAction>(mach, "enregistrerfichier")->trigger();
                 named<QAction>(mach, "retourfichier")->trigger();
                 closeRefused = !windows().close("Mach");
-                QMdiSubWindow* frame = windows().frame("Mach");
-                hiddenAfterClose = frame != nullptr && !frame->isVisible();
+                hiddenAfterClose = windows().frame("Mach") != nullptr && !windows().frame("Mach")->isVisible();
                 windows().frame("decencours")->close();
             });
         });
@@ -402,9 +400,7 @@ private slots:
         QTest::mouseClick(named<QPushButton>(mach, "decouper"), Qt::LeftButton);
         machine_->removeListener(listener);
 
-        QVERIFY(inert);
-        QVERIFY(closeRefused);
-        QVERIFY(hiddenAfterClose);
+        QVERIFY(inert && closeRefused && hiddenAfterClose);
         QCOMPARE(dialogs_->toldTexts(), std::vector<std::string>{"Découpe arretée !"});
         QVERIFY(!std::filesystem::exists(tmp_->file("pendant.def")));
         QCOMPARE(dialogs_->saveAnswers.size(), std::size_t{1});  // never asked
