@@ -1,5 +1,5 @@
-// Form7, the entry-point window: standalone on an object, and opened through the
-// program's registry the way the drawing window's double click opens it.
+// Form7, the entry-point window: opened through the program's registry on an object,
+// and the whole road from the drawing window's double click to the reordering.
 #include <QLineEdit>
 #include <QListView>
 #include <QMdiSubWindow>
@@ -21,9 +21,7 @@
 
 namespace {
 
-using tarvel::AppContext;
 using tarvel::CutObject;
-using tarvel::EntryPointWindow;
 using Texts = std::vector<std::string>;
 
 template <class T = QWidget>
@@ -33,11 +31,14 @@ T* named(const QObject* root, const char* name) {
     return found;
 }
 
-// One cut: "D", three rows inside the material, "F".
-CutObject oneCut() {
+void click(QWidget* w, const char* name) { QTest::mouseClick(named<QPushButton>(w, name), Qt::LeftButton); }
+
+// One closed contour: "D" on row 0, rows 1 to 5 inside, "F" on row 6; X is the row.
+CutObject oneContour() {
     CutObject o;
-    for (const char* z : {"0", "1", "1", "1", "0"}) o.appendRow("1", "2", z, "", "", ".");
-    tarvel::markCuts(o);
+    for (const char* z : {"0", "1", "1", "1", "1", "1", "0"})
+        o.appendRow(std::to_string(o.rows()), "0", z, "", "", ".");
+    o.cutCount = std::to_string(tarvel::markCuts(o));
     return o;
 }
 
@@ -48,136 +49,65 @@ class EntryPointWindowTest : public QObject {
 
 private:
     std::unique_ptr<tarvel::testing::ScriptedDialogs> dialogs_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<QWidget> drawing_;  // stands for the drawing window
-    CutObject object_;
-    std::vector<std::optional<std::size_t>> changes_;
+    std::unique_ptr<tarvel::AppContext> app_;
+    std::unique_ptr<tarvel::MainWindow> main_;
 
-    std::unique_ptr<EntryPointWindow> standalone() {
-        auto w = std::make_unique<EntryPointWindow>(*app_);
-        w->setTarget(*drawing_, object_, [this](std::optional<std::size_t> row) { changes_.push_back(row); });
-        w->show();
-        return w;
-    }
-    void typeOrderNumber(QWidget* w, const char* text) {
-        auto* field = named<QLineEdit>(w, "Text1");
-        field->clear();
-        QTest::keyClicks(field, text);
-    }
-    static void click(QWidget* w, const char* name) { QTest::mouseClick(named<QPushButton>(w, name), Qt::LeftButton); }
+    bool form7Shown() { return main_->windows().frame("Form7") && main_->windows().frame("Form7")->isVisible(); }
 
 private slots:
     void init() {
         dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
-        app_ = std::make_unique<AppContext>(*dialogs_);
-        drawing_ = std::make_unique<QWidget>();
-        object_ = oneCut();
-        changes_.clear();
+        app_ = std::make_unique<tarvel::AppContext>(*dialogs_);
+        app_->port.port = std::make_unique<tarvel::SimulatedMachine>();
+        app_->port.simulated = true;
+        main_ = std::make_unique<tarvel::MainWindow>(*app_);
+        main_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
     }
     void cleanup() {
-        drawing_.reset();
+        main_.reset();
         app_.reset();
         dialogs_.reset();
     }
 
-    void controlsCarryTheirNamesAndCaptions() {
-        auto w = standalone();
-        QCOMPARE(w->objectName(), QString("Form7"));
-        QCOMPARE(named<QLineEdit>(w.get(), "Text1")->text(), QString("1"));
-        QCOMPARE(named<QPushButton>(w.get(), "Command1")->text(),
-                 QString("Valider un nouveau point d'entrée dans la matière"));
-        QCOMPARE(named<QPushButton>(w.get(), "Command2")->text(),
-                 QString("Supprimer un point d'entrée dans la matière"));
-        QCOMPARE(named<QPushButton>(w.get(), "Command3")->text(), QString("Supprimer tous les points d'entrée"));
-    }
-
-    void validerMarksSelectedRowOffersNextNumberAndHides() {
-        auto w = standalone();
-        app_->selectedRow = 2;
-        typeOrderNumber(w.get(), "3");
-        click(w.get(), "Command1");
-        QCOMPARE(object_.entryMark, (Texts{".", ".", "3", ".", "."}));
-        QCOMPARE(named<QLineEdit>(w.get(), "Text1")->text(), QString("4"));
-        QVERIFY(!w->isVisible());
-        QCOMPARE(changes_.size(), std::size_t{1});
-        QCOMPARE(changes_[0], std::optional<std::size_t>(2));
-    }
-
-    void nonNumericOrderIsRefusedAndTheWindowStays() {
-        auto w = standalone();
-        app_->selectedRow = 2;
-        typeOrderNumber(w.get(), "premier");
-        click(w.get(), "Command1");
-        QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QCOMPARE(object_.entryMark, Texts(5, "."));
-        QVERIFY(w->isVisible());
-        QVERIFY(changes_.empty());
-        QCOMPARE(named<QLineEdit>(w.get(), "Text1")->text(), QString("premier"));
-    }
-
-    void supprimerCommandsClearMarksAndKeepTheNumber() {
-        auto w = standalone();
-        object_.entryMark = {".", "1", "2", "3", "."};
-        app_->selectedRow = 2;
-        click(w.get(), "Command2");
-        QCOMPARE(object_.entryMark, (Texts{".", "1", ".", "3", "."}));
-        QVERIFY(!w->isVisible());
-        w->show();
-        click(w.get(), "Command3");
-        QCOMPARE(object_.entryMark, Texts(5, "."));
-        QCOMPARE(named<QLineEdit>(w.get(), "Text1")->text(), QString("1"));
-        QCOMPARE(changes_.size(), std::size_t{2});
-    }
-
-    void closedDrawingWindowLeavesNothingToChange() {
-        auto w = standalone();
-        app_->selectedRow = 1;
-        drawing_.reset();
-        click(w.get(), "Command1");
-        QCOMPARE(object_.entryMark, Texts(5, "."));
-        QVERIFY(changes_.empty());
-        QVERIFY(!w->isVisible());
-    }
-
-    void opensAsProgramWindowThatHidesAndKeepsItsNumber() {
-        app_->port.port = std::make_unique<tarvel::SimulatedMachine>();
-        app_->port.simulated = true;
-        tarvel::MainWindow main(*app_);
-        main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
-        auto changed = [this](std::optional<std::size_t> row) { changes_.push_back(row); };
+    void hidesAfterEachCommandKeepsItsNumberAndOutlivesNoDrawing() {
+        auto drawing = std::make_unique<QWidget>();
+        CutObject object = oneContour();
+        std::vector<std::optional<std::size_t>> changes;
+        auto changed = [&changes](std::optional<std::size_t> row) { changes.push_back(row); };
 
         app_->selectedRow = 3;
-        EntryPointWindow* w = tarvel::openEntryPointWindow(*app_, *drawing_, object_, changed);
-        QVERIFY(w != nullptr);
-        QVERIFY(main.windows().frame("Form7")->isVisible());
+        tarvel::EntryPointWindow* w = tarvel::openEntryPointWindow(*app_, *drawing, object, changed);
+        QVERIFY(w != nullptr && form7Shown());
         click(w, "Command1");
-        QCOMPARE(object_.entryMark[3], std::string("1"));
-        QVERIFY(main.windows().isOpen("Form7"));
-        QVERIFY(!main.windows().frame("Form7")->isVisible());
+        QVERIFY(main_->windows().isOpen("Form7") && !form7Shown());
 
         app_->selectedRow = 1;
-        QCOMPARE(tarvel::openEntryPointWindow(*app_, *drawing_, object_, changed), w);
-        QVERIFY(main.windows().frame("Form7")->isVisible());
+        QCOMPARE(tarvel::openEntryPointWindow(*app_, *drawing, object, changed), w);
         QCOMPARE(named<QLineEdit>(w, "Text1")->text(), QString("2"));
         click(w, "Command1");
-        QCOMPARE(object_.entryMark, (Texts{".", "2", ".", "1", "."}));
+        QCOMPARE(object.entryMark, (Texts{".", "2", ".", "1", ".", ".", "."}));
+        QCOMPARE(changes, (std::vector<std::optional<std::size_t>>{3, 1}));
+
+        tarvel::openEntryPointWindow(*app_, *drawing, object, changed);
+        click(w, "Command3");
+        QCOMPARE(object.entryMark, Texts(7, "."));
+        QCOMPARE(named<QLineEdit>(w, "Text1")->text(), QString("3"));
+
+        // The drawing window closed: its object is gone and nothing is written.
+        main_->windows().open("Form7");
+        drawing.reset();
+        click(w, "Command1");
+        QCOMPARE(changes.size(), std::size_t{3});
+        QCOMPARE(object.entryMark, Texts(7, "."));
+        QVERIFY(!form7Shown());
     }
 
-    // The whole road in the drawing window: a double click on List6, Form7's "Valider",
-    // then "Réorganisation coupes".
-    void drawingWindowDoubleClickOpensFormThenReorders() {
-        app_->port.port = std::make_unique<tarvel::SimulatedMachine>();
-        app_->port.simulated = true;
-        tarvel::MainWindow main(*app_);
-        main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
-        auto* dessin = main.windows().open<tarvel::DrawingWindowWidget>("dessin");
+    // A double click on List6, Form7's "Valider", then "Réorganisation coupes".
+    void drawingWindowDoubleClickThenReorder() {
+        auto* dessin = main_->windows().open<tarvel::DrawingWindowWidget>("dessin");
         QVERIFY(dessin != nullptr);
-        CutObject& o = dessin->form().object;
-        for (const char* x : {"0", "1", "2", "3", "4", "1", "9"})
-            o.appendRow(x, "0", x == std::string("0") || x == std::string("9") ? "0" : "1", "", "", ".");
-        o.cutCount = std::to_string(tarvel::markCuts(o));
+        dessin->form().object = oneContour();
         dessin->showObject();
         auto* entryMarks = named<QListView>(dessin, "List6");
         auto doubleClick = [entryMarks](int row) {
@@ -188,13 +118,12 @@ private slots:
 
         doubleClick(0);  // the "D" row
         QCOMPARE(dialogs_->told.size(), std::size_t{1});
-        QVERIFY(!main.windows().isOpen("Form7"));
+        QVERIFY(!main_->windows().isOpen("Form7"));
 
         doubleClick(3);
         QCOMPARE(app_->selectedRow, 3);
-        QWidget* form7 = main.windows().find("Form7");
-        QVERIFY(form7 != nullptr && main.windows().frame("Form7")->isVisible());
-        click(form7, "Command1");
+        QVERIFY(form7Shown());
+        click(main_->windows().find("Form7"), "Command1");
         QCOMPARE(entryMarks->model()->index(3, 0).data().toString(), QString("1"));
 
         click(dessin, "Command7");
