@@ -55,8 +55,23 @@ std::string defaultScratchDirectory() {
     return tmp;
 }
 
+std::string userConfigDirectory() {
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home) base = programFilePath(home, ".config");
+    else if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_dir) base = programFilePath(pw->pw_dir, ".config");
+    else base = "/tmp";
+    std::string dir = programFilePath(base, "tarvel");
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return dir;
+}
+
 Paths Paths::forThisProgram() {
-    return Paths{executableDirectory(), defaultScratchDirectory()};
+    Paths paths{executableDirectory(), defaultScratchDirectory(), {}};
+    // Installed system-wide, the program's directory is read-only for the user.
+    if (::access(paths.programDir.c_str(), W_OK) != 0) paths.configDir = userConfigDirectory();
+    return paths;
 }
 
 }  // namespace tarvel

@@ -21,17 +21,26 @@ std::string withTrailingSeparator(std::string_view directory);
 std::string executableDirectory();
 
 struct Paths {
-    std::string programDir;  // where tarvel1.cfg, tarvelman.cfg, sin1.txt, cos1.txt live
+    std::string programDir;  // where sin1.txt, cos1.txt and the help page live
     std::string scratchDir;  // where tempX, prem, objet, bit1..bit8 live
+    // Where tarvel1.cfg and tarvelman.cfg live when not in the program's directory: a
+    // system-wide install cannot write there, so each user keeps them in
+    // $XDG_CONFIG_HOME/tarvel (~/.config/tarvel). Empty: the program's directory.
+    std::string configDir;
 
     // The running program's paths; creates the scratch folder (owner only) if missing.
     static Paths forThisProgram();
 
-    std::string configFile() const { return programFilePath(programDir, "tarvel1.cfg"); }
-    std::string jogSettingsFile() const { return programFilePath(programDir, "tarvelman.cfg"); }
+    std::string configFile() const { return programFilePath(settingsDir(), "tarvel1.cfg"); }
+    std::string jogSettingsFile() const { return programFilePath(settingsDir(), "tarvelman.cfg"); }
+    const std::string& settingsDir() const { return configDir.empty() ? programDir : configDir; }
     std::string dataFile(std::string_view name) const { return programFilePath(programDir, name); }
     std::string scratchFile(std::string_view name) const { return programFilePath(scratchDir, name); }
 };
+
+// The user's own folder for the two settings files, used when the program's directory
+// cannot be written: $XDG_CONFIG_HOME/tarvel, else ~/.config/tarvel (created when missing).
+std::string userConfigDirectory();
 
 // <system temp>/tarvel-<user>, created with owner-only permissions when missing.
 std::string defaultScratchDirectory();

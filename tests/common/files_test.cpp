@@ -78,6 +78,16 @@ TEST(ProgramFilePath, AddsOneSeparatorOnly) {
     EXPECT_EQ(programFilePath("/opt/tarvel/", "tarvelman.cfg"), "/opt/tarvel/tarvelman.cfg");
 }
 
+TEST(Paths, SettingsGoToTheUserFolderOnlyWhenOneIsGiven) {
+    Paths beside{"/opt/tarvel", "/tmp/s", {}};
+    EXPECT_EQ(beside.configFile(), "/opt/tarvel/tarvel1.cfg");
+    EXPECT_EQ(beside.jogSettingsFile(), "/opt/tarvel/tarvelman.cfg");
+    Paths installed{"/usr/lib/tarvel", "/tmp/s", "/home/u/.config/tarvel"};
+    EXPECT_EQ(installed.configFile(), "/home/u/.config/tarvel/tarvel1.cfg");
+    EXPECT_EQ(installed.jogSettingsFile(), "/home/u/.config/tarvel/tarvelman.cfg");
+    EXPECT_EQ(installed.dataFile("sin1.txt"), "/usr/lib/tarvel/sin1.txt");
+}
+
 TEST(ScratchDirectory, IsPrivateToTheUser) {
     std::string dir = defaultScratchDirectory();
     struct stat st {};
