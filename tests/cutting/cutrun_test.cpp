@@ -350,7 +350,9 @@ TEST(RunCutProgram, RefusesBeforeTheConfirmationAndSendsNothing) {
         EXPECT_EQ(rig.machine.writes(), 0u);
         EXPECT_TRUE(rig.views.empty() && rig.dialogs.busyChanges.empty());
         EXPECT_EQ(form.cuttingFeed + form.rapidFeed, before.cuttingFeed + before.rapidFeed);
-        if (k.feedsKept) EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34);
+        if (k.feedsKept) {
+            EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34);
+        }
     }
 }
 

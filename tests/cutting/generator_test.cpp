@@ -250,7 +250,9 @@ TEST_F(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
         c.change(form);
         ASSERT_TRUE(generate());
         EXPECT_EQ(cuttingFile(), c.def);
-        if (c.def.empty()) EXPECT_EQ(scratch("bit1"), "");
+        if (c.def.empty()) {
+            EXPECT_EQ(scratch("bit1"), "");
+        }
     }
 }
 

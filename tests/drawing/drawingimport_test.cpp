@@ -20,7 +20,7 @@ struct Window {
     testing::ScriptedDialogs dialogs;
     DrawingForm form{dialogs};
     explicit Window(FileType type) {
-        form.paths = {executableDirectory(), scratch.str()};
+        form.paths = {executableDirectory(), scratch.str(), {}};
         form.object.appendRow("7", "8", "0", "D", ".", "1");
         form.object.cutCount = "4";
         form.zoom = 2;

@@ -21,7 +21,7 @@ struct Opened {
 
 Opened openIn(const TempDir& dir) {
     Opened o;
-    openManualWindow(o.form, o.dialogs, Paths{dir.str(), dir.str()});
+    openManualWindow(o.form, o.dialogs, Paths{dir.str(), dir.str(), {}});
     return o;
 }
 
@@ -66,12 +66,12 @@ TEST(SaveArrowSettings, WritesTheBoxesOrSaysWhyTheFileIsKept) {
     ScriptedDialogs dialogs;
     ManualForm form;
     form.arrows = {false, true, true};
-    EXPECT_TRUE(saveArrowSettings(form, dialogs, Paths{dir.str(), dir.str()}));
+    EXPECT_TRUE(saveArrowSettings(form, dialogs, Paths{dir.str(), dir.str(), {}}));
     EXPECT_EQ(TempDir::read(dir.file("tarvelman.cfg")), "0,1,1\r\n");
 
     // A directory in the way of the rename: the message, the old file, no temporary left.
     std::filesystem::create_directories(dir.file("blocked/tarvelman.cfg/inside"));
-    EXPECT_FALSE(saveArrowSettings(form, dialogs, Paths{dir.file("blocked"), dir.str()}));
+    EXPECT_FALSE(saveArrowSettings(form, dialogs, Paths{dir.file("blocked"), dir.str(), {}}));
     ASSERT_EQ(dialogs.told.size(), 1u);
     EXPECT_NE(dialogs.told[0].text.find("Impossible d'écrire"), std::string::npos);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("blocked")), {}), 1);
