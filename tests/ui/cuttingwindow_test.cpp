@@ -122,6 +122,8 @@ private slots:
         CuttingWindow* mach = openMach();
         QCOMPARE(dialogs_->toldTexts(),
                  std::vector<std::string>{"Vous devez configurer en fonction de votre machine avant d'utiliser Tarvel"});
+        QCOMPARE(dialogs_->told[0].title, std::string("aller en page configuration !!!"));
+        QVERIFY(dialogs_->told[0].icon == tarvel::Icon::Question);
         QCOMPARE(mach->windowTitle(), QString("Gestion de l'outil de découpe"));
 
         struct Field {
@@ -203,13 +205,17 @@ private slots:
         QCOMPARE(named<QListWidget>(mach, "File1")->item(0)->text(), QString("piece.def"));
         QVERIFY(!mach->busy() && named(mach, "progressionCreation")->isHidden());
 
-        // "Enregistrer un fichier": the same generation under the name chosen.
-        dialogs_->saveAnswers = {tmp_->file("autre.def")};
+        // "Enregistrer un fichier": cancelled, nothing happens; then the same generation under
+        // the name chosen, which becomes the job name.
+        dialogs_->saveAnswers = {std::nullopt, tmp_->file("autre.def")};
+        named<QAction>(mach, "enregistrerfichier")->trigger();
+        QCOMPARE(dialogs_->told.size(), std::size_t{1});
+        QCOMPARE(named<QListWidget>(mach, "File1")->count(), 1);
         named<QAction>(mach, "enregistrerfichier")->trigger();
         QVERIFY(std::filesystem::exists(tmp_->file("autre.def")));
         QVERIFY(std::filesystem::exists(tmp_->file("autre.det")));
+        QCOMPARE(text(mach, "jobName"), QString::fromStdString(tmp_->file("autre.def")));
         QCOMPARE(named<QListWidget>(mach, "File1")->count(), 2);
-
     }
 
     // A long generation lets the window system run: the window shows how far it is and

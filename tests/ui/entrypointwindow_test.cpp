@@ -1,35 +1,19 @@
 // Form7, the entry-point window: opened through the program's registry on an object,
 // and the whole road from the drawing window's double click to the reordering.
-#include <QLineEdit>
 #include <QListView>
-#include <QMdiSubWindow>
-#include <QPushButton>
-#include <QTest>
 
-#include <memory>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
-#include "app/mainwindow.h"
-#include "port/simulatedmachine.h"
-#include "support/scripteddialogs.h"
-#include "ui/appcontext.h"
 #include "ui/drawingwindow.h"
 #include "ui/entrypointwindow.h"
-#include "ui/windowregistry.h"
+#include "uitesting.h"
 
 namespace {
 
 using tarvel::CutObject;
+using tarvel::testing::named;
 using Texts = std::vector<std::string>;
-
-template <class T = QWidget>
-T* named(const QObject* root, const char* name) {
-    T* found = root ? root->findChild<T*>(name) : nullptr;
-    if (found == nullptr) throw std::runtime_error(std::string("no control named ") + name);
-    return found;
-}
 
 void click(QWidget* w, const char* name) { QTest::mouseClick(named<QPushButton>(w, name), Qt::LeftButton); }
 
@@ -48,27 +32,23 @@ class EntryPointWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<tarvel::testing::ScriptedDialogs> dialogs_;
-    std::unique_ptr<tarvel::AppContext> app_;
-    std::unique_ptr<tarvel::MainWindow> main_;
+    std::unique_ptr<tarvel::testing::Harness> h_;
+    tarvel::testing::ScriptedDialogs* dialogs_ = nullptr;
+    tarvel::AppContext* app_ = nullptr;
+    tarvel::MainWindow* main_ = nullptr;
 
     bool form7Shown() { return main_->windows().frame("Form7") && main_->windows().frame("Form7")->isVisible(); }
 
 private slots:
     void init() {
-        dialogs_ = std::make_unique<tarvel::testing::ScriptedDialogs>();
-        app_ = std::make_unique<tarvel::AppContext>(*dialogs_);
-        app_->port.port = std::make_unique<tarvel::SimulatedMachine>();
-        app_->port.simulated = true;
-        main_ = std::make_unique<tarvel::MainWindow>(*app_);
-        main_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
+        dialogs_ = &h_->dialogs;
+        app_ = &h_->app;
+        app_->paths.programDir = QCoreApplication::applicationDirPath().toStdString();  // angle tables
+        QVERIFY(h_->show());
+        main_ = h_->window.get();
     }
-    void cleanup() {
-        main_.reset();
-        app_.reset();
-        dialogs_.reset();
-    }
+    void cleanup() { h_.reset(); }
 
     void hidesAfterEachCommandKeepsItsNumberAndOutlivesNoDrawing() {
         auto drawing = std::make_unique<QWidget>();

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QSlider>
 
-#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -72,30 +71,17 @@ private slots:
         QVERIFY(dialogs_->told.empty());
     }
 
-    void homingReachesTheFourSwitchesInOrderAndEndsAboveZHome() {
+    // The order of the switches is the homing logic's; here the window's button runs it
+    // to the end and offers "Arrêter" only while it runs.
+    void homingEndsTheToolDescentAboveZHome() {
         QWidget* manual = openManual();
         named<QSlider>(manual, "reglageVitesse")->setValue(1);
-        const auto& s = machine_->settings();
-        const auto steps = [](double mm) { return static_cast<std::int64_t>(mm * 20); };
-        std::vector<QString> reached;
-        auto note = [&reached](const QString& name) {
-            if (std::find(reached.begin(), reached.end(), name) == reached.end()) reached.push_back(name);
-        };
-        const int id = machine_->addListener([&](const tarvel::MachineMotion& m) {
-            if (m.z <= steps(s.zClearanceMm)) note("Z dégagement");
-            if (m.x <= steps(s.xHomeMm)) note("X");
-            if (m.y <= steps(s.yHomeMm)) note("Y");
-            if (m.z >= steps(s.zHomeMm)) note("Z point 0");
-        });
         bool stopOffered = false;
         QTimer::singleShot(20, this, [&] { stopOffered = named<QPushButton>(manual, "arreter")->isEnabled(); });
 
         named<QPushButton>(manual, "Command1")->click();
-        machine_->removeListener(id);
 
-        QCOMPARE(reached.size(), size_t(4));
-        QCOMPARE(reached.front(), QString("Z dégagement"));
-        QCOMPARE(reached.back(), QString("Z point 0"));
+        const auto& s = machine_->settings();
         QCOMPARE(machine_->xMm(), s.xHomeMm);
         QCOMPARE(machine_->yMm(), s.yHomeMm);
         QCOMPARE(machine_->zMm(), s.zHomeMm - 10);
