@@ -46,47 +46,20 @@ public:
     ScriptedDialogs dialogs;
 };
 
-TEST_F(CuttingWindow, OpensWithoutConfigurationOnDesignValues) {
-    form.previewZoom = 3;
-    openCuttingWindow(form, dialogs, paths, tmp.file("boite.fra"));
-    ASSERT_EQ(dialogs.told.size(), 1u);
-    EXPECT_EQ(dialogs.told[0].text + "|" + dialogs.told[0].title,
-              "Vous devez configurer en fonction de votre machine avant d'utiliser Tarvel|"
-              "aller en page configuration !!!");
-    EXPECT_EQ(dialogs.told[0].icon, Icon::Question);
-    EXPECT_EQ(form.stepsPerMmX + "|" + form.speedCoefficient + "|" + form.description + "|" + form.objectFile,
-              "120|0,01|Paramètres par défaut\r\n|");
-    EXPECT_EQ(form.previewZoom, 0.5);
-    EXPECT_EQ(form.fileKind, JobFileKind::Cutting);
-    EXPECT_FALSE(form.configurationRead);
-}
-
 TEST_F(CuttingWindow, OpensWithTheConfigurationFieldsAsText) {
     MachineConfig c = MachineConfig::defaults();
     c.stepsPerMmX = "12,5", c.toolDescentZ = "4", c.zClockWeight = "64", c.invertY = 1;
+    c.portNumber = "2";  // the other numbers are portAddressFor's table
     saveConfig(c);
     openCuttingWindow(form, dialogs, paths, "/pieces/boîte.fra");
     EXPECT_TRUE(dialogs.told.empty());
+    EXPECT_EQ(form.port, 632);
     const std::vector<std::string> got = {form.stepsPerMmX, form.stepsPerMmY, form.speedCoefficient, form.cuttingFeed,
                                           form.rapidFeed, form.toolDescent, form.toolChangeClearance,
                                           form.xDirWeight, form.zClockWeight, form.spareClockWeight, form.invertX,
                                           form.invertY, form.scaleFactor, form.objectFile, form.jobName};
     EXPECT_EQ(got, (std::vector<std::string>{"12,5", "20", "0,02", "50", "80", "4", "30", "1", "64", "128", "0",
                                              "1", "1", "/pieces/boîte.fra", "/pieces/boîte"}));
-}
-
-TEST_F(CuttingWindow, PortComesFromThePortNumber) {
-    const std::pair<const char*, int> cases[] = {{"2", 632}, {"1", 888}, {"", 888}, {"3", 888}, {"2,0", 888}};
-    for (auto [number, port] : cases) {
-        SCOPED_TRACE(number);
-        MachineConfig c = MachineConfig::defaults();
-        c.portNumber = number;
-        saveConfig(c);
-        form = CuttingForm();
-        openCuttingWindow(form, dialogs, paths, "");
-        EXPECT_EQ(form.port, port);
-        EXPECT_EQ(form.jobName, "");
-    }
 }
 
 TEST_F(CuttingWindow, DetailsAndPackedPathsFollowTheirOwnRules) {
@@ -137,22 +110,6 @@ TEST_F(CuttingWindow, LoadJobChecksInOrderAndChangesNothing) {
         EXPECT_EQ(form.scaleFactor, "1");
         EXPECT_EQ(form.jobName, name);
     }
-}
-
-TEST_F(CuttingWindow, LoadJobReadsTheDetailsFileOfItsName) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"piece.DEF", "piece.det"}, {"piece.def", "piece.det"}, {"piecedef", "piecedef.det"}};
-    for (auto [cutting, det] : cases) {
-        SCOPED_TRACE(cutting);
-        tmp.write(cutting, "2\r\n");
-        tmp.write(det, jobParametersRecord(details(tmp.file(cutting))));
-        form = CuttingForm();
-        form.jobName = tmp.file(cutting);
-        EXPECT_TRUE(loadJob(form, dialogs));
-        EXPECT_EQ(JobParameters::fromForm(form, form.jobName), details(tmp.file(cutting)));
-        fs::remove(tmp.file(det));
-    }
-    EXPECT_TRUE(dialogs.told.empty());
 }
 
 TEST_F(CuttingWindow, RewriteDetailsReplacesTheFileOfItsName) {
@@ -215,21 +172,6 @@ TEST_F(CuttingWindow, OpenMenuSortsTheChoiceByItsLastThreeCharacters) {
     EXPECT_EQ(openFileFromMenu(form, dialogs), OpenedFile::CuttingFile);
     EXPECT_EQ(form.jobName, "piece.def");  // from the details file
     EXPECT_EQ(form.stepsPerMmZ, "27");
-}
-
-TEST_F(CuttingWindow, SaveDialogNameLessDefIsTheJobName) {
-    tmp.write("piece.fra", "0,0,0\r\n\"1\",\"0\",\"0\"\r\n0,0,0\r\n");
-    form.objectFile = tmp.file("piece.fra");
-    form.toolDescent = "2";
-    form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = "20";
-    form.xClockWeight = "2";
-    dialogs.saveAnswers = {std::nullopt, tmp.file("sortie.def")};
-    EXPECT_FALSE(saveCutProgramAs(form, dialogs, paths));
-    EXPECT_TRUE(dialogs.told.empty());
-    ASSERT_TRUE(saveCutProgramAs(form, dialogs, paths));
-    EXPECT_EQ(form.jobName, tmp.file("sortie.def"));
-    EXPECT_TRUE(fs::exists(tmp.file("sortie.det")));
-    EXPECT_EQ(TempDir::read(tmp.file("sortie.def")).substr(0, 6), "2\r\n2\r\n");
 }
 
 TEST_F(CuttingWindow, PreviewPlacesPointsByZoomAndBottomOffset) {
