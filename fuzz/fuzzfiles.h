@@ -1,0 +1,21 @@
+// What the fuzz targets share. The readers take a path, so every input is written to a
+// file in a folder of this process, made once under $TMPDIR and removed at exit.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarvel::fuzz {
+
+// The process's folder (no trailing "/").
+const std::string& scratchFolder();
+
+// Replaces `name` in the folder with the bytes and returns its path.
+std::string writeInput(std::string_view name, const std::uint8_t* data, std::size_t size);
+
+// The path of `name` in the folder, with no file left under it.
+std::string freshPath(std::string_view name);
+
+}  // namespace tarvel::fuzz
