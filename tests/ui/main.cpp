@@ -10,6 +10,7 @@ int runSimulationViewTests(int argc, char** argv);
 int runManualWindowTests(int argc, char** argv);
 int runCuttingWindowTests(int argc, char** argv);
 int runDrawingWindowTests(int argc, char** argv);
+int runWholeJobTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -22,5 +23,6 @@ int main(int argc, char** argv) {
     failed += runManualWindowTests(argc, argv);
     failed += runCuttingWindowTests(argc, argv);
     failed += runDrawingWindowTests(argc, argv);
+    failed += runWholeJobTests(argc, argv);
     return failed == 0 ? 0 : 1;
 }
