@@ -26,6 +26,20 @@ std::string baseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::optional<FileFault>& currentFault() {
+    static std::optional<FileFault> fault;
+    return fault;
+}
+
+// The fault set for this step of a replacement of `path`, if any.
+const FileFault* faultAt(FileStep step, const std::string& path) {
+    const auto& f = currentFault();
+    if (!f || f->step != step) return nullptr;
+    const bool ours = path.size() >= f->target.size() &&
+                      path.compare(path.size() - f->target.size(), f->target.size(), f->target) == 0;
+    return ours ? &*f : nullptr;
+}
+
 mode_t newFileMode(const std::string& target) {
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
@@ -53,6 +67,8 @@ bool renameFile(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+void setFileFault(std::optional<FileFault> fault) { currentFault() = std::move(fault); }
+
 std::string systemErrorText(int e) {
     switch (e) {
         case ENOSPC: return "le disque est plein";
@@ -75,6 +91,10 @@ std::string systemErrorText(int e) {
 
 TextFileWriter::TextFileWriter(std::string path) : path_(std::move(path)) {
     buffer_.reserve(kFlushAt + 4096);
+    if (const FileFault* f = faultAt(FileStep::Open, path_)) {
+        fail(f->error);
+        return;
+    }
     std::string pattern = directoryOf(path_) + "/." + baseNameOf(path_) + ".tmp-XXXXXX";
     int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
@@ -125,8 +145,18 @@ void TextFileWriter::endRecord() { writeAscii("\r\n"); }
 
 void TextFileWriter::flushBuffer() {
     if (failed_ || !file_ || buffer_.empty()) return;
-    std::size_t n = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-    if (n != buffer_.size()) {
+    std::size_t size = buffer_.size();
+    // A disk filling up: what still fits reaches the file, then the write fails.
+    const FileFault* full = faultAt(FileStep::Write, path_);
+    if (full && bytes_ + size <= full->afterBytes) full = nullptr;
+    if (full) size = full->afterBytes > bytes_ ? static_cast<std::size_t>(full->afterBytes - bytes_) : 0;
+    std::size_t n = std::fwrite(buffer_.data(), 1, size, file_);
+    if (full) {
+        std::fflush(file_);
+        fail(full->error);
+        return;
+    }
+    if (n != size) {
         fail(errno ? errno : EIO);
         return;
     }
@@ -139,13 +169,17 @@ bool TextFileWriter::commit() {
     flushBuffer();
     if (!failed_ && file_) {
         if (std::fflush(file_) != 0) fail(errno);
+        else if (const FileFault* f = faultAt(FileStep::Sync, path_)) fail(f->error);
         else if (::fsync(::fileno(file_)) != 0 && errno != EINVAL) fail(errno);
     }
     if (file_) {
         if (std::fclose(file_) != 0) fail(errno);
         file_ = nullptr;
     }
-    if (!failed_ && ::rename(tempPath_.c_str(), path_.c_str()) != 0) fail(errno);
+    if (!failed_) {
+        if (const FileFault* f = faultAt(FileStep::Rename, path_)) fail(f->error);
+        else if (::rename(tempPath_.c_str(), path_.c_str()) != 0) fail(errno);
+    }
     if (failed_) {
         discard();
         return false;

@@ -7,8 +7,10 @@
 // temporary file is removed.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +21,19 @@ bool directoryExists(const std::string& path);
 bool removeFile(const std::string& path);        // true when the file is gone afterwards
 bool renameFile(const std::string& from, const std::string& to);
 std::string systemErrorText(int errnoValue);     // French text of an errno value
+
+// The steps of a replacement that a real disk can refuse.
+enum class FileStep { Open, Write, Sync, Rename };
+// A refusal the tests make the writers meet, as a failing disk would: the program itself
+// never sets one. It is looked at when a writer opens, hands a buffer to the file, syncs
+// and renames, never per record.
+struct FileFault {
+    FileStep step = FileStep::Open;
+    int error = EIO;               // the errno the step fails with
+    std::string target;            // only targets whose path ends so; empty: every target
+    std::uint64_t afterBytes = 0;  // Write: the bytes that reach the file before it fails
+};
+void setFileFault(std::optional<FileFault> fault);  // nullopt: writes work again
 
 class TextFileWriter {
 public:
