@@ -1,10 +1,12 @@
 // tarvel-cli generate, pack and play: the cutting window's commands on files.
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "cli/clidialogs.h"
 #include "cli/commands.h"
 #include "common/eventpump.h"
+#include "common/files.h"
 #include "common/paths.h"
 #include "cutting/cutcontrol.h"
 #include "cutting/cutrun.h"
@@ -89,11 +91,15 @@ int runPlay(const Args& args) {
 
     SimulatedMachine machine;
     machine.useWiring(wiringOf(form));
-    std::FILE* trace = nullptr;
+    // Written as every other file of the program: it appears whole or not at all.
+    std::optional<TextFileWriter> trace;
     if (const std::string* out = o.last("--trace")) {
-        trace = std::fopen(out->c_str(), "wb");
-        if (!trace) return fail("Impossible de créer le fichier de trace " + *out + ".");
-        machine.addListener([trace](const MachineMotion& m) { std::fprintf(trace, "%d\n", m.value); });
+        trace.emplace(*out);
+        if (!trace->isOpen()) return fail(trace->error());
+        machine.addListener([&trace](const MachineMotion& m) {
+            trace->writeInteger(m.value);
+            trace->writeAscii("\n");
+        });
     }
 
     CliDialogs dialogs;
@@ -104,7 +110,7 @@ int runPlay(const Args& args) {
     CountingWaiter counting;
     DelayWaiter& waiter = o.has("--realtime") ? static_cast<DelayWaiter&>(busy) : counting;
     CutRunResult result = runCutProgram(form, control, zSenseOf(form), machine, dialogs, pump, waiter, view);
-    if (trace && std::fclose(trace) != 0) return fail("Le fichier de trace n'a pas pu être écrit.");
+    if (trace && !trace->commit()) return fail(trace->error());
 
     if (result.end == CutRunEnd::Refused || result.end == CutRunEnd::Declined)
         return fail(result.problem ? result.problem->text
