@@ -11,6 +11,7 @@ int runManualWindowTests(int argc, char** argv);
 int runCuttingWindowTests(int argc, char** argv);
 int runDrawingWindowTests(int argc, char** argv);
 int runWholeJobTests(int argc, char** argv);
+int runFileFaultsTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -24,5 +25,6 @@ int main(int argc, char** argv) {
     failed += runCuttingWindowTests(argc, argv);
     failed += runDrawingWindowTests(argc, argv);
     failed += runWholeJobTests(argc, argv);
+    failed += runFileFaultsTests(argc, argv);
     return failed == 0 ? 0 : 1;
 }

@@ -1,0 +1,173 @@
+// Every window that writes a file, on a disk that refuses: the file cannot be opened, the
+// disk fills up midway, the sync or the rename fails. The window tells why in French,
+// naming the file, stays usable, and the folder keeps exactly the files and bytes it had.
+#include <QCheckBox>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "app/programwindows.h"
+#include "common/files.h"
+#include "config/machineconfig.h"
+#include "ui/cuttingwindow.h"
+#include "uitesting.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tarvel::FileFault;
+using tarvel::FileStep;
+using tarvel::testing::Harness;
+using tarvel::testing::named;
+using tarvel::testing::TempDir;
+
+// The regular files of a folder with their bytes.
+std::map<std::string, std::string> filesIn(const fs::path& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.is_regular_file()) files[e.path().filename().string()] = TempDir::read(e.path().string());
+    return files;
+}
+
+struct FaultCleared {
+    ~FaultCleared() { tarvel::setFileFault(std::nullopt); }
+};
+
+// Out 30 m along X and back at 20 steps per mm: 1.2 million ticks, 3.6 MB of cutting file.
+const char* const kLongObject = "0,0,0\r\n\"30000\",\"0\",\"0\"\r\n0,0,0\r\n";
+const char* const kShortJob = "0\r\n2\r\n2\r\n";
+
+void saveDefaultConfig(Harness& h) {
+    QVERIFY(!tarvel::saveMachineConfig(tarvel::MachineConfig::defaults(), h.app.paths.configFile()));
+}
+
+tarvel::CuttingWindow* mach(Harness& h) { return h.windows().find<tarvel::CuttingWindow>(tarvel::kCuttingWindow); }
+
+// The cutting window on the job piece.def, with piece.det and piece.FRD from before.
+void openMachOnShortJob(Harness& h) {
+    saveDefaultConfig(h);
+    h.tmp.write("piece.det", "\"ancien\",\"1\"\r\n");
+    h.tmp.write("piece.FRD", "ancien\r\n");
+    h.windows().open(tarvel::kCuttingWindow);
+    named<QLineEdit>(mach(h), "jobName")->setText(QString::fromStdString(h.tmp.write("piece.def", kShortJob)));
+}
+
+void openMachOnLongObject(Harness& h) {
+    saveDefaultConfig(h);
+    h.app.lastObjectFile = h.tmp.write("piece.fra", kLongObject);
+    h.windows().open(tarvel::kCuttingWindow);
+}
+
+void generate(Harness& h) { QTest::mouseClick(named<QPushButton>(mach(h), "creerDef"), Qt::LeftButton); }
+bool generated(Harness& h) {
+    return h.dialogs.toldTexts() == std::vector<std::string>{"Fichier découpe créé avec succés"} &&
+           fs::file_size(h.tmp.file("piece.def")) > 3'000'000 && fs::exists(h.tmp.file("piece.det"));
+}
+
+// The drawing window holding plaque.fra, saved under "Fichier FRA" as copie.
+void saveCopy(Harness& h) {
+    QWidget* drawing = h.windows().find(tarvel::kDrawingWindow);
+    named<QAction>(drawing, "fichierfra")->trigger();
+    named<QLineEdit>(drawing, "Text1")->setText(QString::fromStdString(h.tmp.file("copie")));
+    QTest::mouseClick(named<QPushButton>(drawing, "Command2"), Qt::LeftButton);
+}
+
+struct Case {
+    const char* what;
+    FileFault fault;
+    const char* file;  // the file the message names, in the program's folder or the scratch folder
+    std::function<void(Harness&)> setUp, act;
+    std::function<bool(Harness&)> done;  // the command did its work once the disk is healthy
+};
+
+const Case kCases[] = {
+    {"configuration: rename refused", {FileStep::Rename, EIO, "tarvel1.cfg"}, "tarvel1.cfg",
+     [](Harness& h) {
+         saveDefaultConfig(h);
+         named<QAction>(h.window.get(), "config")->trigger();
+         named<QLineEdit>(h.windows().find(tarvel::kConfigurationWindow), "rapidFeed")->setText("65");
+     },
+     [](Harness& h) {
+         QTest::mouseClick(named<QPushButton>(h.windows().find(tarvel::kConfigurationWindow), "sauvegarder"),
+                           Qt::LeftButton);
+     },
+     [](Harness& h) {
+         return !h.windows().isOpen(tarvel::kConfigurationWindow) &&
+                tarvel::loadMachineConfig(h.app.paths.configFile())->rapidFeed == "65";
+     }},
+    {"arrow settings: open refused", {FileStep::Open, EACCES, "tarvelman.cfg"}, "tarvelman.cfg",
+     [](Harness& h) {
+         saveDefaultConfig(h);
+         h.tmp.write("tarvelman.cfg", "1,0,1\r\n");
+         QTest::mouseClick(named<QCheckBox>(h.windows().open(tarvel::kManualWindow), "inversionY"), Qt::LeftButton);
+     },
+     [](Harness& h) { named<QPushButton>(h.windows().open(tarvel::kManualWindow), "Command5")->click(); },
+     [](Harness& h) { return TempDir::read(h.tmp.file("tarvelman.cfg")) == "1,1,1\r\n"; }},
+    {"object file: disk full", {FileStep::Write, ENOSPC, ".fra", 10}, "copie.fra",
+     [](Harness& h) {
+         QWidget* drawing = h.windows().open(tarvel::kDrawingWindow);
+         named<QAction>(drawing, "fichierfra")->trigger();
+         named<QLineEdit>(drawing, "Text1")->setText(
+             QString::fromStdString(h.tmp.write("plaque.fra", "0,0,0\r\n\"5\",\"5\",\"1\"\r\n0,0,0\r\n")));
+         QTest::mouseClick(named<QPushButton>(drawing, "Command1"), Qt::LeftButton);
+     },
+     saveCopy,
+     [](Harness& h) {
+         return h.app.lastObjectFile == h.tmp.file("copie.fra") && h.windows().isOpen(tarvel::kCuttingWindow);
+     }},
+    {"job: details file refused", {FileStep::Open, EACCES, "piece.det"}, "piece.det", openMachOnLongObject,
+     generate, generated},
+    {"job: disk full in a scratch file", {FileStep::Write, ENOSPC, "bit3", 1'500'000}, "scratch/bit3",
+     openMachOnLongObject, generate, generated},
+    {"job: disk full midway through the cutting file", {FileStep::Write, ENOSPC, "piece.def", 1'500'000},
+     "piece.def", openMachOnLongObject, generate, generated},
+    {"details: sync refused", {FileStep::Sync, EDQUOT, "piece.det"}, "piece.det", openMachOnShortJob,
+     [](Harness& h) { named<QAction>(mach(h), "modifdet")->trigger(); },
+     [](Harness& h) { return TempDir::read(h.tmp.file("piece.det")).find("ancien") == std::string::npos; }},
+    {"packing: rename refused", {FileStep::Rename, ENOSPC, "piece.FRD"}, "piece.FRD", openMachOnShortJob,
+     [](Harness& h) { named<QAction>(mach(h), "zipdef")->trigger(); },
+     [](Harness& h) { return TempDir::read(h.tmp.file("piece.FRD")) == "0,1\r\n2,2\r\n"; }},
+};
+
+}  // namespace
+
+class FileFaultsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void failedWriteIsToldAndChangesNothing() {
+        for (const Case& c : kCases) {
+            Harness h{tarvel::SimulatedMachineSettings{}};
+            h.app.paths.scratchDir = h.tmp.file("scratch");
+            fs::create_directory(h.app.paths.scratchDir);
+            QVERIFY(h.show());
+            c.setUp(h);
+            h.dialogs.told.clear();
+            const auto before = filesIn(h.tmp.path());
+            {
+                FaultCleared cleared;
+                tarvel::setFileFault(c.fault);
+                c.act(h);
+            }
+            QVERIFY2(h.dialogs.told.size() == 1, c.what);
+            const std::string& told = h.dialogs.told[0].text;
+            for (const std::string& part : {h.tmp.file(c.file), tarvel::systemErrorText(c.fault.error)})
+                QVERIFY2(told.find(part) != std::string::npos, qPrintable(QString::fromStdString(told)));
+            QVERIFY2(filesIn(h.tmp.path()) == before, c.what);
+            for (const auto& [name, bytes] : filesIn(h.app.paths.scratchDir))
+                QVERIFY2(name.find(".tmp-") == std::string::npos, c.what);
+
+            h.dialogs.told.clear();
+            c.act(h);
+            QVERIFY2(c.done(h), c.what);
+        }
+    }
+};
+
+int runFileFaultsTests(int argc, char** argv) {
+    FileFaultsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "filefaults_test.moc"
