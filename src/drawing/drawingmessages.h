@@ -3,8 +3,6 @@
 // box with a single button.
 #pragma once
 
-#include <string>
-
 #include "common/userdialogs.h"
 
 namespace tarvel::drawingmessages {
@@ -23,11 +21,6 @@ inline const Message kWriteError{
     "Une erreur est survenue pendant la création du fichier reportez vous à la notice "
     "d'utilisation",
     "Mauvaise saisie !", Icon::Error};
-// The same, followed by the file and what the disk said, so the user knows what to free
-// or fix.
-inline Message writeError(const std::string& reason) {
-    return {kWriteError.text + "\n" + reason, kWriteError.title, kWriteError.icon};
-}
 
 // Menu "Ouvrir un fichier": no file chosen, or a name that does not end in "fra".
 inline const Message kActionCancelled{"action annulée.", "Mauvaise saisie !", Icon::Error};

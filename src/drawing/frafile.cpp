@@ -88,7 +88,7 @@ std::optional<Message> writeFraFile(const std::string& name, const CutObject& ob
     }
     out.writeAscii(kOriginLine);
     out.endRecord();
-    if (!out.commit()) return drawingmessages::writeError(out.error());
+    if (!out.commit()) return drawingmessages::kWriteError;
     return std::nullopt;
 }
 
