@@ -10,6 +10,7 @@
 #include "app/programwindows.h"
 #include "common/files.h"
 #include "config/machineconfig.h"
+#include "drawing/drawingmessages.h"
 #include "ui/cuttingwindow.h"
 #include "uitesting.h"
 
@@ -76,7 +77,7 @@ void saveCopy(Harness& h) {
 struct Case {
     const char* what;
     FileFault fault;
-    const char* file;  // the file the message names, in the program's folder or the scratch folder
+    const char* file;  // the file the message names (in the program's or the scratch folder), or none
     std::function<void(Harness&)> setUp, act;
     std::function<bool(Harness&)> done;  // the command did its work once the disk is healthy
 };
@@ -104,7 +105,8 @@ const Case kCases[] = {
      },
      [](Harness& h) { named<QPushButton>(h.windows().open(tarvel::kManualWindow), "Command5")->click(); },
      [](Harness& h) { return TempDir::read(h.tmp.file("tarvelman.cfg")) == "1,1,1\r\n"; }},
-    {"object file: disk full", {FileStep::Write, ENOSPC, ".fra", 10}, "copie.fra",
+    // The drawing window's save keeps the old program's own sentence, which names no file.
+    {"object file: disk full", {FileStep::Write, ENOSPC, ".fra", 10}, nullptr,
      [](Harness& h) {
          QWidget* drawing = h.windows().open(tarvel::kDrawingWindow);
          named<QAction>(drawing, "fichierfra")->trigger();
@@ -152,8 +154,10 @@ private slots:
             }
             QVERIFY2(h.dialogs.told.size() == 1, c.what);
             const std::string& told = h.dialogs.told[0].text;
-            for (const std::string& part : {h.tmp.file(c.file), tarvel::systemErrorText(c.fault.error)})
-                QVERIFY2(told.find(part) != std::string::npos, qPrintable(QString::fromStdString(told)));
+            if (!c.file) QCOMPARE(told, tarvel::drawingmessages::kWriteError.text);
+            else
+                for (const std::string& part : {h.tmp.file(c.file), tarvel::systemErrorText(c.fault.error)})
+                    QVERIFY2(told.find(part) != std::string::npos, qPrintable(QString::fromStdString(told)));
             QVERIFY2(filesIn(h.tmp.path()) == before, c.what);
             for (const auto& [name, bytes] : filesIn(h.app.paths.scratchDir))
                 QVERIFY2(name.find(".tmp-") == std::string::npos, c.what);
