@@ -1,6 +1,7 @@
 #include "drawing/datimport.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 #include "common/files.h"
@@ -60,8 +61,13 @@ ImportResult importDatFile(const std::string& name, CutObject& object) {
         const std::size_t space = field.find(' ');
         if (space == std::string::npos) continue;
         std::string_view line(field);
-        std::string x = datNumberText(1 - leadingNumber(line.substr(0, space)));
-        std::string y = datNumberText(leadingNumber(line.substr(space + 1)) + 0.5);
+        const double xValue = 1 - leadingNumber(line.substr(0, space));
+        const double yValue = leadingNumber(line.substr(space + 1)) + 0.5;
+        // A number beyond the range of a double cannot be a coordinate: a conversion error,
+        // the points before it stay.
+        if (!std::isfinite(xValue) || !std::isfinite(yValue)) return unusable;
+        std::string x = datNumberText(xValue);
+        std::string y = datNumberText(yValue);
         if (titles == 1) {
             object.appendRow(x, y, "0", "", "", ".");
             titles = 0;

@@ -88,6 +88,10 @@ TEST(ImportDat, RefusalsLeaveTheObjectAndFilesWithoutAPointEmptyIt) {
         EXPECT_EQ(i.result.message.value().text, unusable);
         EXPECT_TRUE(i.object.empty());
     }
+    // A number out of range is a conversion error: the points before it stay.
+    Import big = importText("T\r\n1 0\r\n0.5 1" + std::string(400, '0') + "\r\n0 0\r\n");
+    EXPECT_EQ(big.result.message.value().text, unusable);
+    EXPECT_EQ(rowsOf(big.object), (Texts{"0;0,5;0", "0;0,5;1"}));
     TempDir dir;
     dir.write("profil.DAT", "T\r\n1 0\r\n");
     for (auto [name, text] : {std::pair{dir.file("profil.DAT"), "choisir un fichier DAT"},
