@@ -22,19 +22,6 @@ namespace msg = cutting_messages;
 
 namespace {
 
-// A weight, or a sum of weights, as the whole value it puts on the data lines. The
-// fields are read by the leading-number rule and may hold anything a person typed.
-int wholeValue(double v) {
-    if (!std::isfinite(v)) return 0;
-    return static_cast<int>(roundHalfEven(std::clamp(v, -32768.0, 32767.0)));
-}
-
-// A counted move of n steps: floor(n) when n >= 1, none otherwise.
-std::uint64_t countedSteps(double n) {
-    if (!(n >= 1.0)) return 0;
-    if (n >= 1.8e19) return std::numeric_limits<std::uint64_t>::max();
-    return static_cast<std::uint64_t>(std::floor(n));
-}
 
 // A record of the cutting file: the decimal digits of a value 0..255, blanks around
 // them aside.

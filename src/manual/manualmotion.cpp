@@ -17,19 +17,6 @@ namespace {
 
 enum class Axis { X, Y, Z };
 
-// A weight, or a sum of two, as the value it puts on the data lines. The weights are
-// text from the configuration and may hold anything a person typed.
-int wholeValue(double v) {
-    if (!std::isfinite(v)) return 0;
-    return static_cast<int>(roundHalfEven(std::clamp(v, -32768.0, 32767.0)));
-}
-
-// floor(n) steps when n >= 1, none otherwise.
-std::uint64_t countedSteps(double n) {
-    if (!(n >= 1.0)) return 0;
-    if (n >= 1.8e19) return std::numeric_limits<std::uint64_t>::max();
-    return static_cast<std::uint64_t>(std::floor(n));
-}
 
 // The two values of one step of one axis.
 struct StepValues {

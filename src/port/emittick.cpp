@@ -1,6 +1,12 @@
 // One motor step on the port; the timing drawing is in emittick.h.
 #include "port/emittick.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "common/textrules.h"
+
 namespace tarvel {
 
 namespace {
@@ -38,6 +44,17 @@ bool emitTick(StepOutput& out, int dirOnly, int full, TickPattern pattern,
 
     if (cut && !yieldAndContinue(out.pump)) return false;
     return true;
+}
+
+int wholeValue(double v) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<int>(roundHalfEven(std::clamp(v, -32768.0, 32767.0)));
+}
+
+std::uint64_t countedSteps(double n) {
+    if (!(n >= 1.0)) return 0;
+    if (n >= 1.8e19) return std::numeric_limits<std::uint64_t>::max();
+    return static_cast<std::uint64_t>(std::floor(n));
 }
 
 }  // namespace tarvel

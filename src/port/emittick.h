@@ -54,4 +54,10 @@ struct StepOutput {
 bool emitTick(StepOutput& out, int dirOnly, int full, TickPattern pattern,
               const std::function<void()>& afterFirstWrite = {});
 
+// A weight, or a sum of weights, as the whole value it puts on the data lines. The
+// weights come from text a person typed and may be anything, infinities included.
+int wholeValue(double v);
+// The steps a counted move of n makes: floor(n) when n >= 1, none otherwise.
+std::uint64_t countedSteps(double n);
+
 }  // namespace tarvel

@@ -16,7 +16,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStorageInfo>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -25,6 +24,7 @@
 #include "cutting/generator.h"
 #include "ui/appcontext.h"
 #include "ui/cutprogresswindow.h"
+#include "ui/drivelist.h"
 #include "ui/windowregistry.h"
 
 namespace tarvel {
@@ -298,17 +298,7 @@ QWidget* CuttingWindow::buildFilesGroup() {
     object->setParent(box);
     job->setParent(box);
 
-    drives_ = new QComboBox(box);
-    drives_->setObjectName("Drive1");
-    QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
-    std::sort(volumes.begin(), volumes.end(),
-              [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
-    for (const QStorageInfo& v : volumes) {
-        if (!v.isValid() || !v.isReady()) continue;
-        QString label = QDir::toNativeSeparators(v.rootPath());
-        if (!v.name().isEmpty()) label += QStringLiteral("  [%1]").arg(v.name());
-        drives_->addItem(label, v.rootPath());
-    }
+    drives_ = newDriveList(box);
     connect(drives_, &QComboBox::activated, this, &CuttingWindow::driveChosen);
 
     currentDir_ = new QLabel(box);

@@ -33,6 +33,7 @@
 #include "common/paths.h"
 #include "drawing/cutorder.h"
 #include "ui/appcontext.h"
+#include "ui/drivelist.h"
 #include "ui/entrypointwindow.h"
 #include "ui/windowregistry.h"
 
@@ -361,15 +362,7 @@ QWidget* DrawingWindowWidget::buildFilesGroup() {
     optionsLayout->addStretch(1);
 
     fileControls_ = new QWidget(filesGroup_);
-    drives_ = new QComboBox(fileControls_);
-    drives_->setObjectName("Drive1");
-    QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
-    std::sort(volumes.begin(), volumes.end(),
-              [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
-    for (const QStorageInfo& v : volumes) {
-        if (!v.isValid() || !v.isReady()) continue;
-        drives_->addItem(QDir::toNativeSeparators(v.rootPath()), v.rootPath());
-    }
+    drives_ = newDriveList(fileControls_);
     connect(drives_, &QComboBox::activated, this, &DrawingWindowWidget::driveChosen);
 
     currentDir_ = new QLabel(fileControls_);
