@@ -15,6 +15,13 @@ public:
     virtual bool abortRequested() const { return false; }
 };
 
+// Every motion loop's checkpoint: lets the window system run, then says whether the
+// motion may go on (false once the program is ending).
+inline bool yieldAndContinue(EventPump& pump) {
+    pump.yield();
+    return !pump.abortRequested();
+}
+
 // For the command-line companion and tests: nothing is pending, ever.
 class NoEventPump final : public EventPump {
 public:

@@ -15,22 +15,6 @@ namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Byte offset of the character at 1-based position `pos` of UTF-8 text, or npos.
-std::size_t byteOfCharacter(const std::string& text, std::size_t pos) {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // continuation byte
-        if (++chars == pos) return i;
-    }
-    return std::string::npos;
-}
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 double parseDouble(std::string_view s, std::chars_format format, bool& ok) {
     double v = 0;
     auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v, format);
@@ -46,6 +30,31 @@ double parseDouble(std::string_view s, std::chars_format format, bool& ok) {
 }
 
 }  // namespace
+
+std::size_t byteOfCharacter(std::string_view text, std::size_t pos) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // continuation byte
+        if (++chars == pos) return i;
+    }
+    return std::string_view::npos;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool readsAsOne(std::string_view text) {
+    if (const std::optional<double> v = commaNumber(text)) return *v == 1.0;
+    // A flag written with a decimal point ("1.0") is the same number.
+    std::string withComma(text);
+    for (char& c : withComma)
+        if (c == '.') c = ',';
+    const std::optional<double> v = commaNumber(withComma);
+    return v && *v == 1.0;
+}
 
 std::string numberText(std::string_view text) {
     std::string s(text);

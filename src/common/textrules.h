@@ -17,6 +17,17 @@ namespace tarvel {
 // the result of the previous one. "1.2.3" gives "1,2,3"; "1234.5" stays.
 std::string numberText(std::string_view text);
 
+// Blanks (spaces and tabs) removed from both ends.
+std::string_view trimBlanks(std::string_view text);
+
+// Byte offset in UTF-8 text of the character at 1-based position `pos`, or npos.
+std::size_t byteOfCharacter(std::string_view text, std::size_t pos);
+
+// An on/off flag stored as a number: set when the text is the number 1, written with a
+// decimal comma or point and blanks around allowed ("1", " 1", "1,0", "1.0"); "2", ""
+// and words leave it unset.
+bool readsAsOne(std::string_view text);
+
 // Leading-number rule: blanks skipped, then an optional sign, digits and a "." decimal
 // part; reading stops at the first other character. "12,5" reads 12, "" reads 0,
 // "1e-05" reads 1 (no exponent).

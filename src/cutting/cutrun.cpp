@@ -209,11 +209,6 @@ bool moveZ(StepOutput& out, std::uint64_t steps, double dirOnly, double zClock) 
     return true;
 }
 
-bool yieldAndContinue(EventPump& pump) {
-    pump.yield();
-    return !pump.abortRequested();
-}
-
 }  // namespace
 
 int CutProgress::percent() const {

@@ -122,8 +122,7 @@ public:
     }
     // The yield before each switch read.
     bool yield() {
-        machine_.pump.yield();
-        if (machine_.pump.abortRequested()) return finish(MotionEnd::Aborted);
+        if (!yieldAndContinue(machine_.pump)) return finish(MotionEnd::Aborted);
         return checkStop();
     }
     bool finish(MotionEnd end) {

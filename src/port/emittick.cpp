@@ -11,12 +11,6 @@ namespace tarvel {
 
 namespace {
 
-// Handlers that ran inside the yield may have asked the program to end.
-bool yieldAndContinue(EventPump& pump) {
-    pump.yield();
-    return !pump.abortRequested();
-}
-
 // V and c are read here, not once per step, so that a slider moved during the first
 // delay already sets the second.
 void delay(StepOutput& out) {
