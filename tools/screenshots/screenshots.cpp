@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -138,6 +138,13 @@ int main(int argc, char** argv) {
     named<QLineEdit>(drawing, "Text1")->setText(QString::fromStdString(plate));
     QTest::mouseClick(named<QPushButton>(drawing, "Command1"), Qt::LeftButton);
     shooter.shoot("drawing-window");
+    // An imported drawing, whole: one zoom step out, its top at the top edge.
+    named<QAction>(drawing, "fichierdxf")->trigger();
+    named<QLineEdit>(drawing, "Text1")->setText(TARVEL_SOURCE_DIR "/tests/data/drawing/gear-sample.dxf");
+    QTest::mouseClick(named<QPushButton>(drawing, "Command1"), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(drawing, "Command4"), Qt::LeftButton);
+    named<QScrollBar>(drawing, "VScroll1")->setValue(28);
+    shooter.shoot("drawing-window-dxf");
     windows.close(kDrawingWindow);
 
     app.lastObjectFile = plate;
