@@ -1,8 +1,7 @@
 // The drawing window (dessin) driven by object names, inside the main window, with a
-// scripted UserDialogs.
-//
-// TARVEL_SCREENSHOT_DIR=folder also saves drawing-window.png there: the main window with a
-// loaded drawing, after a click in the lists.
+// scripted UserDialogs. Which controls show, the edits and the picture's geometry are the
+// drawing window logic's; here the window shows them and its lists and picture follow.
+// Importing a DXF drawing and saving it under "Fichier FRA" are the whole job's.
 #include <QImage>
 #include <QListView>
 #include <QMouseEvent>
@@ -77,8 +76,6 @@ class DrawingWindowTest : public QObject {
 
 private:
     std::unique_ptr<tarvel::testing::Harness> h_;
-    tarvel::testing::TempDir* tmp_ = nullptr;
-    tarvel::testing::ScriptedDialogs* dialogs_ = nullptr;
     tarvel::MainWindow* window_ = nullptr;
 
     DrawingWindowWidget* drawing() { return window_->windows().find<DrawingWindowWidget>("dessin"); }
@@ -112,8 +109,6 @@ private:
 private slots:
     void init() {
         h_ = std::make_unique<tarvel::testing::Harness>();
-        tmp_ = &h_->tmp;
-        dialogs_ = &h_->dialogs;
         h_->app.paths.programDir = QCoreApplication::applicationDirPath().toStdString();  // angle tables
         QVERIFY(h_->show());
         window_ = h_->window.get();
@@ -122,22 +117,9 @@ private slots:
     }
     void cleanup() { h_.reset(); }
 
-    void fileTypeChoiceShowsItsCommands() {
-        auto shown = [this](const char* name) { return named(drawing(), name)->isVisibleTo(drawing()); };
-        QVERIFY(!shown("File1"));  // the window opens without its file controls
-        trigger("choisirfichier");
-        QVERIFY(shown("File1") && !shown("Command1"));
-        QTest::mouseClick(named<QRadioButton>(drawing(), "Option2"), Qt::LeftButton);
-        QVERIFY(shown("Command1") && !shown("Command2"));
-        QTest::mouseClick(named<QRadioButton>(drawing(), "Option1"), Qt::LeftButton);
-        QVERIFY(shown("Command2"));
-        trigger("fichierdat");
-        QVERIFY(!shown("Option1") && !shown("Command2"));
-    }
-
     void loadedObjectFillsTheListsAndIsDrawn() {
-        load(tmp_->write("plaque.fra", plate()));
-        QVERIFY(dialogs_->told.empty());
+        load(h_->tmp.write("plaque.fra", plate()));
+        QVERIFY(h_->dialogs.told.empty());
         const int rows = list(1)->model()->rowCount();
         QCOMPARE(rows, 7 + 27 + 13);
         for (int n = 2; n <= 6; ++n) QCOMPARE(list(n)->model()->rowCount(), rows);
@@ -153,7 +135,7 @@ private slots:
     }
 
     void aClickSelectsTheRowInAllSixAndRedraws() {
-        load(tmp_->write("plaque.fra", plate()));
+        load(h_->tmp.write("plaque.fra", plate()));
         clickRow(3, 9);
         expectSelectedEverywhere(9);
         const Colours c = coloursOf(drawing()->picture().cachedPicture());
@@ -167,64 +149,6 @@ private slots:
         moveMouse(area, area.toPixels(5, 100));
         QCOMPARE(named<QLabel>(drawing(), "Label1")->text(), QString("0"));
         QCOMPARE(named<QLabel>(drawing(), "Label2")->text(), QString("0"));
-
-        const QString dir = qEnvironmentVariable("TARVEL_SCREENSHOT_DIR");
-        if (!dir.isEmpty()) {
-            moveMouse(area, area.toPixels(5 + 80 * 0.35, 100 - 60 * 0.35));
-            trigger("choisirfichier");
-            QTest::mouseClick(named<QRadioButton>(drawing(), "Option1"), Qt::LeftButton);
-            auto* files = named<QListView>(drawing(), "File1");
-            if (files->model()->rowCount() > 0)
-                QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
-                                  files->visualRect(files->model()->index(0, 0)).center());
-            QVERIFY(window_->grab().save(dir + "/drawing-window.png", "PNG"));
-        }
-    }
-
-    void enterInTheYListEditsAndMovesOn() {
-        load(tmp_->write("plaque.fra", plate()));
-        clickRow(2, 2);
-        dialogs_->askAnswers = {"7.5"};
-        QTest::keyClick(list(2), Qt::Key_Return);  // the question itself is editY's
-        QCOMPARE(cell(2, 2), QString("7,5"));
-        expectSelectedEverywhere(3);
-    }
-
-    void saveHandsOverToTheCuttingWindow() {
-        load(tmp_->write("plaque.fra", plate()));
-        trigger("fichierfra");
-        named<QLineEdit>(drawing(), "Text1")->setText(QString::fromStdString(tmp_->file("copie")));
-        click("Command2");
-        QCOMPARE(h_->app.lastObjectFile, tmp_->file("copie.fra"));
-        QVERIFY(std::filesystem::exists(tmp_->file("copie.fra")));
-        QVERIFY(!window_->windows().isOpen("dessin"));
-        QVERIFY(window_->windows().isOpen("Mach"));
-    }
-
-    void importedDrawingIsDrawnThenSavedUnderFra() {
-        trigger("fichierdxf");
-        named<QLineEdit>(drawing(), "Text1")->setText(TARVEL_TESTDATA_DIR "/drawing/gear-sample.dxf");
-        click("Command1");
-        QVERIFY(list(1)->model()->rowCount() > 10);
-        QVERIFY(!named<QLineEdit>(drawing(), "Text2")->text().isEmpty());
-        const Colours c = coloursOf(drawing()->picture().cachedPicture());
-        QVERIFY2(c.black > 50 && c.red > 0, qPrintable(QString("%1 %2").arg(c.black).arg(c.red)));
-
-        const QString dir = qEnvironmentVariable("TARVEL_SCREENSHOT_DIR");
-        if (!dir.isEmpty()) {
-            // The whole drawing: one step out, its top at the top edge.
-            click("Command4");
-            named<QScrollBar>(drawing(), "VScroll1")->setValue(28);
-            clickRow(1, 9);
-            QVERIFY(window_->grab().save(dir + "/drawing-window-dxf.png", "PNG"));
-        }
-
-        trigger("choisirfichier");
-        QTest::mouseClick(named<QRadioButton>(drawing(), "Option1"), Qt::LeftButton);
-        named<QLineEdit>(drawing(), "Text1")->setText(QString::fromStdString(tmp_->file("importe")));
-        click("Command2");
-        QCOMPARE(h_->app.lastObjectFile, tmp_->file("importe.fra"));
-        QVERIFY(window_->windows().isOpen("Mach"));
     }
 
     void leavingTheWindow() {
@@ -235,18 +159,6 @@ private slots:
         QVERIFY(!window_->windows().isOpen("dessin") && window_->windows().isOpen("Mach"));
     }
 
-    void biggerPictureAreaAtTheNextScroll() {
-        load(tmp_->write("plaque.fra", plate()));
-        auto* area = named<QWidget>(drawing(), "Picture1");
-        QCOMPARE(area->width(), 135 * tarvel::kPixelsPerViewUnit);
-        click("Command5");
-        QCOMPARE(area->width(), 135 * tarvel::kPixelsPerViewUnit);
-        named<QScrollBar>(drawing(), "HScroll1")->setValue(20);
-        QCOMPARE(area->width(), 140 * tarvel::kPixelsPerViewUnit);
-        QCOMPARE(area->height(), 87 * tarvel::kPixelsPerViewUnit);
-        QCOMPARE(named<QScrollBar>(drawing(), "VScroll1")->height(), 83 * tarvel::kPixelsPerViewUnit);
-    }
-
     void aHundredThousandRowsLoadScrollAndDraw() {
         std::string text;
         text.reserve(100000 * 24);
@@ -255,8 +167,8 @@ private slots:
             const double y = (i / 1000) * 1.2 + ((i % 2) ? 0.5 : 0);
             text += row(x, y, i % 1000 == 0 ? "0" : "1");
         }
-        load(tmp_->write("grand.fra", text));
-        QVERIFY(dialogs_->told.empty());
+        load(h_->tmp.write("grand.fra", text));
+        QVERIFY(h_->dialogs.told.empty());
         for (int n = 1; n <= 6; ++n) QCOMPARE(list(n)->model()->rowCount(), 100000);
         QVERIFY(list(1)->uniformItemSizes());
 

@@ -60,58 +60,46 @@ class QtDialogsTest : public QObject {
     }
 
 private slots:
-    void tellShowsTheMessageWithItsIconAndOk_data() {
+    // tell() offers OK; confirm() offers Oui and Non with the default asked for, Entrée
+    // takes the default and Échap answers no. Every box has its "Aide".
+    void messageBoxShowsTheMessageAndItsButtons_data() {
         QTest::addColumn<Icon>("icon");
-        QTest::addColumn<int>("boxIcon");
-        QTest::newRow("erreur") << Icon::Error << int(QMessageBox::Critical);
-        QTest::newRow("exclamation") << Icon::Exclamation << int(QMessageBox::Warning);
-        QTest::newRow("question") << Icon::Question << int(QMessageBox::Question);
-        QTest::newRow("information") << Icon::Information << int(QMessageBox::Information);
-    }
-
-    void tellShowsTheMessageWithItsIconAndOk() {
-        QFETCH(Icon, icon);
-        QFETCH(int, boxIcon);
-        TempDir dir;
-        QtDialogs dialogs(dir.str());
-        bool closedByOk = false;
-        const QString seen = watchBox(
-            [&] { dialogs.tell(Message{"Saisie incomplete ?", "Saisie", icon}); },
-            [&](QMessageBox* box) {
-                press(box, "OK");
-                closedByOk = !box->isVisible();
-            });
-        QVERIFY(closedByOk);
-        QCOMPARE(seen.section('|', 0, 2), "Saisie|Saisie incomplete ?|" + QString::number(boxIcon));
-        QCOMPARE(seen.section('|', 4), QString("Aide,OK"));
-    }
-
-    void confirmOffersOuiNonWithTheAskedDefault_data() {
-        QTest::addColumn<bool>("defaultYes");
+        QTest::addColumn<int>("ask");  // -1: tell(); 0 or 1: confirm() with that default
         QTest::addColumn<QString>("key");  // a caption, "Entrée" or "Échap"
+        QTest::addColumn<QString>("shown");  // icon|default button|buttons, sorted
         QTest::addColumn<bool>("answer");
-        QTest::newRow("défaut oui, clic Oui") << true << "Oui" << true;
-        QTest::newRow("défaut oui, clic Non") << true << "Non" << false;
-        QTest::newRow("défaut non, clic Oui") << false << "Oui" << true;
-        QTest::newRow("défaut oui, Entrée") << true << "Entrée" << true;
-        QTest::newRow("défaut non, Entrée") << false << "Entrée" << false;
-        QTest::newRow("Échap répond non") << true << "Échap" << false;
+        const QString ok = "|OK|Aide,OK", question = QString::number(QMessageBox::Question);
+        QTest::newRow("erreur") << Icon::Error << -1 << "OK" << QString::number(QMessageBox::Critical) + ok << true;
+        QTest::newRow("exclamation, Entrée") << Icon::Exclamation << -1 << "Entrée"
+                                            << QString::number(QMessageBox::Warning) + ok << true;
+        QTest::newRow("information, Échap") << Icon::Information << -1 << "Échap"
+                                           << QString::number(QMessageBox::Information) + ok << true;
+        QTest::newRow("défaut oui, clic Non") << Icon::Question << 1 << "Non" << question + "|Oui|Aide,Non,Oui" << false;
+        QTest::newRow("défaut non, clic Oui") << Icon::Question << 0 << "Oui" << question + "|Non|Aide,Non,Oui" << true;
+        QTest::newRow("défaut oui, Entrée") << Icon::Question << 1 << "Entrée" << question + "|Oui|Aide,Non,Oui" << true;
+        QTest::newRow("défaut non, Entrée") << Icon::Question << 0 << "Entrée" << question + "|Non|Aide,Non,Oui" << false;
+        QTest::newRow("Échap répond non") << Icon::Question << 1 << "Échap" << question + "|Oui|Aide,Non,Oui" << false;
     }
 
-    void confirmOffersOuiNonWithTheAskedDefault() {
-        QFETCH(bool, defaultYes);
+    void messageBoxShowsTheMessageAndItsButtons() {
+        QFETCH(Icon, icon);
+        QFETCH(int, ask);
         QFETCH(QString, key);
+        QFETCH(QString, shown);
         QFETCH(bool, answer);
         TempDir dir;
         QtDialogs dialogs(dir.str());
-        bool got = !answer;
+        const Message m{"Confirmer effacer ?", "Effacer", icon};
+        bool got = !answer, closed = false;
         const QString seen = watchBox(
-            [&] { got = dialogs.confirm(Message{"Confirmer effacer ?", "Effacer", Icon::Question}, defaultYes); },
-            [&](QMessageBox* box) { press(box, key); });
-        QCOMPARE(seen, QString("Effacer|Confirmer effacer ?|%1|%2|Aide,Non,Oui")
-                           .arg(int(QMessageBox::Question))
-                           .arg(defaultYes ? "Oui" : "Non"));
-        QCOMPARE(got, answer);
+            [&] { ask < 0 ? dialogs.tell(m) : void(got = dialogs.confirm(m, ask == 1)); },
+            [&](QMessageBox* box) {
+                press(box, key);
+                closed = !box->isVisible();
+            });
+        QVERIFY(closed);
+        QCOMPARE(seen, "Effacer|Confirmer effacer ?|" + shown);
+        if (ask >= 0) QCOMPARE(got, answer);
     }
 
     void helpOpensThePageWhileTheBoxStaysOpen_data() {
@@ -183,21 +171,17 @@ private slots:
         QCOMPARE(got, expected);
     }
 
-    void busyPointerFollowsTheLastStateAndIsRestored() {
+    void busyPointerFollowsTheLastStateAndEndsWithTheDialogs() {
         TempDir dir;
         {
             QtDialogs dialogs(dir.str());
             dialogs.setBusy(true);
             dialogs.setBusy(true);
-            QVERIFY(QApplication::overrideCursor() != nullptr);
-            QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-            dialogs.setBusy(false);
-            QVERIFY(QApplication::overrideCursor() == nullptr);
+            QCOMPARE(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : -1, Qt::WaitCursor);
             dialogs.setBusy(false);
             QVERIFY(QApplication::overrideCursor() == nullptr);
             dialogs.setBusy(true);
         }
-        // A program that ends while busy leaves no pointer behind.
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
@@ -215,26 +199,18 @@ private slots:
         TempDir dir;
         dir.write("boite.fra", "\"1\",\"2\",\"0\"\r\n");
         QtDialogs dialogs(dir.str());
-
-        QString title;  // title|folder|filters
-        bool ownDialog = false, savingMode = false;
+        QString shown;  // title|folder|filters|own dialog|saving
         whenModal<QFileDialog>([&](QFileDialog* fd) {
-            title = fd->windowTitle() + "|" + fd->directory().absolutePath() + "|" + fd->nameFilters().join(";;");
-            ownDialog = fd->testOption(QFileDialog::DontUseNativeDialog);
-            savingMode = fd->acceptMode() == QFileDialog::AcceptSave;
-            if (name.isEmpty()) {
-                fd->reject();
-                return;
-            }
+            shown = QStringList{fd->windowTitle(), fd->directory().absolutePath(), fd->nameFilters().join(";;"),
+                                QString::number(fd->testOption(QFileDialog::DontUseNativeDialog)),
+                                QString::number(fd->acceptMode() == QFileDialog::AcceptSave)}.join("|");
+            if (name.isEmpty()) return fd->reject();
             fd->selectFile(QString::fromStdString(dir.file(name.toStdString())));
             static_cast<QDialog*>(fd)->accept();  // QFileDialog hides its override
         });
         const tarvel::FileChoice choice{"Choisir un objet", dir.str(), "Fichiers FRA (*.fra)"};
         const auto got = saving ? dialogs.chooseSaveFile(choice) : dialogs.chooseOpenFile(choice);
-
-        QCOMPARE(title, "Choisir un objet|" + QString::fromStdString(dir.str()) + "|Fichiers FRA (*.fra)");
-        QVERIFY(ownDialog);
-        QCOMPARE(savingMode, saving);
+        QCOMPARE(shown, QString("Choisir un objet|%1|Fichiers FRA (*.fra)|1|%2").arg(dir.str().c_str()).arg(saving));
         QCOMPARE(got, name.isEmpty() ? std::nullopt : std::optional(dir.file(name.toStdString())));
     }
 };

@@ -1,0 +1,180 @@
+// tarvel-screenshots: the pictures of the documentation. Opens every window of the
+// program on a plate drawn here, with a simulated machine, and saves the main window
+// as one PNG per window into the folder given (docs/screenshots by default).
+// Messages are answered silently so that nothing waits for a click.
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "app/mainwindow.h"
+#include "app/programwindows.h"
+#include "common/textrules.h"
+#include "config/machineconfig.h"
+#include "port/simulatedmachine.h"
+#include "port/stepdelay.h"
+#include "ui/appcontext.h"
+#include "ui/cutprogresswindow.h"
+#include "ui/cuttingwindow.h"
+#include "ui/windowregistry.h"
+
+namespace {
+
+using namespace tarvel;
+
+// Every question answered yes, every input and file choice cancelled.
+class SilentDialogs final : public UserDialogs {
+public:
+    void tell(const Message&) override {}
+    bool confirm(const Message&, bool) override { return true; }
+    std::optional<std::string> ask(const Message&, std::string_view) override { return std::nullopt; }
+    void setBusy(bool) override {}
+    std::optional<std::string> chooseOpenFile(const FileChoice&) override { return std::nullopt; }
+    std::optional<std::string> chooseSaveFile(const FileChoice&) override { return std::nullopt; }
+};
+
+// A 130 x 80 mm plate: its outline, a rectangular pocket and a round hole.
+std::string plateObject() {
+    std::string s = "0,0,0\r\n";
+    auto point = [&s](double x, double y, int z) {
+        s += "\"" + decimalText(x) + "\",\"" + decimalText(y) + "\",\"" + std::to_string(z) + "\"\r\n";
+    };
+    auto contour = [&point](const std::vector<std::pair<double, double>>& corners) {
+        point(corners.front().first, corners.front().second, 0);
+        for (const auto& [x, y] : corners) point(x, y, 1);
+        point(corners.front().first, corners.front().second, 1);
+        point(corners.front().first, corners.front().second, 0);
+    };
+    contour({{10, 10}, {140, 10}, {140, 90}, {10, 90}});
+    contour({{25, 30}, {65, 30}, {65, 70}, {25, 70}});
+    std::vector<std::pair<double, double>> hole;
+    for (int i = 0; i < 48; ++i) {
+        const double a = 2 * M_PI * i / 48;
+        hole.emplace_back(105 + 20 * std::cos(a), 50 + 20 * std::sin(a));
+    }
+    contour(hole);
+    return s + "0,0,0\r\n";
+}
+
+template <class T = QWidget>
+T* named(QWidget* root, const char* name) {
+    T* found = root ? root->findChild<T*>(name) : nullptr;
+    if (found == nullptr) throw std::runtime_error(std::string("no control named ") + name);
+    return found;
+}
+
+class Shooter {
+public:
+    Shooter(MainWindow& window, QString folder) : window_(window), folder_(std::move(folder)) {}
+    // Saves the main window as <name>.png once pending paints are done.
+    void shoot(const char* name) {
+        QTest::qWait(100);
+        const QString file = folder_ + "/" + name + ".png";
+        if (window_.grab().save(file, "PNG")) std::printf("%s\n", qPrintable(file));
+        else failed_ = true, std::fprintf(stderr, "tarvel-screenshots: impossible d'écrire %s\n", qPrintable(file));
+    }
+    bool failed() const { return failed_; }
+
+private:
+    MainWindow& window_;
+    QString folder_;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication qtApp(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
+    QTemporaryDir work;
+    if (!QDir().mkpath(folder) || !work.isValid()) {
+        std::fprintf(stderr, "tarvel-screenshots: dossier %s inutilisable\n", qPrintable(folder));
+        return 1;
+    }
+    const std::string dir = work.path().toStdString();
+    const std::string plate = dir + "/plaque.fra";
+    std::ofstream(plate, std::ios::binary) << plateObject();
+
+    SilentDialogs dialogs;
+    AppContext app(dialogs);
+    app.paths.programDir = QCoreApplication::applicationDirPath().toStdString();  // angle tables, help
+    app.paths.configDir = dir;
+    app.paths.scratchDir = dir;
+    auto machine = std::make_unique<SimulatedMachine>(SimulatedMachineSettings{});
+    SimulatedMachine& simulated = *machine;
+    app.port.port = std::move(machine);
+    app.port.simulated = true;
+    app.port.description = "Machine simulée";
+    if (saveMachineConfig(MachineConfig::defaults(), app.paths.configFile())) return 1;
+
+    MainWindow window(app);
+    window.resize(1280, 860);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    WindowRegistry& windows = window.windows();
+    Shooter shooter(window, folder);
+
+    shooter.shoot("main-window");
+    windows.open(kAboutWindow);
+    shooter.shoot("about-window");
+    windows.close(kAboutWindow);
+    windows.open(kConfigurationWindow);
+    shooter.shoot("configuration-window");
+    windows.close(kConfigurationWindow);
+
+    QWidget* drawing = windows.open(kDrawingWindow);
+    named<QAction>(drawing, "fichierfra")->trigger();
+    named<QLineEdit>(drawing, "Text1")->setText(QString::fromStdString(plate));
+    QTest::mouseClick(named<QPushButton>(drawing, "Command1"), Qt::LeftButton);
+    shooter.shoot("drawing-window");
+    // An imported drawing, whole: one zoom step out, its top at the top edge.
+    named<QAction>(drawing, "fichierdxf")->trigger();
+    named<QLineEdit>(drawing, "Text1")->setText(TARVEL_SOURCE_DIR "/tests/data/drawing/gear-sample.dxf");
+    QTest::mouseClick(named<QPushButton>(drawing, "Command1"), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(drawing, "Command4"), Qt::LeftButton);
+    named<QScrollBar>(drawing, "VScroll1")->setValue(28);
+    shooter.shoot("drawing-window-dxf");
+    windows.close(kDrawingWindow);
+
+    app.lastObjectFile = plate;
+    auto* mach = windows.open<CuttingWindow>(kCuttingWindow);
+    CountingWaiter waiter;  // the cut's delays counted, not waited
+    mach->useDelayWaiter(waiter);
+    named<QPlainTextEdit>(mach, "description")->setPlainText("Plaque 130 x 80 mm, contreplaqué 5 mm\nfraise 3 mm");
+    QTest::mouseClick(named<QPushButton>(mach, "creerDef"), Qt::LeftButton);
+    shooter.shoot("cutting-window");
+
+    // The cut in progress, caught halfway along the outline's bottom edge, then stopped.
+    bool shot = false;
+    const int listener = simulated.addListener([&](const MachineMotion& m) {
+        if (shot || m.x != 1400 || m.z <= 0) return;
+        shot = true;
+        QTimer::singleShot(0, &window, [&] {
+            qobject_cast<CutProgressWindow*>(windows.find("decencours"))->refresh();
+            shooter.shoot("cut-progress-window");
+            QTest::mouseClick(named<QPushButton>(windows.find("decencours"), "arretUrgence"), Qt::LeftButton);
+        });
+    });
+    QTest::mouseClick(named<QPushButton>(mach, "decouper"), Qt::LeftButton);
+    simulated.removeListener(listener);
+    QTest::qWait(100);
+    windows.open("simulation");
+    shooter.shoot("simulation-view");
+    windows.close("simulation");
+
+    windows.open(kManualWindow);
+    shooter.shoot("manual-window");
+    window.quitProgram();
+    return shooter.failed() || !shot ? 1 : 0;
+}
