@@ -9,29 +9,11 @@ namespace tarvel {
 
 namespace {
 
-struct PinFields {
-    std::string MachineConfig::* pin;
-    std::string MachineConfig::* weight;
-};
-
-PinFields fieldsOf(PinSignal signal) {
-    switch (signal) {
-        case PinSignal::XDir: return {&MachineConfig::xDirPin, &MachineConfig::xDirWeight};
-        case PinSignal::XClock: return {&MachineConfig::xClockPin, &MachineConfig::xClockWeight};
-        case PinSignal::YDir: return {&MachineConfig::yDirPin, &MachineConfig::yDirWeight};
-        case PinSignal::YClock: return {&MachineConfig::yClockPin, &MachineConfig::yClockWeight};
-        case PinSignal::ZDir: return {&MachineConfig::zDirPin, &MachineConfig::zDirWeight};
-        case PinSignal::ZClock: return {&MachineConfig::zClockPin, &MachineConfig::zClockWeight};
-        case PinSignal::SpareDir: return {&MachineConfig::spareDirPin, &MachineConfig::spareDirWeight};
-        case PinSignal::SpareClock: return {&MachineConfig::spareClockPin, &MachineConfig::spareClockWeight};
-    }
-    return {&MachineConfig::xDirPin, &MachineConfig::xDirWeight};
-}
-
-// Fields 1 to 9 and 18 to 25 (0-based positions in the file's text fields) take their
-// default when empty; the weights 10 to 17 have none, they follow the pins.
-bool hasDefault(std::size_t index) {
-    return index < 9 || index >= 17;
+// Every text field but the weights takes its default when empty: a weight follows its pin.
+bool hasDefault(std::string MachineConfig::* field) {
+    for (StepChannel channel : kStepChannels)
+        if (field == static_cast<std::string MachineConfig::*>(weightFieldOf(channel))) return false;
+    return true;
 }
 
 bool holdsQuote(const MachineConfig& values) {
@@ -42,16 +24,9 @@ bool holdsQuote(const MachineConfig& values) {
 
 }  // namespace
 
-std::string MachineConfig::* pinFieldOf(PinSignal signal) {
-    return fieldsOf(signal).pin;
-}
-
-std::string MachineConfig::* weightFieldOf(PinSignal signal) {
-    return fieldsOf(signal).weight;
-}
-
-bool changePin(ConfigurationForm& form, PinSignal signal, std::string_view text, UserDialogs& dialogs) {
-    const auto [pin, weight] = fieldsOf(signal);
+bool changePin(ConfigurationForm& form, StepChannel channel, std::string_view text, UserDialogs& dialogs) {
+    const auto pin = pinFieldOf(channel);
+    const auto weight = weightFieldOf(channel);
     form.values.*pin = std::string(text);
     PinWeight w = pinWeight(text);
     if (!w.refused) {
@@ -69,19 +44,16 @@ ConfigurationForm openConfigurationForm(const std::string& configFile, UserDialo
     const MachineConfig read = loadMachineConfig(configFile).value_or(MachineConfig{});
     ConfigurationForm form;
     form.values = read;
-    // Fields 1 to 9 and the weights went in as read; filling each pin recomputes its weight.
-    for (PinSignal signal : kPinSignals) changePin(form, signal, read.*pinFieldOf(signal), dialogs);
-
-    form.order = SendOrder::DirClock;
+    // The other fields went in as read; filling each pin recomputes its weight.
+    for (StepChannel channel : kStepChannels) changePin(form, channel, read.*pinFieldOf(channel), dialogs);
 
     const MachineConfig defaults = MachineConfig::defaults();
-    const auto& text = MachineConfig::textFields();
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (hasDefault(i) && (form.values.*text[i]).empty()) form.values.*text[i] = defaults.*text[i];
+    for (auto field : MachineConfig::textFields())
+        if (hasDefault(field) && (form.values.*field).empty()) form.values.*field = defaults.*field;
     // A pin that took its default changed: its weight follows.
-    for (PinSignal signal : kPinSignals)
-        if ((read.*pinFieldOf(signal)).empty())
-            changePin(form, signal, form.values.*pinFieldOf(signal), dialogs);
+    for (StepChannel channel : kStepChannels)
+        if ((read.*pinFieldOf(channel)).empty())
+            changePin(form, channel, form.values.*pinFieldOf(channel), dialogs);
     return form;
 }
 

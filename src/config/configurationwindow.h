@@ -3,12 +3,12 @@
 // writer of tarvel1.cfg.
 //
 //   ConfigurationForm form = openConfigurationForm(paths.configFile(), dialogs);
-//   changePin(form, PinSignal::XDir, "5", dialogs);   // on every keystroke in a pin field
+//   changePin(form, StepChannel::XDir, "5", dialogs);   // on every keystroke in a pin field
 //   if (saveConfigurationForm(form, paths.configFile(), dialogs)) { /* close the window */ }
 //
-// The window shows fields 1 to 9 and the pins 18 to 25 of MachineConfig as typed text,
-// and the "Inverser le sens" boxes as the flags 26 to 28 (checked when 1). The weights
-// 10 to 17 are held but not shown: each follows its pin as the user types it.
+// The window shows the settings from the steps per mm to the clearance and the eight
+// pins of MachineConfig as typed text, and the "Inverser le sens" boxes as its flags.
+// The weights are held but not shown: each follows its pin as the user types it.
 #pragma once
 
 #include <array>
@@ -20,35 +20,21 @@
 
 namespace tarvel {
 
-// "Ordre d'envoi sur le port parallèle (LPT)": offered, never stored nor used.
-enum class SendOrder { ClockDir, DirClock };
-
-// The eight data-pin fields, in the window's rows: X, Y, Z and "non connecté".
-enum class PinSignal { XDir, XClock, YDir, YClock, ZDir, ZClock, SpareDir, SpareClock };
-inline constexpr std::array<PinSignal, 8> kPinSignals = {
-    PinSignal::XDir, PinSignal::XClock, PinSignal::YDir,     PinSignal::YClock,
-    PinSignal::ZDir, PinSignal::ZClock, PinSignal::SpareDir, PinSignal::SpareClock};
-
-// The pin field and the weight field of a signal in MachineConfig.
-std::string MachineConfig::* pinFieldOf(PinSignal signal);
-std::string MachineConfig::* weightFieldOf(PinSignal signal);
-
 struct ConfigurationForm {
-    MachineConfig values;                  // every field; invertX/Y/Z are the boxes (1 checked)
-    SendOrder order = SendOrder::DirClock;
+    MachineConfig values;  // every field; invertX/Y/Z are the boxes
 };
 
 // Opening: reads the file (missing or short is not reported: absent fields count as
 // empty), fills each pin and so recomputes its weight, then puts the default into every
-// empty field among 1 to 9 and 18 to 25. A pin outside 2 to 9 in the file gets the pin
-// message, as it would when typed.
+// empty field but the weights. A pin outside 2 to 9 in the file gets the pin message,
+// as it would when typed.
 ConfigurationForm openConfigurationForm(const std::string& configFile, UserDialogs& dialogs);
 
 // A pin field changed (every keystroke): its weight follows. Pins 2 to 9 give 1 to 128;
 // an empty or non-numeric text gives "1" silently; any other number shows "les pinoches
 // de sorties sont la 2,3,4,5,6,7,8 ou 9", then the pin becomes "2" (weight "1").
 // False when the text was refused and replaced by "2".
-bool changePin(ConfigurationForm& form, PinSignal signal, std::string_view text, UserDialogs& dialogs);
+bool changePin(ConfigurationForm& form, StepChannel channel, std::string_view text, UserDialogs& dialogs);
 
 // "Sauvegarder la configuration et fermer la page ": refuses empty steps per mm
 // ("Saisie incomplete ?") and text holding a double quote (the file could not hold it),

@@ -23,6 +23,22 @@ const std::array<std::string MachineConfig::*, MachineConfig::kTextFieldCount>& 
     return fields;
 }
 
+std::string PinWeights::* weightFieldOf(StepChannel channel) {
+    static constexpr std::array<std::string PinWeights::*, kStepChannelCount> fields = {
+        &PinWeights::xDirWeight, &PinWeights::xClockWeight, &PinWeights::yDirWeight,
+        &PinWeights::yClockWeight, &PinWeights::zDirWeight, &PinWeights::zClockWeight,
+        &PinWeights::spareDirWeight, &PinWeights::spareClockWeight};
+    return fields[static_cast<std::size_t>(channel)];
+}
+
+std::string MachineConfig::* pinFieldOf(StepChannel channel) {
+    static constexpr std::array<std::string MachineConfig::*, kStepChannelCount> fields = {
+        &MachineConfig::xDirPin, &MachineConfig::xClockPin, &MachineConfig::yDirPin,
+        &MachineConfig::yClockPin, &MachineConfig::zDirPin, &MachineConfig::zClockPin,
+        &MachineConfig::spareDirPin, &MachineConfig::spareClockPin};
+    return fields[static_cast<std::size_t>(channel)];
+}
+
 MachineConfig MachineConfig::defaults() {
     MachineConfig c;
     c.stepsPerMmX = c.stepsPerMmY = c.stepsPerMmZ = "20";
@@ -32,24 +48,11 @@ MachineConfig MachineConfig::defaults() {
     c.toolDescentZ = "10";
     c.portNumber = "1";
     c.toolChangeClearance = "30";
-    c.xDirPin = "2";
-    c.xClockPin = "3";
-    c.yDirPin = "4";
-    c.yClockPin = "5";
-    c.zDirPin = "6";
-    c.zClockPin = "7";
-    c.spareDirPin = "8";
-    c.spareClockPin = "9";
-    const std::array<std::pair<std::string MachineConfig::*, std::string MachineConfig::*>, 8> pairs = {{
-        {&MachineConfig::xDirWeight, &MachineConfig::xDirPin},
-        {&MachineConfig::xClockWeight, &MachineConfig::xClockPin},
-        {&MachineConfig::yDirWeight, &MachineConfig::yDirPin},
-        {&MachineConfig::yClockWeight, &MachineConfig::yClockPin},
-        {&MachineConfig::zDirWeight, &MachineConfig::zDirPin},
-        {&MachineConfig::zClockWeight, &MachineConfig::zClockPin},
-        {&MachineConfig::spareDirWeight, &MachineConfig::spareDirPin},
-        {&MachineConfig::spareClockWeight, &MachineConfig::spareClockPin}}};
-    for (const auto& [weight, pin] : pairs) c.*weight = pinWeight(c.*pin).weight;
+    int pin = 2;  // the channels on the pins 2 to 9 in their order
+    for (StepChannel channel : kStepChannels) {
+        c.*pinFieldOf(channel) = integerText(pin++);
+        c.*weightFieldOf(channel) = pinWeight(c.*pinFieldOf(channel)).weight;
+    }
     return c;
 }
 
@@ -61,8 +64,7 @@ std::optional<Message> saveMachineConfig(const MachineConfig& config, const std:
         // The steps per mm and the coefficient may have been typed with a point.
         fields.push_back(quotedField(i < 4 ? numberText(value) : value));
     }
-    for (int flag : {config.invertX, config.invertY, config.invertZ})
-        fields.push_back(flag == 1 ? "1" : "0");
+    for (bool flag : {config.invertX, config.invertY, config.invertZ}) fields.push_back(flag ? "1" : "0");
     std::string error;
     if (replaceFileText(path, recordLine(fields), &error)) return std::nullopt;
     return Message{error + " La configuration n'a pas été enregistrée.",
@@ -77,14 +79,13 @@ std::optional<MachineConfig> loadMachineConfig(const std::string& path) {
     FieldEnd end = FieldEnd::Comma;
     const auto& text = MachineConfig::textFields();
     std::size_t index = 0;
-    // One record; fields the file does not hold stay empty (flags 0).
+    // One record; fields the file does not hold stay empty (flags unset).
     while (end == FieldEnd::Comma && index < text.size() + 3 && reader.readField(field, &end)) {
         if (index < text.size()) {
             config.*text[index] = field;
         } else {
-            int* flags[] = {&config.invertX, &config.invertY, &config.invertZ};
-            auto n = commaNumber(field);
-            *flags[index - text.size()] = (n && *n == 1) ? 1 : 0;
+            bool* flags[] = {&config.invertX, &config.invertY, &config.invertZ};
+            *flags[index - text.size()] = readsAsOne(field);
         }
         ++index;
     }
@@ -95,16 +96,12 @@ std::int16_t portAddressFor(std::string_view portNumber) {
     return portNumber == "2" ? 632 : 888;
 }
 
-int weightOfPin(int pin) {
-    return pin >= 2 && pin <= 9 ? 1 << (pin - 2) : 0;
-}
-
 PinWeight pinWeight(std::string_view pinText) {
     auto n = commaNumber(pinText);
     if (!n) return {"1", false};
     double pin = *n;
     if (pin == std::floor(pin) && pin >= 2 && pin <= 9)
-        return {integerText(weightOfPin(static_cast<int>(pin))), false};
+        return {integerText(1 << (static_cast<int>(pin) - 2)), false};
     return {"1", true};
 }
 

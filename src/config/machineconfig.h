@@ -1,8 +1,8 @@
 // The machine configuration: one line of 28 fields in tarvel1.cfg, beside the program.
 //
-// Fields 1 to 25 are text exactly as typed (after the decimal-point rule for fields 1
-// to 4); fields 26 to 28 are the "Inverser le sens" flags, 0 or 1. A file saved with
-// the defaults reads:
+// The text fields are kept exactly as typed (the steps per mm and the speed coefficient
+// after the decimal-point rule); the three "Inverser le sens" flags close the line as
+// 0 or 1. A file saved with the defaults reads:
 //   "20","20","20","0,02","50","80","10","1","30","1","2","4","8","16","32","64","128","2","3","4","5","6","7","8","9",0,0,0
 #pragma once
 
@@ -13,40 +13,44 @@
 #include <string_view>
 
 #include "common/userdialogs.h"
+#include "config/stepchannels.h"
 
 namespace tarvel {
 
-struct MachineConfig {
-    std::string stepsPerMmX, stepsPerMmY, stepsPerMmZ;  // 1-3
-    std::string speedCoefficient;                       // 4
-    std::string cuttingFeed, rapidFeed;                 // 5-6
-    std::string toolDescentZ;                           // 7
-    std::string portNumber;                             // 8
-    std::string toolChangeClearance;                    // 9
-    std::string xDirWeight, xClockWeight;               // 10-11
-    std::string yDirWeight, yClockWeight;               // 12-13
-    std::string zDirWeight, zClockWeight;               // 14-15
-    std::string spareDirWeight, spareClockWeight;       // 16-17
-    std::string xDirPin, xClockPin;                     // 18-19
-    std::string yDirPin, yClockPin;                     // 20-21
-    std::string zDirPin, zClockPin;                     // 22-23
-    std::string spareDirPin, spareClockPin;             // 24-25
-    int invertX = 0, invertY = 0, invertZ = 0;          // 26-28
+// The file order: steps per mm to clearance, then the eight weights (PinWeights), the
+// eight pins, and the flags.
+struct MachineConfig : PinWeights {
+    std::string stepsPerMmX, stepsPerMmY, stepsPerMmZ;
+    std::string speedCoefficient;
+    std::string cuttingFeed, rapidFeed;
+    std::string toolDescentZ;
+    std::string portNumber;
+    std::string toolChangeClearance;
+    std::string xDirPin, xClockPin;
+    std::string yDirPin, yClockPin;
+    std::string zDirPin, zClockPin;
+    std::string spareDirPin, spareClockPin;
+    // Read once, when the file is read, by readsAsOne: every window then obeys the same flags.
+    bool invertX = false, invertY = false, invertZ = false;
 
     // The configuration window's defaults for every field (weights from the pins).
     static MachineConfig defaults();
 
-    // The text fields 1 to 25 in file order.
+    // The text fields in file order (all but the flags).
     static constexpr std::size_t kTextFieldCount = 25;
     static const std::array<std::string MachineConfig::*, kTextFieldCount>& textFields();
 };
 
-// Replaces the file by the one line (fields 1 to 4 through the decimal-point rule).
-// nullopt on success; otherwise the French message to show, the old file intact.
+// The pin field of a channel; its weight is weightFieldOf the same channel.
+std::string MachineConfig::* pinFieldOf(StepChannel channel);
+
+// Replaces the file by the one line (steps per mm and coefficient through the
+// decimal-point rule). nullopt on success; otherwise the French message to show, the
+// old file intact.
 std::optional<Message> saveMachineConfig(const MachineConfig& config, const std::string& path);
 
-// nullopt when no file of that name exists. A file with fewer than 28 fields leaves
-// the missing ones empty (flags 0); flags are compared with 1 after the comma rule.
+// nullopt when no file of that name exists. A file with fewer fields leaves the missing
+// ones empty (flags unset).
 std::optional<MachineConfig> loadMachineConfig(const std::string& path);
 
 // 632 when the port number is exactly "2", else 888 ("1", empty and anything else).
@@ -61,8 +65,6 @@ struct PinWeight {
     bool refused = false;
 };
 PinWeight pinWeight(std::string_view pinText);
-// 2^(pin-2) for pins 2..9, else 0.
-int weightOfPin(int pin);
 
 namespace config_messages {
 inline const Message kPinOutOfRange{"les pinoches de sorties sont la 2,3,4,5,6,7,8 ou 9",

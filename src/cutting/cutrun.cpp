@@ -14,6 +14,7 @@
 #include "common/records.h"
 #include "common/textrules.h"
 #include "cutting/cuttingmessages.h"
+#include "cutting/stepchannel.h"
 #include "port/emittick.h"
 
 namespace tarvel {
@@ -36,11 +37,6 @@ std::optional<int> recordValue(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc{} || end != text.data() + text.size() || value > 255) return std::nullopt;
     return value;
-}
-
-bool flagSet(std::string_view text) {
-    const std::optional<double> v = commaNumber(text);
-    return v && *v == 1.0;
 }
 
 // A feed field, read by the comma rule; it must fit the slider as 100 - feed.
@@ -217,24 +213,11 @@ int CutProgress::percent() const {
 }
 
 ZSense zSenseOf(const CuttingForm& form) {
-    return flagSet(form.invertZ) ? ZSense::Inverted : ZSense::Normal;
+    return readAxisInversion(form).z ? ZSense::Inverted : ZSense::Normal;
 }
 
 Wiring wiringOf(const CuttingForm& form) {
-    Wiring w;
-    w.xDir = wholeValue(leadingNumber(form.xDirWeight));
-    w.xClock = wholeValue(leadingNumber(form.xClockWeight));
-    w.yDir = wholeValue(leadingNumber(form.yDirWeight));
-    w.yClock = wholeValue(leadingNumber(form.yClockWeight));
-    w.zDir = wholeValue(leadingNumber(form.zDirWeight));
-    w.zClock = wholeValue(leadingNumber(form.zClockWeight));
-    w.invertX = flagSet(form.invertX);
-    w.invertY = flagSet(form.invertY);
-    w.invertZ = flagSet(form.invertZ);
-    w.stepsPerMmX = leadingNumber(form.stepsPerMmX);
-    w.stepsPerMmY = leadingNumber(form.stepsPerMmY);
-    w.stepsPerMmZ = leadingNumber(form.stepsPerMmZ);
-    return w;
+    return wiringOf(form, readAxisInversion(form), form.stepsPerMmX, form.stepsPerMmY, form.stepsPerMmZ);
 }
 
 CutRunResult runCutProgram(CuttingForm& form, CutControl& control, ZSense sense, ParallelPort& port,

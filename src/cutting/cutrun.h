@@ -36,11 +36,10 @@ namespace tarvel {
 // invertZ field.
 enum class ZSense { Normal, Inverted };
 
-// Inverted when the invertZ field reads 1 (comma rule), the command the window shows.
+// Inverted when the invertZ field readsAsOne, the command the window shows.
 ZSense zSenseOf(const CuttingForm& form);
 
-// What a simulated machine needs to decode the values: the weights (leading-number
-// rule), the inversion flags and the steps per mm of the window's fields.
+// What a simulated machine needs to decode the values, from the window's fields.
 Wiring wiringOf(const CuttingForm& form);
 
 // Where the cut stands, for the cut-in-progress window.

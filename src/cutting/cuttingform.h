@@ -8,12 +8,15 @@
 
 #include "common/paths.h"
 #include "common/userdialogs.h"
+#include "config/stepchannels.h"
 
 namespace tarvel {
 
 enum class JobFileKind { Object, Cutting };  // "Choisir un fichier d'objet (.FRA)" / "de découpe (.DEF)"
 
-struct CuttingForm {
+// The eight weights, copied from the configuration all at once, are the form's fields
+// of the same names.
+struct CuttingForm : PinWeights {
     // Fields saved in the details file (their order there: see JobParameters).
     std::string objectFile;          // "Choisir un fichier d'objet à découper (.FRA)"
     std::string jobName;             // cutting-file field: job name, or the .def path
@@ -26,8 +29,6 @@ struct CuttingForm {
     // Fields copied from the configuration only.
     std::string speedCoefficient = "0,01";  // "Coefficient vitesse"
     std::string toolChangeClearance;        // "dégagement pour changement outil"
-    std::string xDirWeight, xClockWeight, yDirWeight, yClockWeight;
-    std::string zDirWeight, zClockWeight, spareDirWeight, spareClockWeight;
     std::string invertX, invertY, invertZ;  // "0" / "1" as decimal text; empty without configuration
 
     // Window values that are not fields.

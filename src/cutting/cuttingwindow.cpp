@@ -78,17 +78,10 @@ void openCuttingWindowWith(CuttingForm& form, UserDialogs& dialogs, const std::s
     form.toolDescent = config->toolDescentZ;
     form.port = portAddressFor(config->portNumber);
     form.toolChangeClearance = config->toolChangeClearance;
-    form.xDirWeight = config->xDirWeight;
-    form.xClockWeight = config->xClockWeight;
-    form.yDirWeight = config->yDirWeight;
-    form.yClockWeight = config->yClockWeight;
-    form.zDirWeight = config->zDirWeight;
-    form.zClockWeight = config->zClockWeight;
-    form.spareDirWeight = config->spareDirWeight;
-    form.spareClockWeight = config->spareClockWeight;
-    form.invertX = integerText(config->invertX);
-    form.invertY = integerText(config->invertY);
-    form.invertZ = integerText(config->invertZ);
+    static_cast<PinWeights&>(form) = *config;
+    form.invertX = config->invertX ? "1" : "0";
+    form.invertY = config->invertY ? "1" : "0";
+    form.invertZ = config->invertZ ? "1" : "0";
     form.configurationRead = true;
     if (!lastObjectFile.empty()) {
         form.objectFile = lastObjectFile;

@@ -20,12 +20,10 @@
 #include <string_view>
 
 #include "common/userdialogs.h"
+#include "config/stepchannels.h"
 #include "cutting/cuttingform.h"
 
 namespace tarvel {
-
-enum class StepChannel { XDir, XClock, YDir, YClock, ZDir, ZClock, SpareDir, SpareClock };
-inline constexpr std::size_t kStepChannelCount = 8;
 
 // The channel's caption as messages name it ("X DIR", "Z CLOCK", "libre CLOCK").
 std::string_view channelName(StepChannel channel);
@@ -34,8 +32,6 @@ struct ChannelWeights {
     std::array<std::int64_t, kStepChannelCount> weight{};
 
     std::int64_t of(StepChannel c) const { return weight[static_cast<std::size_t>(c)]; }
-    // The tick value: weights of the channels whose bit is 1 (bits indexed by channel).
-    std::int64_t valueOf(const std::array<int, kStepChannelCount>& bits) const;
 };
 
 // Reads the eight weight fields by the leading-number rule: an empty or non-numeric
@@ -44,10 +40,7 @@ struct ChannelWeights {
 // naming the channel, and `out` is left as it was.
 std::optional<Message> readChannelWeights(const CuttingForm& form, ChannelWeights& out);
 
-// The three "Inverser le sens" fields read by the comma rule and compared with 1.
-struct AxisInversion {
-    bool x = false, y = false, z = false;
-};
+// The form's three "Inverser le sens" fields, each set when it readsAsOne.
 AxisInversion readAxisInversion(const CuttingForm& form);
 
 }  // namespace tarvel

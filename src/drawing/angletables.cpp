@@ -15,12 +15,6 @@ namespace {
 
 namespace msg = drawingmessages;
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
 // A whole number with "." as decimal point and an optional exponent; nothing else.
 std::optional<double> tableValue(std::string_view text) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
@@ -41,7 +35,7 @@ std::optional<Message> readTable(const std::string& programDir, std::string_view
     while (true) {
         const std::int64_t line = in.lineNumber();
         if (!in.readField(field)) break;
-        std::string_view text = trimmed(field);
+        std::string_view text = trimBlanks(field);
         if (text.empty()) continue;
         std::optional<double> value = tableValue(text);
         if (!value) return msg::angleTableFault(name, msg::angleTableNotANumber(integerText(line)));

@@ -10,16 +10,6 @@ namespace tarvel {
 
 namespace {
 
-// Byte offset of the character at 1-based position `pos` of UTF-8 text, or npos.
-std::size_t byteOfCharacter(std::string_view text, std::size_t pos) {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
-        if (++chars == pos) return i;
-    }
-    return std::string_view::npos;
-}
-
 void commaAt(std::string& text, std::size_t pos) {
     std::size_t at = byteOfCharacter(text, pos);
     if (at != std::string::npos && text[at] == '.') text[at] = ',';

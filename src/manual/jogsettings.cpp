@@ -8,15 +8,6 @@
 
 namespace tarvel {
 
-namespace {
-
-bool isOne(const std::string& field) {
-    const std::optional<double> v = commaNumber(field);
-    return v && *v == 1.0;
-}
-
-}  // namespace
-
 JogSettings loadJogSettings(const std::string& path) {
     JogSettings s;
     if (!fileExists(path)) return s;
@@ -25,7 +16,7 @@ JogSettings loadJogSettings(const std::string& path) {
     std::vector<std::string> fields;
     reader.readRecord(fields, 3);  // a short line leaves the missing flags cleared
     bool* flags[] = {&s.invertArrowX, &s.invertArrowY, &s.invertArrowZ};
-    for (std::size_t i = 0; i < fields.size() && i < 3; ++i) *flags[i] = isOne(fields[i]);
+    for (std::size_t i = 0; i < fields.size() && i < 3; ++i) *flags[i] = readsAsOne(fields[i]);
     return s;
 }
 

@@ -2,8 +2,8 @@
 // window, one line of tarvelman.cfg beside the program.
 //
 // The window writes them as bare integers (1,0,0); the file made for a first start holds
-// quoted texts ("0","0","0"). Reading accepts both: each field goes through the comma
-// rule and only the number 1 sets its flag; a missing field, or anything else, clears it.
+// quoted texts ("0","0","0"). Reading accepts both: a field that readsAsOne sets its
+// flag; a missing field, or anything else, clears it.
 #pragma once
 
 #include <optional>

@@ -19,15 +19,10 @@ void openManualWindow(ManualForm& form, UserDialogs& dialogs, const Paths& paths
     form.speedCoefficient = config->speedCoefficient;
     form.toolDescentZ = config->toolDescentZ;
     form.port = portAddressFor(config->portNumber);
-    form.xDirWeight = config->xDirWeight;
-    form.xClockWeight = config->xClockWeight;
-    form.yDirWeight = config->yDirWeight;
-    form.yClockWeight = config->yClockWeight;
-    form.zDirWeight = config->zDirWeight;
-    form.zClockWeight = config->zClockWeight;
-    form.invertX = config->invertX == 1;
-    form.invertY = config->invertY == 1;
-    form.invertZ = config->invertZ == 1;
+    static_cast<PinWeights&>(form) = *config;
+    form.invertX = config->invertX;
+    form.invertY = config->invertY;
+    form.invertZ = config->invertZ;
 
     const std::string settings = paths.jogSettingsFile();
     if (const auto error = createJogSettingsIfMissing(settings)) {

@@ -3,9 +3,9 @@
 // user types and moves the slider, so that a running motion reads the slider and the
 // coefficient as they stand before each delay.
 //
-// Copied from the configuration when the window is created, never written back:
-//   steps per mm (fields 1-3), coefficient (4), tool descent (7), port (8), the DIR and
-//   CLOCK weights of X, Y, Z (10-15), the "Inverser le sens" flags (26-28).
+// Copied from the configuration when the window is created, never written back: the
+// steps per mm, the speed coefficient, the tool descent, the port, the eight weights and
+// the "Inverser le sens" flags.
 // The arrows obey only the JogSettings flags; homing obeys only the configuration's.
 #pragma once
 
@@ -14,11 +14,13 @@
 
 #include "common/paths.h"
 #include "common/userdialogs.h"
+#include "config/stepchannels.h"
 #include "manual/jogsettings.h"
 
 namespace tarvel {
 
-struct ManualForm {
+// The weights are the form's fields of the same names (the spare pair is never used).
+struct ManualForm : PinWeights {
     // Shown and editable. Steps per mm and the coefficient are read by the comma rule,
     // the distance by the leading-number rule (2,5 moves 2 mm, empty moves nothing).
     std::string stepsPerMmX = "120", stepsPerMmY = "120", stepsPerMmZ = "120";  // "Paramètre machine, nombre de pas /mm"
@@ -28,7 +30,6 @@ struct ManualForm {
     JogSettings arrows;                                                          // "Inversion du sens des flèches"
 
     // Not shown. Weights are read by the leading-number rule; empty reads as 0.
-    std::string xDirWeight, xClockWeight, yDirWeight, yClockWeight, zDirWeight, zClockWeight;
     std::string toolDescentZ;  // homing's last phase, leading-number rule
     bool invertX = false, invertY = false, invertZ = false;
     std::int16_t port = 0;  // 888 or 632 once a configuration was read; 0: none, no motion

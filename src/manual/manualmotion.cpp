@@ -62,24 +62,6 @@ std::optional<double> stepsPerMm(const ManualForm& form, Axis axis, UserDialogs&
     return std::nullopt;
 }
 
-// What the simulated machine needs to decode this window's writes.
-Wiring wiringOf(const ManualForm& form) {
-    Wiring w;
-    w.xDir = wholeValue(leadingNumber(form.xDirWeight));
-    w.xClock = wholeValue(leadingNumber(form.xClockWeight));
-    w.yDir = wholeValue(leadingNumber(form.yDirWeight));
-    w.yClock = wholeValue(leadingNumber(form.yClockWeight));
-    w.zDir = wholeValue(leadingNumber(form.zDirWeight));
-    w.zClock = wholeValue(leadingNumber(form.zClockWeight));
-    w.invertX = form.invertX;
-    w.invertY = form.invertY;
-    w.invertZ = form.invertZ;
-    w.stepsPerMmX = commaNumber(form.stepsPerMmX).value_or(0.0);
-    w.stepsPerMmY = commaNumber(form.stepsPerMmY).value_or(0.0);
-    w.stepsPerMmZ = commaNumber(form.stepsPerMmZ).value_or(0.0);
-    return w;
-}
-
 // The window's slider and coefficient, read before each delay. While the user retypes
 // the coefficient during a move the field may hold no number for a moment: the last
 // usable value stays in force rather than a delay that would never end.
@@ -107,7 +89,8 @@ public:
           speed_(form, coefficient),
           out_{machine.port, form.port, machine.pump, machine.waiter, speed_},
           stopMark_(form.stopRequests) {
-        machine.port.useWiring(wiringOf(form));
+        machine.port.useWiring(wiringOf(form, {form.invertX, form.invertY, form.invertZ}, form.stepsPerMmX,
+                                        form.stepsPerMmY, form.stepsPerMmZ));
     }
 
     // One step; false when the motion is to end here (see end()).

@@ -51,4 +51,23 @@ std::uint64_t countedSteps(double n) {
     return static_cast<std::uint64_t>(std::floor(n));
 }
 
+Wiring wiringOf(const PinWeights& weights, const AxisInversion& invert, std::string_view stepsPerMmX,
+                std::string_view stepsPerMmY, std::string_view stepsPerMmZ) {
+    const auto value = [](const std::string& weight) { return wholeValue(leadingNumber(weight)); };
+    Wiring w;
+    w.xDir = value(weights.xDirWeight);
+    w.xClock = value(weights.xClockWeight);
+    w.yDir = value(weights.yDirWeight);
+    w.yClock = value(weights.yClockWeight);
+    w.zDir = value(weights.zDirWeight);
+    w.zClock = value(weights.zClockWeight);
+    w.invertX = invert.x;
+    w.invertY = invert.y;
+    w.invertZ = invert.z;
+    w.stepsPerMmX = commaNumber(stepsPerMmX).value_or(0.0);
+    w.stepsPerMmY = commaNumber(stepsPerMmY).value_or(0.0);
+    w.stepsPerMmZ = commaNumber(stepsPerMmZ).value_or(0.0);
+    return w;
+}
+
 }  // namespace tarvel

@@ -17,8 +17,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 #include "common/eventpump.h"
+#include "config/stepchannels.h"
 #include "port/parallelport.h"
 #include "port/stepdelay.h"
 
@@ -59,5 +61,12 @@ bool emitTick(StepOutput& out, int dirOnly, int full, TickPattern pattern,
 int wholeValue(double v);
 // The steps a counted move of n makes: floor(n) when n >= 1, none otherwise.
 std::uint64_t countedSteps(double n);
+
+// What a simulated machine needs to decode a window's writes: the six axis weights read
+// as every motion reads them (leading-number rule, whole values), the inversion flags,
+// and the steps per mm by the comma rule, as the cutting file and the manual moves
+// counted their steps (a field with no number gives 0: the machine keeps its value).
+Wiring wiringOf(const PinWeights& weights, const AxisInversion& invert, std::string_view stepsPerMmX,
+                std::string_view stepsPerMmY, std::string_view stepsPerMmZ);
 
 }  // namespace tarvel

@@ -218,8 +218,7 @@ ConfigurationWindow::ConfigurationWindow(AppContext& app, QWidget* parent)
     orderRow->addWidget(dirClock_);
     orderRow->addStretch(1);
     pv->addLayout(orderRow);
-    connect(clockDir_, &QRadioButton::toggled, this,
-            [this](bool on) { form_.order = on ? SendOrder::ClockDir : SendOrder::DirClock; });
+    dirClock_->setChecked(true);  // the choice is offered, never stored nor used
 
     pv->addSpacing(6);
     pv->addWidget(new QLabel("Saisir la valeur de la pinoche connectée pour chaque axe", portGroup));
@@ -229,14 +228,14 @@ ConfigurationWindow::ConfigurationWindow(AppContext& app, QWidget* parent)
     pins->addWidget(new QLabel("CLOCK", portGroup), 0, 2, Qt::AlignHCenter);
     const struct {
         const char* caption;
-        PinSignal dir, clock;
-        int MachineConfig::* invert;
+        StepChannel dir, clock;
+        bool MachineConfig::* invert;
         const char* boxName;
     } rows[] = {
-        {"axe X", PinSignal::XDir, PinSignal::XClock, &MachineConfig::invertX, "invertX"},
-        {"axe Y", PinSignal::YDir, PinSignal::YClock, &MachineConfig::invertY, "invertY"},
-        {"axe Z", PinSignal::ZDir, PinSignal::ZClock, &MachineConfig::invertZ, "invertZ"},
-        {"non connecté", PinSignal::SpareDir, PinSignal::SpareClock, nullptr, nullptr},
+        {"axe X", StepChannel::XDir, StepChannel::XClock, &MachineConfig::invertX, "invertX"},
+        {"axe Y", StepChannel::YDir, StepChannel::YClock, &MachineConfig::invertY, "invertY"},
+        {"axe Z", StepChannel::ZDir, StepChannel::ZClock, &MachineConfig::invertZ, "invertZ"},
+        {"non connecté", StepChannel::SpareDir, StepChannel::SpareClock, nullptr, nullptr},
     };
     for (int r = 0; r < 4; ++r) {
         pins->addWidget(new QLabel(rows[r].caption, portGroup), r + 1, 0);
@@ -320,7 +319,7 @@ QLineEdit* ConfigurationWindow::addField(std::string MachineConfig::* field, int
     return edit;
 }
 
-QLineEdit* ConfigurationWindow::addPinField(PinSignal signal) {
+QLineEdit* ConfigurationWindow::addPinField(StepChannel signal) {
     QLineEdit* edit = addField(pinFieldOf(signal), 40);
     edit->setAlignment(Qt::AlignCenter);
     // Every keystroke recomputes the weight; a refused pin comes back as "2".
@@ -333,13 +332,12 @@ QLineEdit* ConfigurationWindow::addPinField(PinSignal signal) {
 
 void ConfigurationWindow::showFields() {
     for (const auto& [edit, field] : fields_) edit->setText(qs(form_.values.*field));
-    for (const auto& [box, flag] : boxes_) box->setChecked(form_.values.*flag == 1);
-    (form_.order == SendOrder::ClockDir ? clockDir_ : dirClock_)->setChecked(true);
+    for (const auto& [box, flag] : boxes_) box->setChecked(form_.values.*flag);
 }
 
 void ConfigurationWindow::readFields() {
     for (const auto& [edit, field] : fields_) form_.values.*field = edit->text().toStdString();
-    for (const auto& [box, flag] : boxes_) form_.values.*flag = box->isChecked() ? 1 : 0;
+    for (const auto& [box, flag] : boxes_) form_.values.*flag = box->isChecked();
 }
 
 void ConfigurationWindow::saveAndClose() {

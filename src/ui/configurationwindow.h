@@ -44,7 +44,7 @@ public:
 
 private:
     QLineEdit* addField(std::string MachineConfig::* field, int width);
-    QLineEdit* addPinField(PinSignal signal);
+    QLineEdit* addPinField(StepChannel signal);
     void showFields();
     void readFields();
     void closeWindow();
@@ -52,7 +52,7 @@ private:
     AppContext& app_;
     ConfigurationForm form_;
     std::vector<std::pair<QLineEdit*, std::string MachineConfig::*>> fields_;
-    std::vector<std::pair<QCheckBox*, int MachineConfig::*>> boxes_;
+    std::vector<std::pair<QCheckBox*, bool MachineConfig::*>> boxes_;
     QRadioButton* clockDir_ = nullptr;
     QRadioButton* dirClock_ = nullptr;
 };

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "config/machineconfig.h"
+#include "cutting/cuttingwindow.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 
@@ -29,10 +31,7 @@ TEST(OpenManualWindow, WithoutConfigurationTellsAndKeepsTheDesignValues) {
     TempDir dir;
     dir.write("tarvelman.cfg", "1,1,1\r\n");
     const Opened o = openIn(dir);
-    ASSERT_EQ(o.dialogs.told.size(), 1u);
-    EXPECT_EQ(o.dialogs.told[0].text, "Veuillez configurer sinon ... ");
-    EXPECT_EQ(o.dialogs.told[0].title, "on ne me la fait pas à moi !!!");
-    EXPECT_EQ(o.dialogs.told[0].icon, Icon::Question);
+    EXPECT_EQ(o.dialogs.toldTexts(), std::vector<std::string>{"Veuillez configurer sinon ... "});
     EXPECT_EQ(o.form.stepsPerMmX, "120");
     EXPECT_FALSE(o.form.configurationRead());
     EXPECT_EQ(o.form.arrows, JogSettings{});  // the settings file is not read either
@@ -41,41 +40,65 @@ TEST(OpenManualWindow, WithoutConfigurationTellsAndKeepsTheDesignValues) {
 TEST(OpenManualWindow, CopiesTheConfigurationAndCreatesTheArrowSettings) {
     TempDir dir;
     MachineConfig config = MachineConfig::defaults();
-    config.stepsPerMmY = "12,5";
-    config.toolDescentZ = "2,5";
-    config.portNumber = "2";
-    config.zDirWeight = "64";
-    config.invertZ = 1;
+    config.stepsPerMmY = "12,5", config.toolDescentZ = "2,5", config.portNumber = "2", config.zDirWeight = "64";
     ASSERT_FALSE(saveMachineConfig(config, dir.file("tarvel1.cfg")).has_value());
-
     const Opened o = openIn(dir);
     EXPECT_TRUE(o.dialogs.told.empty());
-    EXPECT_EQ(o.form.stepsPerMmY, "12,5");
-    EXPECT_EQ(o.form.toolDescentZ, "2,5");
-    EXPECT_EQ(o.form.port, 632);
-    EXPECT_EQ(o.form.zDirWeight, "64");
-    EXPECT_TRUE(!o.form.invertX && !o.form.invertY && o.form.invertZ);
+    EXPECT_EQ(std::tuple(o.form.stepsPerMmY, o.form.toolDescentZ, o.form.port, o.form.zDirWeight),
+              std::tuple("12,5", "2,5", 632, "64"));
     EXPECT_EQ(TempDir::read(dir.file("tarvelman.cfg")), "\"0\",\"0\",\"0\"\r\n");
-
     dir.write("tarvelman.cfg", "1,0,1\r\n");
     EXPECT_EQ(openIn(dir).form.arrows, (JogSettings{true, false, true}));
 }
 
-TEST(SaveArrowSettings, WritesTheBoxesOrSaysWhyTheFileIsKept) {
+// The flags are read once, with the configuration: the cutting form and the manual form
+// both take each axis's own flag as read.
+TEST(InversionFlags, EveryWindowTakesEachAxisFlagAsTheConfigurationReadsIt) {
+    using Flags = std::tuple<bool, bool, bool>;
+    const std::pair<const char*, Flags> cases[] = {
+        {"2, 1,1.0", {false, true, true}}, {"1,0,0", {true, false, false}},
+        {"0,1,0", {false, true, false}},   {"0,0,\"1,0\"", {false, false, true}}};
+    for (const auto& [flags, expected] : cases) {
+        SCOPED_TRACE(flags);
+        TempDir dir;
+        std::string line;
+        for (int i = 0; i < 25; ++i) line += "\"20\",";
+        dir.write("tarvel1.cfg", line + flags + "\r\n");
+        const auto config = loadMachineConfig(dir.file("tarvel1.cfg"));
+        ASSERT_TRUE(config.has_value());
+        EXPECT_EQ(Flags(config->invertX, config->invertY, config->invertZ), expected);
+
+        ScriptedDialogs dialogs;
+        CuttingForm cutting;
+        openCuttingWindowWith(cutting, dialogs, dir.file("tarvel1.cfg"), "");
+        const auto text = [](bool on) { return std::string(on ? "1" : "0"); };
+        EXPECT_EQ(std::tuple(cutting.invertX, cutting.invertY, cutting.invertZ),
+                  std::tuple(text(std::get<0>(expected)), text(std::get<1>(expected)), text(std::get<2>(expected))));
+
+        const Opened o = openIn(dir);
+        EXPECT_EQ(Flags(o.form.invertX, o.form.invertY, o.form.invertZ), expected);
+    }
+}
+
+// One flag set at a time, so that two boxes saved in each other's place fail.
+TEST(SaveArrowSettings, WritesEachBoxInItsOwnPlaceOrSaysWhyTheFileIsKept) {
     TempDir dir;
     ScriptedDialogs dialogs;
+    const std::pair<JogSettings, const char*> cases[] = {
+        {{true, false, false}, "1,0,0\r\n"}, {{false, true, false}, "0,1,0\r\n"}, {{false, false, true}, "0,0,1\r\n"}};
     ManualForm form;
-    form.arrows = {false, true, true};
-    EXPECT_TRUE(saveArrowSettings(form, dialogs, Paths{dir.str(), dir.str(), {}}));
-    EXPECT_EQ(TempDir::read(dir.file("tarvelman.cfg")), "0,1,1\r\n");
-
+    for (const auto& [arrows, line] : cases) {
+        form.arrows = arrows;
+        EXPECT_TRUE(saveArrowSettings(form, dialogs, Paths{dir.str(), dir.str(), {}}));
+        EXPECT_EQ(TempDir::read(dir.file("tarvelman.cfg")), line);
+    }
     // A directory in the way of the rename: the message, the old file, no temporary left.
     std::filesystem::create_directories(dir.file("blocked/tarvelman.cfg/inside"));
     EXPECT_FALSE(saveArrowSettings(form, dialogs, Paths{dir.file("blocked"), dir.str(), {}}));
     ASSERT_EQ(dialogs.told.size(), 1u);
     EXPECT_NE(dialogs.told[0].text.find("Impossible d'écrire"), std::string::npos);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("blocked")), {}), 1);
-    EXPECT_EQ(TempDir::read(dir.file("tarvelman.cfg")), "0,1,1\r\n");
+    EXPECT_EQ(TempDir::read(dir.file("tarvelman.cfg")), "0,0,1\r\n");
 }
 
 }  // namespace

@@ -81,9 +81,7 @@ struct Bench {
         form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = c.stepsPerMmX;
         form.speedCoefficient = c.speedCoefficient;
         form.toolDescentZ = c.toolDescentZ;
-        form.xDirWeight = c.xDirWeight, form.xClockWeight = c.xClockWeight;
-        form.yDirWeight = c.yDirWeight, form.yClockWeight = c.yClockWeight;
-        form.zDirWeight = c.zDirWeight, form.zClockWeight = c.zClockWeight;
+        static_cast<PinWeights&>(form) = c;
         form.port = kPort1Address;
     }
     MotionEnd jog(JogArrow a) { return tarvel::jog(form, a, machine); }
@@ -100,7 +98,7 @@ TEST(Jog, StepsAreTheFloorOfDistanceTimesStepsPerMm) {
     const struct {
         const char *distance, *stepsPerMm;
         std::size_t steps;
-    } cases[] = {{"1", "20", 20}, {"0.5", "20", 10}, {"0,5", "20", 0}, {"", "20", 0}, {"1", "12,5", 12}};
+    } cases[] = {{"1", "20", 20}, {"0.5", "20", 10}, {"0,5", "20", 0}, {"", "20", 0}, {"1", "12,5", 12}, {"1", "1", 1}};
     for (const auto& c : cases) {
         Bench b;
         b.form.moveDistanceMm = c.distance;
@@ -185,6 +183,7 @@ TEST(ManualMotion, RefusesBadFieldsBeforeAnyWrite) {
 
 TEST(Home, ReachesTheFourSwitchesInOrderAndEndsTheToolDescentAboveZHome) {
     Bench b;
+    b.form.toolDescentZ = "2,5";  // leading-number rule: 2 mm
     ASSERT_EQ(b.home(), MotionEnd::Done);
     const TracedMachine& m = b.port;
     const std::size_t clearance = m.at("select=0"), zHome = m.at("error=0");
@@ -196,40 +195,51 @@ TEST(Home, ReachesTheFourSwitchesInOrderAndEndsTheToolDescentAboveZHome) {
     EXPECT_EQ(m.writes(m.at("error=1") - 2, zHome), repeated(0, 32, 2000));
     EXPECT_EQ(m.sim.xMm(), -150);
     EXPECT_EQ(m.sim.yMm(), -150);
-    EXPECT_EQ(m.sim.zMm(), 60 - 10);
+    EXPECT_EQ(m.sim.zMm(), 60 - 2);
     EXPECT_TRUE(b.dialogs.told.empty());
 }
 
+// Each axis stops on its own switch only, whichever reaches home first.
 TEST(Home, PhaseTwoReadsXThenYEachPassAndStepsOnlyAnAxisReadingOne) {
-    Bench b;
-    b.port.sim.placeAt(-3000, -3000 + 2, 0);  // X at home, Y 2 steps from it
-    ASSERT_EQ(b.home(), MotionEnd::Done);
-    const auto& t = b.port.trace;
-    EXPECT_EQ(std::vector<std::string>(t.begin() + b.port.at("select=0") + 1, t.begin() + b.port.at("error=1") - 2),
-              (std::vector<std::string>{"busy=0", "pe=1", "4", "12", "busy=0", "pe=1", "4", "12", "busy=0", "pe=0"}));
-}
-
-TEST(Home, ToolDescentUsesTheLeadingNumber) {
-    for (const auto& [descent, steps] : {std::pair{"10", 200u}, {"2,5", 40u}, {"2.5", 50u}}) {
+    using Events = std::vector<std::string>;
+    const struct {
+        std::int64_t x, y;
+        Events trace;
+    } cases[] = {
+        {-3000, -3000 + 2, {"busy=0", "pe=1", "4", "12", "busy=0", "pe=1", "4", "12", "busy=0", "pe=0"}},
+        {-3000 + 2, -3000, {"busy=1", "1", "3", "pe=0", "busy=1", "1", "3", "pe=0", "busy=0", "pe=0"}},
+    };
+    for (const auto& c : cases) {
         Bench b;
-        b.form.toolDescentZ = descent;
+        b.port.sim.placeAt(c.x, c.y, 0);
         ASSERT_EQ(b.home(), MotionEnd::Done);
-        EXPECT_EQ(b.port.writes(b.port.at("error=0")), repeated(16, 48, steps)) << descent;
+        const auto& t = b.port.trace;
+        EXPECT_EQ(Events(t.begin() + b.port.at("select=0") + 1, t.begin() + b.port.at("error=1") - 2), c.trace);
     }
 }
 
-TEST(Home, ConfigurationInversionSwapsEachAxisAndTheArrowFlagsPlayNoPart) {
-    Bench b;
-    b.form.invertX = b.form.invertZ = true;
-    b.form.arrows = {true, true, true};
-    ASSERT_EQ(b.home(), MotionEnd::Done);
-    const TracedMachine& m = b.port;
-    const std::size_t phase2 = m.at("select=0") + 1;
-    EXPECT_EQ(m.writes(0, 2), (std::vector<int>{0, 32}));
-    EXPECT_EQ(m.writes(phase2, phase2 + 6), (std::vector<int>{0, 2, 4, 12}));
-    EXPECT_EQ(m.writes(m.at("error=1") - 2, m.at("error=1")), (std::vector<int>{16, 48}));
-    EXPECT_EQ(m.sim.xMm(), -150);  // decoded with the same flags, it still ends at home
-    EXPECT_EQ(m.sim.zMm(), 50);
+// One flag at a time: only that axis's homing direction turns; the arrow flags play no part.
+TEST(Home, EachAxisObeysItsOwnConfigurationInversion) {
+    const struct {
+        bool ManualForm::*flag;
+        std::vector<int> zUp, xy, zDown;
+    } cases[] = {
+        {&ManualForm::invertX, {16, 48}, {0, 2, 4, 12}, {0, 32}},
+        {&ManualForm::invertY, {16, 48}, {1, 3, 0, 8}, {0, 32}},
+        {&ManualForm::invertZ, {0, 32}, {1, 3, 4, 12}, {16, 48}},
+    };
+    for (const auto& c : cases) {
+        Bench b;
+        b.form.*c.flag = true;
+        b.form.arrows = {true, true, true};
+        ASSERT_EQ(b.home(), MotionEnd::Done);
+        const TracedMachine& m = b.port;
+        const std::size_t phase2 = m.at("select=0") + 1;
+        EXPECT_EQ(m.writes(0, 2), c.zUp);
+        EXPECT_EQ(m.writes(phase2, phase2 + 6), c.xy);
+        EXPECT_EQ(m.writes(m.at("error=1") - 2, m.at("error=1")), c.zDown);
+        EXPECT_EQ(std::tuple(m.sim.xMm(), m.sim.yMm(), m.sim.zMm()), std::tuple(-150, -150, 50));
+    }
 }
 
 TEST(Home, ASwitchNeverReachedStopsAtTheTravelBoundAndNothingElseMoves) {
