@@ -16,6 +16,7 @@
 #include "cutting/cuttingmessages.h"
 #include "cutting/jobparameters.h"
 #include "cutting/stepchannel.h"
+#include "drawing/frafile.h"
 
 namespace tarvel {
 
@@ -361,26 +362,14 @@ private:
 
     // Object file -> prem: each point in motor steps.
     Failure scale() {
-        RecordReader in(s_.objectFile);
-        if (!in.isOpen()) return msg::objectFileUnreadable(s_.objectFile);
+        FraReader in(s_.objectFile);
         TextFileWriter out(paths_.scratchFile("prem"));
-        std::vector<std::string> f;
-        std::string line;
+        std::string x, y, z, line;
         std::uint64_t records = 0;
-        while (!in.atEnd()) {
-            std::int64_t lineNo = in.lineNumber();
-            if (!in.readRecord(f, 3)) {
-                if (in.failed()) break;
-                if (f.size() == 1 && f[0].empty()) continue;  // a blank line holds no point
-                return msg::objectLineIncomplete(s_.objectFile, lineNo);
-            }
+        while (in.next(x, y, z)) {
+            const std::int64_t lineNo = in.lineNumber();
             double xyz[3];
-            const char* columns[] = {"X", "Y", "Z"};
-            for (int i = 0; i < 3; ++i) {
-                auto v = commaNumber(f[i]);
-                if (!v) return msg::objectValueNotNumber(s_.objectFile, lineNo, columns[i], f[i]);
-                xyz[i] = *v;
-            }
+            if (auto f = fraNumbers(x, y, z, lineNo, xyz)) return objectFailure(*f);
             // The scale factor applies to X and Y; Z, the tool state 0 or 1, becomes 0
             // or the tool descent, so going into the material makes Z grow.
             const double steps[3] = {xyz[0] * s_.scale * s_.stepsX, xyz[1] * s_.scale * s_.stepsY,
@@ -395,9 +384,20 @@ private:
             out.writeAscii(line);
             if (++records % 65536 == 0) report(GenerationStage::Scaling, records, 0);
         }
-        if (in.failed()) return msg::objectFileUnreadable(s_.objectFile);
+        if (in.failure()) return objectFailure(*in.failure());
         if (!out.commit()) return out.error();
         return std::nullopt;
+    }
+
+    std::string objectFailure(const FraFailure& f) const {
+        static const char* const columns[] = {"X", "Y", "Z"};
+        switch (f.kind) {
+            case FraFailure::Kind::LineIncomplete: return msg::objectLineIncomplete(s_.objectFile, f.line);
+            case FraFailure::Kind::NotNumber:
+                return msg::objectValueNotNumber(s_.objectFile, f.line, columns[f.column], f.text);
+            case FraFailure::Kind::Unreadable: break;
+        }
+        return msg::objectFileUnreadable(s_.objectFile);
     }
 
     // prem -> objet: direction and rounded step count of each axis per segment.
