@@ -43,8 +43,8 @@ struct Settings {
 
 // ---------------------------------------------------------------------------------
 // The checks of the window's command, in their order. `fromSaveDialog`: the job name
-// was chosen in a save dialog, which makes checks 1 and 5 and the cutting-file part of
-// check 8 pointless.
+// was chosen in a save dialog, which already refused an extension, a name equal to the
+// object file's and, by asking before replacing, an existing cutting file.
 std::optional<Message> firstFailingCheck(const CuttingForm& form, const std::string& job, bool fromSaveDialog) {
     if (!fromSaveDialog && lastChars(job, 3) == "def") return msg::kJobNameHasExtension;
     if (form.description.empty()) return msg::kDescriptionEmpty;
