@@ -43,8 +43,8 @@ struct Settings {
 
 // ---------------------------------------------------------------------------------
 // The checks of the window's command, in their order. `fromSaveDialog`: the job name
-// was chosen in a save dialog, which already refused an extension, a name equal to the
-// object file's and, by asking before replacing, an existing cutting file.
+// was chosen in a save dialog, which made the name itself and asked before replacing a
+// file: the extension and equal-name checks and an existing cutting file do not apply.
 std::optional<Message> firstFailingCheck(const CuttingForm& form, const std::string& job, bool fromSaveDialog) {
     if (!fromSaveDialog && lastChars(job, 3) == "def") return msg::kJobNameHasExtension;
     if (form.description.empty()) return msg::kDescriptionEmpty;
@@ -299,8 +299,7 @@ void appendPremNumber(std::string& out, double v) {
 }
 
 std::optional<double> premNumber(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    s = trimBlanks(s);
     double v = 0;
     auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (ec != std::errc() || ptr != s.data() + s.size() || s.empty()) return std::nullopt;
