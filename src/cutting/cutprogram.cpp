@@ -3,20 +3,13 @@
 #include <array>
 #include <charconv>
 
+#include "common/textrules.h"
 #include "cutting/cuttingmessages.h"
 
 namespace tarvel {
 
-namespace {
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-}  // namespace
-
 std::optional<std::int64_t> cutProgramValue(std::string_view line) {
-    std::string_view s = trimmed(line);
+    std::string_view s = trimBlanks(line);
     if (s.empty() || s.front() == '+') return std::nullopt;
     std::int64_t v = 0;
     auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);

@@ -33,6 +33,8 @@ public:
     Status next(std::int64_t& value);
     // The line of the tick last returned (or of the line that could not be read).
     std::int64_t lineNumber() const { return line_; }
+    // That line's text as read.
+    const std::string& lineText() const { return text_; }
     // The French message for the last NotInteger or ReadError.
     Message problem() const;
     const std::string& path() const { return path_; }
@@ -45,7 +47,8 @@ private:
     Status last_ = Status::Tick;
 };
 
-// Reads one line of a cutting file: the integer, or nullopt.
+// The record rule of cutting files, for every reader of them (the run, packing, the
+// generator's scratch files): one line, the integer, or nullopt.
 std::optional<std::int64_t> cutProgramValue(std::string_view line);
 
 class CutProgramWriter {

@@ -2,7 +2,6 @@
 #include "cutting/cutrun.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -11,7 +10,7 @@
 #include <string_view>
 
 #include "common/files.h"
-#include "common/records.h"
+#include "cutting/cutprogram.h"
 #include "common/textrules.h"
 #include "cutting/cuttingmessages.h"
 #include "cutting/stepchannel.h"
@@ -23,20 +22,22 @@ namespace msg = cutting_messages;
 
 namespace {
 
+// The next record of the cutting file as a port value: an integer by the cutting
+// file's record rule, from 0 to 255.
+enum class NextRecord { Value, End, NotPortValue, Unreadable };
 
-// A record of the cutting file: the decimal digits of a value 0..255, blanks around
-// them aside.
-std::optional<int> recordValue(std::string_view text) {
-    const auto blank = [](char ch) { return ch == ' ' || ch == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    if (text.empty()) return std::nullopt;
-    for (char ch : text)
-        if (ch < '0' || ch > '9') return std::nullopt;
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || value > 255) return std::nullopt;
-    return value;
+NextRecord nextPortValue(CutProgramReader& in, int& r) {
+    std::int64_t v = 0;
+    switch (in.next(v)) {
+        case CutProgramReader::Status::Tick:
+            if (v < 0 || v > 255) return NextRecord::NotPortValue;
+            r = static_cast<int>(v);
+            return NextRecord::Value;
+        case CutProgramReader::Status::End: return NextRecord::End;
+        case CutProgramReader::Status::NotInteger: return NextRecord::NotPortValue;
+        case CutProgramReader::Status::ReadError: break;
+    }
+    return NextRecord::Unreadable;
 }
 
 // A feed field, read by the comma rule; it must fit the slider as 100 - feed.
@@ -104,24 +105,23 @@ std::uint64_t& countOf(TickCounts& counts, TickKind kind) {
 // Reads the whole file before anything is sent: every record must be a port value.
 // Counts the ticks of each kind, running the in-material test as the run will.
 std::optional<Message> checkCutFile(const std::string& path, const RunSetup& setup, TickCounts& counts) {
-    RecordReader reader(path);
+    CutProgramReader reader(path);
     if (!reader.isOpen()) return msg::cutFileUnreadable(path);
-    std::string line;
     int outOfMaterial = 1;
     bool plunged = false;
+    int r = 0;
     for (;;) {
-        const std::int64_t lineNumber = reader.lineNumber();
-        if (!reader.readLine(line)) break;
-        const std::optional<int> r = recordValue(line);
-        if (!r) return msg::cutRecordNotPortValue(lineNumber, line);
-        if (outOfMaterial == 1 && setup.enters(*r)) {
+        const NextRecord next = nextPortValue(reader, r);
+        if (next == NextRecord::End) break;
+        if (next == NextRecord::Unreadable) return msg::cutFileUnreadable(path);
+        if (next == NextRecord::NotPortValue) return msg::cutRecordNotPortValue(reader.lineNumber(), reader.lineText());
+        if (outOfMaterial == 1 && setup.enters(r)) {
             outOfMaterial = 0;
             plunged = true;
         }
-        if (outOfMaterial == 0 && setup.leaves(*r)) outOfMaterial = 1;
+        if (outOfMaterial == 0 && setup.leaves(r)) outOfMaterial = 1;
         ++countOf(counts, kindOf(outOfMaterial, plunged));
     }
-    if (reader.failed()) return msg::cutFileUnreadable(path);
     return std::nullopt;
 }
 
@@ -220,161 +220,196 @@ Wiring wiringOf(const CuttingForm& form) {
     return wiringOf(form, readAxisInversion(form), form.stepsPerMmX, form.stepsPerMmY, form.stepsPerMmZ);
 }
 
+namespace {
+
+// One run of "Découper", in the order it goes: refuse or prepare, ask, play the ticks
+// (each followed by the pause and the depth requests), end.
+class CutRun {
+public:
+    CutRun(CuttingForm& form, CutControl& control, ZSense sense, ParallelPort& port, UserDialogs& dialogs,
+           EventPump& pump, DelayWaiter& waiter, CutRunView& view)
+        : form_(form), control_(control), flags_(control.flags), port_(port), dialogs_(dialogs), pump_(pump),
+          view_(view), setup_(setupOf(form, sense)), tally_(waiter) {}
+
+    CutRunResult run() {
+        if (std::optional<Message> m = refuseOrPrepare()) {
+            dialogs_.tell(*m);
+            result_.end = CutRunEnd::Refused;
+            result_.problem = m;
+            return result_;
+        }
+        const bool yes = dialogs_.confirm(msg::kCutConfirm, false);
+        if (pump_.abortRequested()) {
+            result_.end = CutRunEnd::Aborted;
+            return result_;
+        }
+        if (!yes) {
+            result_.end = CutRunEnd::Declined;
+            return result_;
+        }
+        const bool played = playTicks();
+        result_.delayIterations = tally_.total;
+        if (!played) {
+            result_.end = CutRunEnd::Aborted;
+            return result_;
+        }
+        finish();
+        return result_;
+    }
+
+private:
+    // The checks made before the confirmation; nothing is sent when one fails.
+    std::optional<Message> refuseOrPrepare() {
+        control_.clearRunRequests();
+        // Feeds that are not numbers from 0 to 100 are refused below; until then they
+        // change nothing, so a refused run leaves the live feeds and the slider as they were.
+        const std::optional<double> cuttingFeed = feedOf(form_.cuttingFeed);
+        const std::optional<double> rapidFeed = feedOf(form_.rapidFeed);
+        if (cuttingFeed && rapidFeed) {
+            control_.liveRapidFeed = *rapidFeed;
+            control_.liveCuttingFeed = *cuttingFeed;
+            control_.presetSlider(sliderFor(control_.liveCuttingFeed));
+            view_.sliderChanged(control_.slider);
+        }
+        if (form_.jobName.empty()) return msg::kCutNameEmpty;
+        if (!fileExists(form_.jobName)) return msg::kCutFileNotFound;
+        if (form_.port == 0) return msg::kCutNoConfiguration;
+        if (!cuttingFeed) return msg::cutFeedOutOfRange(msg::kCuttingFeedCaption, form_.cuttingFeed);
+        if (!rapidFeed) return msg::cutFeedOutOfRange(msg::kRapidFeedCaption, form_.rapidFeed);
+        if (std::optional<Message> m = checkCoefficient(form_.speedCoefficient, coefficient_)) return m;
+        if (std::optional<Message> m = checkCutFile(form_.jobName, setup_, counts_)) return m;
+        result_.totalTicks = counts_.total();
+        return std::nullopt;
+    }
+
+    // Sends every record, the last one too: it belongs to the return to the origin.
+    // False when the program is ending.
+    bool playTicks() {
+        dialogs_.setBusy(true);
+        view_.hideCuttingWindow();
+        view_.showProgressWindow();
+        flags_.outOfMaterial = 1;  // the program starts at the origin with the tool raised
+        CutProgramReader reader(form_.jobName);
+        port_.useWiring(wiringOf(form_));
+
+        RunSpeed speed(control_, coefficient_);
+        StepOutput out{port_, form_.port, pump_, tally_, speed};
+        TimeLeft timeLeft(counts_, coefficient_);
+        auto report = [&] { view_.progress({result_.ticksSent, result_.totalTicks, timeLeft.microseconds(control_)}); };
+        report();
+
+        int r = 0;
+        bool plunged = false;
+        // Runs between the tick's DIR-only write and its first delay. The flag changes
+        // before the slider, so the slider's change rule stores back the same feed.
+        const std::function<void()> inMaterialTest = [&] {
+            if (flags_.outOfMaterial == 1 && setup_.enters(r)) {
+                flags_.outOfMaterial = 0;
+                plunged = true;
+                moveSlider(control_.liveCuttingFeed);
+            }
+            if (flags_.outOfMaterial == 0 && setup_.leaves(r)) {
+                flags_.outOfMaterial = 1;
+                moveSlider(control_.liveRapidFeed);
+            }
+            // The full value follows without a yield, so the tick counts as sent from here.
+            ++result_.ticksSent;
+            timeLeft.tickSent(kindOf(flags_.outOfMaterial, plunged));
+            report();
+        };
+
+        if (!reader.isOpen()) trouble_ = msg::cutFileUnreadable(form_.jobName);
+        while (!trouble_) {
+            const NextRecord next = nextPortValue(reader, r);
+            if (next == NextRecord::End) break;
+            if (next == NextRecord::Unreadable) trouble_ = msg::cutFileUnreadable(form_.jobName);
+            if (next == NextRecord::NotPortValue)
+                trouble_ = msg::cutRecordChangedDuringRun(reader.lineNumber(), reader.lineText());
+            if (trouble_) break;
+            if (!emitTick(out, r & setup_.dirMask, r, TickPattern::CutProgram, inMaterialTest)) return false;
+            if (!handleRequests(out)) return false;
+            // A stop is taken only here, at the end of a tick, after its pause and moves.
+            if (flags_.stopRequested == 1) break;
+        }
+        return true;
+    }
+
+    // What the cut-in-progress window asked for during the tick: a pause, then one
+    // millimetre deeper, then one shallower, with a yield before each depth test.
+    bool handleRequests(StepOutput& out) {
+        if (flags_.pauseRequested == 1) {
+            dialogs_.tell(msg::kCutPaused);
+            if (pump_.abortRequested()) return false;
+            if (!moveZ(out, setup_.clearanceSteps, setup_.up, setup_.zClock)) return false;
+            dialogs_.setBusy(false);
+            // A "Reprise" pressed before the pause is still set: the tool comes back at once.
+            while (flags_.resumeRequested != 1)
+                if (!yieldAndContinue(pump_)) return false;
+            if (!moveZ(out, setup_.clearanceSteps, setup_.down, setup_.zClock)) return false;
+            dialogs_.setBusy(true);
+            flags_.pauseRequested = 0;
+            flags_.resumeRequested = 0;
+        }
+        if (!yieldAndContinue(pump_)) return false;
+        if (flags_.deeperRequested == 1) {
+            if (!moveZ(out, setup_.oneMmSteps, setup_.down, setup_.zClock)) return false;
+            flags_.deeperRequested = 0;
+        }
+        if (!yieldAndContinue(pump_)) return false;
+        if (flags_.shallowerRequested == 1) {
+            if (!moveZ(out, setup_.oneMmSteps, setup_.up, setup_.zClock)) return false;
+            flags_.shallowerRequested = 0;
+        }
+        return true;
+    }
+
+    // The last record sent, or a stop: the messages, the windows back, the live feeds
+    // into the form.
+    void finish() {
+        const bool stopped = flags_.stopRequested == 1 || trouble_;
+        if (stopped) {
+            dialogs_.setBusy(false);
+            if (trouble_) dialogs_.tell(*trouble_);
+            dialogs_.tell(msg::kCutStopped);
+            view_.hideProgressWindow();
+            view_.showCuttingWindow();
+            flags_.stopRequested = 0;
+        }
+        dialogs_.setBusy(false);
+        if (!stopped) dialogs_.tell(msg::kCutFinished);
+        form_.cuttingFeed = decimalText(control_.liveCuttingFeed);
+        form_.rapidFeed = decimalText(control_.liveRapidFeed);
+        view_.showCuttingWindow();
+        view_.closeProgressWindow();
+        result_.end = stopped ? CutRunEnd::Stopped : CutRunEnd::Finished;
+        result_.problem = trouble_;
+    }
+
+    void moveSlider(double feed) {
+        control_.setSlider(sliderFor(feed));
+        view_.sliderChanged(control_.slider);
+    }
+
+    CuttingForm& form_;
+    CutControl& control_;
+    CutControlFlags& flags_;
+    ParallelPort& port_;
+    UserDialogs& dialogs_;
+    EventPump& pump_;
+    CutRunView& view_;
+    const RunSetup setup_;
+    TallyWaiter tally_;
+    double coefficient_ = 0;
+    TickCounts counts_;
+    std::optional<Message> trouble_;
+    CutRunResult result_;
+};
+
+}  // namespace
+
 CutRunResult runCutProgram(CuttingForm& form, CutControl& control, ZSense sense, ParallelPort& port,
                            UserDialogs& dialogs, EventPump& pump, DelayWaiter& waiter, CutRunView& view) {
-    CutRunResult result;
-    auto refuse = [&](const Message& m) {
-        dialogs.tell(m);
-        result.end = CutRunEnd::Refused;
-        result.problem = m;
-        return result;
-    };
-    auto aborted = [&](const TallyWaiter& tally) {
-        result.end = CutRunEnd::Aborted;
-        result.delayIterations = tally.total;
-        return result;
-    };
-
-    control.clearRunRequests();
-    const RunSetup setup = setupOf(form, sense);
-    // Feeds that are not numbers from 0 to 100 are refused below; until then they change
-    // nothing, so a refused run leaves the live feeds and the slider as they were.
-    const std::optional<double> cuttingFeed = feedOf(form.cuttingFeed);
-    const std::optional<double> rapidFeed = feedOf(form.rapidFeed);
-    if (cuttingFeed && rapidFeed) {
-        control.liveRapidFeed = *rapidFeed;
-        control.liveCuttingFeed = *cuttingFeed;
-        control.presetSlider(sliderFor(control.liveCuttingFeed));
-        view.sliderChanged(control.slider);
-    }
-
-    if (form.jobName.empty()) return refuse(msg::kCutNameEmpty);
-    if (!fileExists(form.jobName)) return refuse(msg::kCutFileNotFound);
-    if (form.port == 0) return refuse(msg::kCutNoConfiguration);
-    if (!cuttingFeed) return refuse(msg::cutFeedOutOfRange(msg::kCuttingFeedCaption, form.cuttingFeed));
-    if (!rapidFeed) return refuse(msg::cutFeedOutOfRange(msg::kRapidFeedCaption, form.rapidFeed));
-    double coefficient = 0;
-    if (const std::optional<Message> m = checkCoefficient(form.speedCoefficient, coefficient)) return refuse(*m);
-    TickCounts counts;
-    if (const std::optional<Message> m = checkCutFile(form.jobName, setup, counts)) return refuse(*m);
-    result.totalTicks = counts.total();
-
-    const bool yes = dialogs.confirm(msg::kCutConfirm, false);
-    if (pump.abortRequested()) {
-        result.end = CutRunEnd::Aborted;
-        return result;
-    }
-    if (!yes) {
-        result.end = CutRunEnd::Declined;
-        return result;
-    }
-
-    dialogs.setBusy(true);
-    view.hideCuttingWindow();
-    view.showProgressWindow();
-    CutControlFlags& flags = control.flags;
-    flags.outOfMaterial = 1;  // the program starts at the origin with the tool raised
-    std::optional<RecordReader> reader(std::in_place, form.jobName);
-    port.useWiring(wiringOf(form));
-
-    RunSpeed speed(control, coefficient);
-    TallyWaiter tally(waiter);
-    StepOutput out{port, form.port, pump, tally, speed};
-    TimeLeft timeLeft(counts, coefficient);
-    auto report = [&] { view.progress({result.ticksSent, result.totalTicks, timeLeft.microseconds(control)}); };
-    report();
-
-    auto moveSlider = [&](double feed) {
-        control.setSlider(sliderFor(feed));
-        view.sliderChanged(control.slider);
-    };
-    int r = 0;
-    bool plunged = false;
-    // Runs between the tick's DIR-only write and its first delay. The flag changes
-    // before the slider, so the slider's change rule stores back the same feed.
-    const std::function<void()> inMaterialTest = [&] {
-        if (flags.outOfMaterial == 1 && setup.enters(r)) {
-            flags.outOfMaterial = 0;
-            plunged = true;
-            moveSlider(control.liveCuttingFeed);
-        }
-        if (flags.outOfMaterial == 0 && setup.leaves(r)) {
-            flags.outOfMaterial = 1;
-            moveSlider(control.liveRapidFeed);
-        }
-        // The full value follows without a yield, so the tick counts as sent from here.
-        ++result.ticksSent;
-        timeLeft.tickSent(kindOf(flags.outOfMaterial, plunged));
-        report();
-    };
-
-    std::optional<Message> trouble;
-    if (!reader->isOpen()) trouble = msg::cutFileUnreadable(form.jobName);
-    std::string line;
-    while (!trouble) {
-        // Every record is sent, the last one too: it belongs to the return to the origin.
-        const std::int64_t lineNumber = reader->lineNumber();
-        if (!reader->readLine(line)) {
-            if (reader->failed()) trouble = msg::cutFileUnreadable(form.jobName);
-            break;
-        }
-        const std::optional<int> value = recordValue(line);
-        if (!value) {
-            trouble = msg::cutRecordChangedDuringRun(lineNumber, line);
-            break;
-        }
-        r = *value;
-        if (!emitTick(out, r & setup.dirMask, r, TickPattern::CutProgram, inMaterialTest)) return aborted(tally);
-
-        if (flags.pauseRequested == 1) {
-            dialogs.tell(msg::kCutPaused);
-            if (pump.abortRequested()) return aborted(tally);
-            if (!moveZ(out, setup.clearanceSteps, setup.up, setup.zClock)) return aborted(tally);
-            dialogs.setBusy(false);
-            // A "Reprise" pressed before the pause is still set: the tool comes back at once.
-            while (flags.resumeRequested != 1)
-                if (!yieldAndContinue(pump)) return aborted(tally);
-            if (!moveZ(out, setup.clearanceSteps, setup.down, setup.zClock)) return aborted(tally);
-            dialogs.setBusy(true);
-            flags.pauseRequested = 0;
-            flags.resumeRequested = 0;
-        }
-        if (!yieldAndContinue(pump)) return aborted(tally);
-        if (flags.deeperRequested == 1) {
-            if (!moveZ(out, setup.oneMmSteps, setup.down, setup.zClock)) return aborted(tally);
-            flags.deeperRequested = 0;
-        }
-        if (!yieldAndContinue(pump)) return aborted(tally);
-        if (flags.shallowerRequested == 1) {
-            if (!moveZ(out, setup.oneMmSteps, setup.up, setup.zClock)) return aborted(tally);
-            flags.shallowerRequested = 0;
-        }
-        // A stop is taken only here, at the end of a tick, after its pause and moves.
-        if (flags.stopRequested == 1) break;
-    }
-    result.delayIterations = tally.total;
-
-    bool stopped = false;
-    if (flags.stopRequested == 1 || trouble) {
-        dialogs.setBusy(false);
-        if (trouble) dialogs.tell(*trouble);
-        dialogs.tell(msg::kCutStopped);
-        view.hideProgressWindow();
-        view.showCuttingWindow();
-        flags.stopRequested = 0;
-        stopped = true;
-    }
-    reader.reset();  // closes the cutting file
-    dialogs.setBusy(false);
-    if (!stopped) dialogs.tell(msg::kCutFinished);
-    form.cuttingFeed = decimalText(control.liveCuttingFeed);
-    form.rapidFeed = decimalText(control.liveRapidFeed);
-    view.showCuttingWindow();
-    view.closeProgressWindow();
-
-    result.end = stopped ? CutRunEnd::Stopped : CutRunEnd::Finished;
-    result.problem = trouble;
-    return result;
+    return CutRun(form, control, sense, port, dialogs, pump, waiter, view).run();
 }
 
 }  // namespace tarvel

@@ -111,9 +111,8 @@ struct CutRunResult {
 // file is a whole number from 0 to 255. At the end the live feeds are written back into
 // the form's two feed fields.
 //
-// Every record is sent, the last one included: the old program left its loop on the
-// read that reached the end of the file and never sent the last tick, which belongs to
-// the return to the origin; here the tool ends where the file says, at the origin.
+// Every record is sent, the last one included: the last tick belongs to the return to the
+// origin, so the tool ends where the file says, at the origin.
 //
 // Delays go through `waiter` (BusyWaiter in the program; CountingWaiter to count
 // without waiting). After every yield, a pump that reports abortRequested() ends the

@@ -4,12 +4,12 @@
 #include <optional>
 
 #include "common/files.h"
-#include "common/records.h"
 #include "common/textrules.h"
 #include "config/machineconfig.h"
 #include "cutting/cutprogram.h"
 #include "cutting/cuttingmessages.h"
 #include "cutting/jobparameters.h"
+#include "drawing/frafile.h"
 
 namespace tarvel {
 
@@ -216,18 +216,16 @@ Preview previewObject(CuttingForm& form, double bottom, UserDialogs& dialogs) {
     Preview preview;
     const std::string& path = form.objectFile;
     if (path.empty() || path.back() == '/') return preview;
-    RecordReader in(path);
-    if (!in.isOpen()) return preview;
+    FraReader in(path);
     const double zoom = form.previewZoom;
-    std::vector<std::string> f;
+    std::string x, y, z;
     bool first = true;
     double px = 0, py = 0;
-    while (!in.atEnd() && in.readRecord(f, 3) && !in.failed()) {
-        auto x = commaNumber(f[0]);
-        auto y = commaNumber(f[1]);
-        if (!x || !y) break;
-        const double wx = 5 + 50 * (*x * zoom);
-        const double wy = bottom - 50 * (*y * zoom);
+    while (in.next(x, y, z)) {
+        double xyz[3];
+        if (fraNumbers(x, y, z, in.lineNumber(), xyz)) break;
+        const double wx = 5 + 50 * (xyz[0] * zoom);
+        const double wy = bottom - 50 * (xyz[1] * zoom);
         if (!(std::fabs(wx) <= kPreviewLimit) || !(std::fabs(wy) <= kPreviewLimit)) {
             dialogs.tell(msg::kPreviewOverflow);
             form.previewZoom /= 2;

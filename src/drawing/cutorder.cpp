@@ -72,7 +72,10 @@ std::vector<std::size_t> collectEntryRows(const std::vector<std::string>& entryM
 
 class Rebuild {
 public:
-    Rebuild(const CutObject& object, ReorderLists& lists) : o_(object), lists_(lists) {}
+    explicit Rebuild(const CutObject& object) : o_(object) {}
+
+    // The rebuilt rows so far.
+    std::vector<std::string> x, y, z;
 
     // Appends the cut that holds entry row e, entered at e. False when e lies in no cut:
     // no "F" row after it, or no "D" row between it and that "F".
@@ -124,19 +127,18 @@ public:
 
 private:
     void append(std::size_t row, const char* z) {
-        lists_.newX.push_back(o_.x[row]);
-        lists_.newY.push_back(o_.y[row]);
-        lists_.newZ.emplace_back(z);
+        x.push_back(o_.x[row]);
+        y.push_back(o_.y[row]);
+        this->z.emplace_back(z);
     }
     void raised(std::size_t row) { append(row, "0"); }
     void inside(std::size_t row) { append(row, "1"); }
 
     const CutObject& o_;
-    ReorderLists& lists_;
 };
 
-// Builds the new rows into the work lists. True when they reach the object's length.
-bool rebuildInto(const CutObject& object, ReorderLists& lists) {
+// Builds the new rows. True when they reach the object's length.
+bool rebuildInto(const CutObject& object, Rebuild& rebuild) {
     const std::size_t n = object.rows();
     if (object.y.size() != n || object.z.size() != n || object.marker.size() != n ||
         object.entryMark.size() != n)
@@ -144,13 +146,10 @@ bool rebuildInto(const CutObject& object, ReorderLists& lists) {
 
     const std::vector<std::size_t> entries =
         collectEntryRows(object.entryMark, scanCount(object.cutCount));
-    for (std::size_t e : entries) lists.entryRows.push_back(integerText(static_cast<std::int64_t>(e)));
-
-    Rebuild rebuild(object, lists);
     for (std::size_t e : entries) {
         if (!rebuild.appendCutEnteredAt(e)) return false;
-        if (lists.newX.size() == n) return true;
-        if (lists.newX.size() > n) return false;
+        if (rebuild.x.size() == n) return true;
+        if (rebuild.x.size() > n) return false;
     }
     return false;  // the entry points ran out first
 }
@@ -176,17 +175,13 @@ bool doubleClickMarker(CutObject& object, std::size_t row, int& selectedRow) {
     return true;
 }
 
-bool reorderCuts(CutObject& object, ReorderLists lists, UserDialogs& dialogs) {
-    lists.newX.clear();
-    lists.newY.clear();
-    lists.newZ.clear();
-    lists.entryRows.clear();
-
-    const bool rebuilt = rebuildInto(object, lists);
+bool reorderCuts(CutObject& object, UserDialogs& dialogs) {
+    Rebuild rebuild(object);
+    const bool rebuilt = rebuildInto(object, rebuild);
     if (rebuilt) {
-        object.x = lists.newX;
-        object.y = lists.newY;
-        object.z = lists.newZ;
+        object.x = std::move(rebuild.x);
+        object.y = std::move(rebuild.y);
+        object.z = std::move(rebuild.z);
         markCuts(object);
     } else {
         dialogs.tell(drawingmessages::kCutCountMismatch);
@@ -196,7 +191,7 @@ bool reorderCuts(CutObject& object, ReorderLists lists, UserDialogs& dialogs) {
 }
 
 bool reorganisationCoupes(DrawingForm& form, UserDialogs& dialogs) {
-    return reorderCuts(form.object, {form.entryRows, form.newX, form.newY, form.newZ}, dialogs);
+    return reorderCuts(form.object, dialogs);
 }
 
 std::optional<std::size_t> EntryPointForm::valider(CutObject& object, int selectedRow) {

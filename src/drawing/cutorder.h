@@ -34,15 +34,6 @@ namespace tarvel {
 // SelectedRow before any double click.
 inline constexpr int kNoSelectedRow = -1;
 
-// The four work lists of the drawing window that the reordering fills, as references to
-// where the window keeps them.
-struct ReorderLists {
-    std::vector<std::string>& entryRows;  // List11: entry rows, by order number
-    std::vector<std::string>& newX;       // List7
-    std::vector<std::string>& newY;       // List9
-    std::vector<std::string>& newZ;       // List10
-};
-
 // Double click on the entry-mark list at `row`: `selectedRow` becomes the row. On a "D"
 // or "F" row the user is told not to enter outside the material and false comes back;
 // true means the entry-point window is to be shown. A row past the end of the list (a
@@ -56,15 +47,14 @@ bool doubleClickMarker(CutObject& object, std::size_t row, int& selectedRow);
 
 // "Réorganisation coupes". Collects the entry points by their numbers, "Nbre coupes"
 // times (cutCount read by the leading-number rule), rebuilds every cut from its entry
-// point into the work lists, and on success replaces X, Y, Z by the rebuilt rows and
+// point, and on success replaces X, Y, Z by the rebuilt rows and
 // marks them again; cutCount stays as it is. It succeeds as soon as the rebuilt rows
 // reach the object's length, whatever cuts they came from. Any other end says
 // "le nombre de découpes est incompatible avec le fichier d'origine" and leaves X, Y
 // and Z as they were. Either way every entry mark is "." afterwards.
-bool reorderCuts(CutObject& object, ReorderLists lists, UserDialogs& dialogs);
+bool reorderCuts(CutObject& object, UserDialogs& dialogs);
 
-// "Réorganisation coupes" in the drawing window: reorderCuts on its object and its work
-// lists.
+// "Réorganisation coupes" in the drawing window: reorderCuts on its object.
 bool reorganisationCoupes(DrawingForm& form, UserDialogs& dialogs);
 
 // The entry-point window (Form7) without its widgets. It acts on the drawing window's

@@ -19,13 +19,10 @@
 // Coordinates are written as decimal text with ",", and a value below 0.0001 in magnitude
 // is written out in plain decimals instead of the exponent form (see datNumberText).
 //
-// x and y are read exactly (the nearest double of the text). The old program's reader was
-// slightly off for some texts: it made 1 − 0.99999 come out as 1,00000000000655E-05 and
-// so wrote 0,000010000 where this import writes 0,0000099999 (the exact 1 − 0.99999 is
-// 9,99999999995449E-06). The reading that reproduces it, rounding every text toward
-// zero, is one step off for about half of all ordinary texts and leaves more stray
-// digits in the rows of real profiles (1 − 0.98745 gives 0,0125500000000001 instead of
-// 0,01255), so it is not used.
+// x and y are read exactly (the nearest double of the text), so 1 − 0.99999 is written
+// 0,0000099999 and 1 − 0.98745 is written 0,01255. A reading that rounds every text
+// toward zero would be one step off for about half of all ordinary texts and leave stray
+// digits in the rows of real profiles.
 #pragma once
 
 #include <string>

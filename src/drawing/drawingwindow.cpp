@@ -25,13 +25,6 @@ std::string editedYText(std::string_view text) {
     return s;
 }
 
-void DrawingForm::clearWorkLists() {
-    entryRows.clear();
-    newX.clear();
-    newY.clear();
-    newZ.clear();
-}
-
 void DrawingForm::chooseFileTypeFromMenu(FileType type) {
     fileControlsVisible = true;
     typeOptionsVisible = false;
@@ -71,7 +64,6 @@ bool DrawingForm::finishImport(const ImportResult& result) {
     if (result.status != ImportStatus::Refused) {
         // The rows were replaced: nothing that pointed into the old object holds.
         zoom = kZoomAfterLoad;
-        clearWorkLists();
         selectedRow = -1;
     }
     if (result.status != ImportStatus::Imported) {
@@ -100,7 +92,6 @@ bool DrawingForm::loadFra(const std::string& path) {
     // object holds any more.
     loadedFile = path;
     zoom = kZoomAfterLoad;
-    clearWorkLists();
     selectedRow = -1;
     if (result.status == FraReadStatus::ReadError) {
         dialogs_.tell(*result.message);

@@ -61,12 +61,6 @@ public:
     bool fileControlsVisible = false;  // drive, directory and file lists, file-name field
     bool typeOptionsVisible = false;   // the three "Fichier ..." options
 
-    // Work lists of the cut reordering, emptied by every load and import.
-    std::vector<std::string> entryRows;  // List11: entry-point rows, by order number
-    std::vector<std::string> newX;       // List7
-    std::vector<std::string> newY;       // List9
-    std::vector<std::string> newZ;       // List10
-
     // The program directory (angle tables) and the scratch folder (the DXF scan file).
     Paths paths = Paths::forThisProgram();
     AngleTables angleTables;  // loaded by loadAngleTables()
@@ -129,7 +123,6 @@ public:
     bool ouvrirUnFichier();
 
 private:
-    void clearWorkLists();
     bool finishImport(const ImportResult& result);
 
     UserDialogs& dialogs_;

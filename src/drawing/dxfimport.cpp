@@ -23,11 +23,6 @@ struct ScanStopped {
     DxfScanStatus status;
 };
 
-std::string_view withoutTrailingBlanks(std::string_view s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
 bool isGroupCode(std::string_view text) {
     if (!text.empty() && text.front() == '-') text.remove_prefix(1);
     if (text.empty() || text.size() > 4) return false;
@@ -49,7 +44,7 @@ public:
     // Every field that begins a line.
     void see(std::int64_t line, std::string_view field) {
         if (sectionLine_ < 0 || line <= sectionLine_) return;
-        std::string_view text = withoutTrailingBlanks(field);
+        std::string_view text = trimBlanks(field);
         bool codeLine = ((line - sectionLine_) % 2 == 1) != shifted_;
         if (codeLine != isGroupCode(text) && (codeLine || line == nameLine_)) {
             shifted_ = !shifted_;
@@ -177,115 +172,131 @@ private:
 
     // One field of the ENTITIES section; returns the field read last.
     const std::string& act(const std::string& s) {
-        if (s == "POLYLINE") {
-            out_.twice(ScanKind::PolylineStart, "0");
-            pendingFirstPoint_ = true;
-            inPolyline_ = true;
-            // The header: its own 10, 20, 62... are passed over; only 70 says whether
-            // the polyline is closed.
-            while (true) {
-                read(f_, DxfScanStatus::PolylineWithoutVertex);
-                if (f_ == "VERTEX") return f_;
-                if (f_ == "70") {
-                    closedPolyline_ = false;
-                    read(f_, DxfScanStatus::PolylineWithoutVertex);
-                    const double flags = leadingNumber(f_);
-                    closedPolyline_ = flags == 1 || flags == 129;
-                }
-            }
-        }
-        if (s == "LINE") {
-            pendingFirstPoint_ = true;
-            out_.twice(ScanKind::LineStart, "ligne");
-            inLine_ = true;
-            return s;
-        }
-        if (s == "CIRCLE") {
-            pendingFirstPoint_ = true;
-            out_.twice(ScanKind::CircleStart, "cercle");
-            inCircle_ = true;
-            return s;
-        }
-        if (s == "ARC") {
-            out_.twice(ScanKind::ArcStart, "arc");
-            inArc_ = true;
-            do {
-                read(f_, DxfScanStatus::ArcWithoutCentre);
-            } while (f_ != "10");
-            read(lastX_);
-            out_.twice(ScanKind::ArcCentreX, lastX_);
-            return lastX_;
-        }
-        if (s == "10") {
-            read(lastX_);
-            if (pendingFirstPoint_) {
-                out_.twice(ScanKind::Mark, "19");
-                pendingFirstPoint_ = false;
-            }
-            return lastX_;
-        }
-        if (s == "20") {
-            read(lastY_);
-            if (closedPolyline_) {
-                firstX_ = lastX_;
-                firstY_ = lastY_;
-                closedPolyline_ = false;
-            }
-            out_.record(ScanKind::Point, lastX_, lastY_);
-            return lastY_;
-        }
-        if (s == "40") {
-            read(f_);
-            out_.twice(ScanKind::Announcement, "rayon");
-            out_.twice(ScanKind::Value, f_);
-            if (inArc_) {
-                // Groups 50 and 51: the start and end angles.
-                for (int angle = 0; angle < 2; ++angle) {
-                    read(f_);
-                    read(f_);
-                    out_.twice(ScanKind::Value, f_);
-                }
-                inArc_ = false;
-            }
-            return f_;
-        }
-        if (s == "42") {
-            read(f_);
-            out_.twice(ScanKind::Announcement, "rayon");
-            out_.twice(ScanKind::Value, f_);
-            return f_;
-        }
+        if (s == "POLYLINE") return polylineHeader();
+        if (s == "LINE") return startEntity(ScanKind::LineStart, "ligne", inLine_, s);
+        if (s == "CIRCLE") return startEntity(ScanKind::CircleStart, "cercle", inCircle_, s);
+        if (s == "ARC") return arcCentre();
+        if (s == "10") return pointX();
+        if (s == "20") return pointY();
+        if (s == "40") return radiusAndAngles();
+        if (s == "42") return bulge();
         if (s == "11") {
             read(endX_);
             return endX_;
         }
-        if (s == "21") {
-            read(endY_);
-            out_.record(ScanKind::Point, endX_, endY_);
-            return endY_;
-        }
+        if (s == "21") return endPoint();
         if (s == "5") {
             // An entity handle: a handle such as "10" is never taken for a group code.
             read(f_);
             return f_;
         }
-        if (s == "62") {
-            pendingFirstPoint_ = false;
-            if (!inPolyline_ && !inLine_ && !inCircle_) return s;
-            read(f_);
-            out_.twice(ScanKind::Mark, colourMark(f_));
-            inPolyline_ = inLine_ = inCircle_ = false;
-            return f_;
-        }
-        if (s == "SEQEND") {
-            if (!firstX_.empty()) {
-                out_.record(ScanKind::Point, firstX_, firstY_);
-                firstX_.clear();
-                firstY_.clear();
-            }
-            out_.twice(ScanKind::PolylineEnd, "1");
-        }
+        if (s == "62") return colour(s);
+        if (s == "SEQEND") polylineEnd();
         return s;
+    }
+
+    // The header of a polyline: its own 10, 20, 62... are passed over; only 70 says
+    // whether the polyline is closed.
+    const std::string& polylineHeader() {
+        out_.twice(ScanKind::PolylineStart, "0");
+        pendingFirstPoint_ = true;
+        inPolyline_ = true;
+        while (true) {
+            read(f_, DxfScanStatus::PolylineWithoutVertex);
+            if (f_ == "VERTEX") return f_;
+            if (f_ == "70") {
+                closedPolyline_ = false;
+                read(f_, DxfScanStatus::PolylineWithoutVertex);
+                const double flags = leadingNumber(f_);
+                closedPolyline_ = flags == 1 || flags == 129;
+            }
+        }
+    }
+
+    const std::string& startEntity(ScanKind kind, std::string_view name, bool& inEntity, const std::string& s) {
+        pendingFirstPoint_ = true;
+        out_.twice(kind, name);
+        inEntity = true;
+        return s;
+    }
+
+    const std::string& arcCentre() {
+        out_.twice(ScanKind::ArcStart, "arc");
+        inArc_ = true;
+        do {
+            read(f_, DxfScanStatus::ArcWithoutCentre);
+        } while (f_ != "10");
+        read(lastX_);
+        out_.twice(ScanKind::ArcCentreX, lastX_);
+        return lastX_;
+    }
+
+    const std::string& pointX() {
+        read(lastX_);
+        if (pendingFirstPoint_) {
+            out_.twice(ScanKind::Mark, "19");
+            pendingFirstPoint_ = false;
+        }
+        return lastX_;
+    }
+
+    const std::string& pointY() {
+        read(lastY_);
+        if (closedPolyline_) {
+            firstX_ = lastX_;
+            firstY_ = lastY_;
+            closedPolyline_ = false;
+        }
+        out_.record(ScanKind::Point, lastX_, lastY_);
+        return lastY_;
+    }
+
+    const std::string& radiusAndAngles() {
+        read(f_);
+        out_.twice(ScanKind::Announcement, "rayon");
+        out_.twice(ScanKind::Value, f_);
+        if (inArc_) {
+            // Groups 50 and 51: the start and end angles.
+            for (int angle = 0; angle < 2; ++angle) {
+                read(f_);
+                read(f_);
+                out_.twice(ScanKind::Value, f_);
+            }
+            inArc_ = false;
+        }
+        return f_;
+    }
+
+    const std::string& bulge() {
+        read(f_);
+        out_.twice(ScanKind::Announcement, "rayon");
+        out_.twice(ScanKind::Value, f_);
+        return f_;
+    }
+
+    const std::string& endPoint() {
+        read(endY_);
+        out_.record(ScanKind::Point, endX_, endY_);
+        return endY_;
+    }
+
+    const std::string& colour(const std::string& s) {
+        pendingFirstPoint_ = false;
+        if (!inPolyline_ && !inLine_ && !inCircle_) return s;
+        read(f_);
+        out_.twice(ScanKind::Mark, colourMark(f_));
+        inPolyline_ = inLine_ = inCircle_ = false;
+        return f_;
+    }
+
+    // A closed polyline ends on its first point again.
+    void polylineEnd() {
+        if (!firstX_.empty()) {
+            out_.record(ScanKind::Point, firstX_, firstY_);
+            firstX_.clear();
+            firstY_.clear();
+        }
+        out_.twice(ScanKind::PolylineEnd, "1");
     }
 
     RecordReader& in_;

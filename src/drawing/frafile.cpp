@@ -19,14 +19,50 @@ constexpr std::string_view kOriginLine = "0,0,0";
 constexpr std::uintmax_t kReserveRowsAtMost = 1 << 20;
 }  // namespace
 
+FraReader::FraReader(const std::string& path) : reader_(path) {
+    if (!reader_.isOpen()) failure_ = FraFailure{};
+}
+
+bool FraReader::next(std::string& x, std::string& y, std::string& z) {
+    while (!failure_ && !reader_.atEnd()) {
+        const std::int64_t line = reader_.lineNumber();
+        const bool whole = reader_.readRecord(fields_, 3);
+        if (reader_.failed()) break;
+        if (!whole) {
+            if (fields_.size() == 1 && fields_[0].empty()) continue;
+            failure_ = FraFailure{FraFailure::Kind::LineIncomplete, line, 0, {}};
+            return false;
+        }
+        line_ = line;
+        x = std::move(fields_[0]);
+        y = std::move(fields_[1]);
+        z = std::move(fields_[2]);
+        return true;
+    }
+    // A disk that fails midway looks like the end of the file to atEnd().
+    if (!failure_ && reader_.failed()) failure_ = FraFailure{};
+    return false;
+}
+
+std::optional<FraFailure> fraNumbers(const std::string& x, const std::string& y, const std::string& z,
+                                     std::int64_t line, double (&xyz)[3]) {
+    const std::string* values[] = {&x, &y, &z};
+    for (int i = 0; i < 3; ++i) {
+        const std::optional<double> v = commaNumber(*values[i]);
+        if (!v) return FraFailure{FraFailure::Kind::NotNumber, line, i, *values[i]};
+        xyz[i] = *v;
+    }
+    return std::nullopt;
+}
+
 FraReadResult readFraFile(const std::string& path, CutObject& object) {
     if (path.empty()) return {FraReadStatus::Refused, drawingmessages::kNoFileName};
     if (!fileExists(path)) return {FraReadStatus::Refused, drawingmessages::kFileNotFound};
 
     object.clearRows();
     const FraReadResult readError{FraReadStatus::ReadError, drawingmessages::kIncompatibleFra};
-    RecordReader reader(path);
-    if (!reader.isOpen()) return readError;
+    FraReader reader(path);
+    if (reader.failure()) return readError;
     // Growing six columns row by row would copy them all again at every doubling; a
     // typical row takes 20 bytes or more in the file.
     std::error_code sizeError;
@@ -37,13 +73,12 @@ FraReadResult readFraFile(const std::string& path, CutObject& object) {
     }
 
     CutMarker marker;
-    std::vector<std::string> fields;
+    std::string x, y, z;
     try {
-        while (!reader.atEnd()) {
-            if (!reader.readRecord(fields, 3)) return readError;
-            CutMarks marks = marker.mark(fields[2]);
-            object.appendRow(std::move(fields[0]), std::move(fields[1]), std::move(fields[2]),
-                             std::move(marks.marker), std::move(marks.cutNumber), ".");
+        while (reader.next(x, y, z)) {
+            CutMarks marks = marker.mark(z);
+            object.appendRow(std::move(x), std::move(y), std::move(z), std::move(marks.marker),
+                             std::move(marks.cutNumber), ".");
         }
     } catch (const std::bad_alloc&) {
         // A file too big for memory is unusable like any other; the row being appended
@@ -53,8 +88,7 @@ FraReadResult readFraFile(const std::string& path, CutObject& object) {
                                       object.entryMark.size()}));
         return readError;
     }
-    // A disk that fails midway looks like the end of the file to atEnd().
-    if (reader.failed()) return readError;
+    if (reader.failure()) return readError;
     object.cutCount = marker.cutCountText();
     return {};
 }

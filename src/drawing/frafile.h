@@ -11,15 +11,58 @@
 // There is no header and no count: the end of the file ends the object. The reader makes
 // a row of every record, the two 0,0,0 lines included, so an object of n rows saved and
 // loaded back has n + 2 rows, the first and the last at the origin with the tool raised.
+// A line holding nothing but blanks holds no row and is passed over, so a file edited by
+// hand with an empty last line reads the same everywhere.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "common/records.h"
 
 #include "common/userdialogs.h"
 #include "drawing/cutobject.h"
 
 namespace tarvel {
+
+// What stopped a reading of an object file; each reader's caller says it in its own words.
+struct FraFailure {
+    enum class Kind {
+        Unreadable,      // no such file, or a read of it failed
+        LineIncomplete,  // a line with fewer than the three values X, Y, Z
+        NotNumber,       // a value that is no number by the comma rule
+    };
+    Kind kind = Kind::Unreadable;
+    std::int64_t line = 0;  // 1-based, for LineIncomplete and NotNumber
+    int column = 0;         // 0 X, 1 Y, 2 Z, for NotNumber
+    std::string text;       // the value, for NotNumber
+};
+
+// The one reader of object files: the generator, the cutting window's preview and the
+// drawing window all take their rows from here, so a file reads the same in each.
+class FraReader {
+public:
+    explicit FraReader(const std::string& path);
+
+    // The next row's X, Y and Z as written; false at the end of the file or at a
+    // failure (then failure() is set).
+    bool next(std::string& x, std::string& y, std::string& z);
+    // The 1-based line of the row last returned.
+    std::int64_t lineNumber() const { return line_; }
+    const std::optional<FraFailure>& failure() const { return failure_; }
+
+private:
+    RecordReader reader_;
+    std::vector<std::string> fields_;
+    std::int64_t line_ = 0;
+    std::optional<FraFailure> failure_;
+};
+
+// The row's three values by the comma rule into xyz, or the failure naming the first
+// value that is no number.
+std::optional<FraFailure> fraNumbers(const std::string& x, const std::string& y, const std::string& z,
+                                     std::int64_t line, double (&xyz)[3]);
 
 enum class FraReadStatus {
     Read,       // the whole file became the object

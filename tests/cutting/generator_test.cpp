@@ -228,7 +228,8 @@ TEST_F(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
         std::string def;
     };
     std::string pairs;
-    for (int i = 0; i < 20; ++i) pairs += "32\r\n34\r\n";
+    std::string oddPairs;
+    for (int i = 0; i < 20; ++i) pairs += "32\r\n34\r\n", oddPairs += "33\r\n35\r\n";
     const Case cases[] = {
         // Four moves of 0.4 step along X make no X step although they cover 1.6 steps; a move
         // that rounds to no step still sets its DIR; the return steps X once at its tick 20.
@@ -239,6 +240,14 @@ TEST_F(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
         {"inversion", {{"1", "0", "0"}, {"1", "0", "1"}},
          [](CuttingForm& f) { f.invertX = "1", f.invertZ = "1,0"; },  // 1 after the comma rule
          repeated("19", 20) + repeated("49", 40) + pairs},
+        // X, Y and Z steps per mm all differ: 3, 2 and 4 steps in a segment of 4 ticks.
+        {"steps per mm of each axis", {{"3", "1", "1"}},
+         [](CuttingForm& f) { f.stepsPerMmX = "1", f.stepsPerMmY = "2", f.stepsPerMmZ = "4", f.toolDescent = "1"; },
+         "34\r\n42\r\n34\r\n40\r\n55\r\n63\r\n55\r\n61\r\n"},
+        // Only a flag that reads 1 inverts: "2" leaves X as it is while Z is inverted.
+        {"inversion flag 2", {{"1", "0", "0"}, {"1", "0", "1"}},
+         [](CuttingForm& f) { f.invertX = "2", f.invertZ = "1"; },
+         repeated("18", 20) + repeated("48", 40) + oddPairs},
         {"shared pins add up", {{"-1", "-1", "0"}},
          [](CuttingForm& f) { f.xDirWeight = f.yDirWeight = "4", f.xClockWeight = f.yClockWeight = "2"; },
          repeated("12", 20) + repeated("4", 20)},

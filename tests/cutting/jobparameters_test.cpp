@@ -11,16 +11,17 @@ using testing::TempDir;
 
 JobParameters boite() {
     JobParameters p;
-    p.cuttingFeed = "50", p.objectFile = "C:\\pieces\\boite.fra", p.scaleFactor = "1", p.stepsPerMmX = "20";
+    // Ten different values, so that two fields swapped show.
+    p.cuttingFeed = "50", p.objectFile = "C:\\pieces\\boite.fra", p.scaleFactor = "1,5", p.stepsPerMmX = "20";
     p.description = "Couvercle, 3 mm", p.rapidFeed = "80", p.cuttingFile = "boite.def", p.toolDescent = "2";
-    p.stepsPerMmY = "20", p.stepsPerMmZ = "20";
+    p.stepsPerMmY = "25", p.stepsPerMmZ = "40";
     return p;
 }
 
 TEST(JobParameters, RecordIsTenQuotedFieldsInTheirOrderAndMatchesTheForm) {
     EXPECT_EQ(jobParametersRecord(boite()),
-              "\"50\",\"C:\\pieces\\boite.fra\",\"1\",\"20\",\"Couvercle, 3 mm\",\"80\",\"boite.def\",\"2\","
-              "\"20\",\"20\"\r\n");
+              "\"50\",\"C:\\pieces\\boite.fra\",\"1,5\",\"20\",\"Couvercle, 3 mm\",\"80\",\"boite.def\",\"2\","
+              "\"25\",\"40\"\r\n");
     CuttingForm form;
     boite().applyTo(form);
     EXPECT_EQ(form.jobName, "boite.def");
@@ -37,7 +38,7 @@ TEST(JobParameters, RoundTripKeepsCommasLineBreaksAndAccentsButNotQuotes) {
     auto back = readJobParameters(tmp.file("boite.det"));
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, p);
-    // Windows-1252 on disk, as the old program wrote it.
+    // Windows-1252 on disk, so that files made on Windows read unchanged.
     EXPECT_NE(TempDir::read(tmp.file("boite.det")).find("Param\xe8tres"), std::string::npos);
 
     p.description = "dit \"ok\"";

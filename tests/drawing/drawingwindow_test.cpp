@@ -29,7 +29,7 @@ const char* const kTwoCuts =
     "0,0,0\r\n\"1\",\"1\",\"1\"\r\n\"2\",\"2\",\"0\"\r\n\"3\",\"3\",\"0\"\r\n\"4\",\"4\","
     "\"1\"\r\n0,0,0\r\n";
 
-// A window as the user leaves it before a command: an object shown, work lists used.
+// A window as the user leaves it before a command: an object shown, a row selected.
 struct Window {
     Dialogs dialogs;
     DrawingForm form{dialogs};
@@ -38,12 +38,11 @@ struct Window {
         form.object.cutCount = "4";
         form.zoom = 2;
         form.selectedRow = 0;
-        form.entryRows = form.newX = form.newY = form.newZ = {"1"};
         form.chooseFileTypeFromMenu(FileType::Fra);
     }
     bool untouched() const {
         return form.object.x == Texts{"7"} && form.object.cutCount == "4" && form.zoom == 2 &&
-               form.entryRows.size() == 1 && form.newZ.size() == 1 && form.selectedRow == 0 &&
+               form.selectedRow == 0 &&
                form.verticalScroll == 0 && form.sauverShown();
     }
 };
@@ -57,8 +56,6 @@ TEST(DrawingFormCharger, LoadsUnderFraAndResetsTheWindow) {
     EXPECT_EQ(w.form.object.entryMark, Texts(6, "."));
     EXPECT_EQ(w.form.object.cutCount, "2");
     EXPECT_EQ(std::make_tuple(w.form.zoom, w.form.verticalScroll, w.form.selectedRow), std::make_tuple(0.35, 50, -1));
-    EXPECT_TRUE(w.form.entryRows.empty() && w.form.newX.empty() && w.form.newY.empty() &&
-                w.form.newZ.empty());
     EXPECT_EQ(w.form.fileType, FileType::None);
     EXPECT_FALSE(w.form.fileControlsVisible);
 }
@@ -77,7 +74,6 @@ TEST(DrawingFormCharger, ShortLastRecordKeepsRowsBeforeItCountFieldAndControls) 
     EXPECT_EQ(w.form.object.entryMark, (Texts{".", "."}));
     EXPECT_EQ(w.form.object.cutCount, "4");
     EXPECT_EQ(w.form.zoom, 0.35);
-    EXPECT_TRUE(w.form.entryRows.empty() && w.form.newX.empty());
     EXPECT_EQ(w.form.verticalScroll, 0);
     EXPECT_TRUE(w.form.sauverShown());
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "drawing/drawingmessages.h"
@@ -35,17 +36,18 @@ std::set<std::string> filesIn(const TempDir& dir) {
 TEST(FraFile, SavedBytesAndReloadWithShiftedMarkers) {
     TempDir dir;
     CutObject saved =
-        rows({{"10", "20", "0"}, {"10", "20", "1"}, {"30.5", "20", "1"}, {"10", "20", "0"}});
+        rows({{"10", "21", "0"}, {"11", "22", "1"}, {"30.5", "23", "1"}, {"12", "24", "0"}});
     ASSERT_EQ(saved.marker, (Texts{"D", "0", "0", "F"}));
     ASSERT_FALSE(writeFraFile(dir.file("piece"), saved));
     EXPECT_EQ(TempDir::read(dir.file("piece.fra")),
-              "0,0,0\r\n\"10\",\"20\",\"0\"\r\n\"10\",\"20\",\"1\"\r\n\"30,5\",\"20\",\"1\"\r\n"
-              "\"10\",\"20\",\"0\"\r\n0,0,0\r\n");
+              "0,0,0\r\n\"10\",\"21\",\"0\"\r\n\"11\",\"22\",\"1\"\r\n\"30,5\",\"23\",\"1\"\r\n"
+              "\"12\",\"24\",\"0\"\r\n0,0,0\r\n");
 
     CutObject back;
     FraReadResult r = readFraFile(dir.file("piece.fra"), back);
     EXPECT_EQ(r.status, FraReadStatus::Read);
-    EXPECT_EQ(back.x, (Texts{"0", "10", "10", "30,5", "10", "0"}));
+    EXPECT_EQ(back.x, (Texts{"0", "10", "11", "30,5", "12", "0"}));
+    EXPECT_EQ(back.y, (Texts{"0", "21", "22", "23", "24", "0"}));
     EXPECT_EQ(back.z, (Texts{"0", "0", "1", "1", "0", "0"}));
     EXPECT_EQ(back.marker, (Texts{"D", "F", "0", "0", "D", "F"}));
     EXPECT_EQ(back.cutNumber, (Texts{".", "1", ".", ".", ".", "2"}));
@@ -100,6 +102,40 @@ TEST(FraFile, SaveRefusalsComeInOrderAndWriteNothing) {
             << c.name;
         EXPECT_EQ(refusal->icon, Icon::Error);
         EXPECT_EQ(filesIn(dir), c.existing) << c.name;
+    }
+}
+
+TEST(FraReader, PassesOverBlankLinesAndNamesWhereAFileStops) {
+    struct Case {
+        const char* text;
+        std::size_t rows;
+        std::optional<FraFailure::Kind> failure;
+        std::int64_t line;
+        int column;
+    };
+    const Case cases[] = {
+        {"0,0,0\r\n\r\n\"1\",\"2\",\"3\"\r\n  \r\n", 2, std::nullopt, 0, 0},
+        {"0,0,0\r\n\"1\",\"2\"\r\n0,0,0\r\n", 1, FraFailure::Kind::LineIncomplete, 2, 0},
+        {"0,0,0\r\n\"1\",\"y\",\"1\"\r\n", 1, FraFailure::Kind::NotNumber, 2, 1},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        FraReader in(dir.write("p.fra", c.text));
+        std::string x, y, z;
+        std::size_t rows = 0;
+        std::optional<FraFailure> failure;
+        while (!failure && in.next(x, y, z)) {
+            double xyz[3];
+            failure = fraNumbers(x, y, z, in.lineNumber(), xyz);
+            if (!failure) ++rows;
+        }
+        if (!failure) failure = in.failure();
+        EXPECT_EQ(rows, c.rows) << c.text;
+        ASSERT_EQ(failure.has_value(), c.failure.has_value()) << c.text;
+        if (failure) {
+            EXPECT_EQ(std::make_tuple(failure->kind, failure->line, failure->column),
+                      std::make_tuple(*c.failure, c.line, c.column)) << c.text;
+        }
     }
 }
 
