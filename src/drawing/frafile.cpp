@@ -29,7 +29,6 @@ bool FraReader::next(std::string& x, std::string& y, std::string& z) {
         const bool whole = reader_.readRecord(fields_, 3);
         if (reader_.failed()) break;
         if (!whole) {
-            if (fields_.size() == 1 && fields_[0].empty()) continue;
             failure_ = FraFailure{FraFailure::Kind::LineIncomplete, line, 0, {}};
             return false;
         }

@@ -11,8 +11,8 @@
 // There is no header and no count: the end of the file ends the object. The reader makes
 // a row of every record, the two 0,0,0 lines included, so an object of n rows saved and
 // loaded back has n + 2 rows, the first and the last at the origin with the tool raised.
-// A line holding nothing but blanks holds no row and is passed over, so a file edited by
-// hand with an empty last line reads the same everywhere.
+// Every line is a record: a line with fewer than three values, an empty one included,
+// stops the reading in the drawing window, the generator and the preview alike.
 #pragma once
 
 #include <cstdint>

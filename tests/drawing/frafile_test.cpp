@@ -105,7 +105,7 @@ TEST(FraFile, SaveRefusalsComeInOrderAndWriteNothing) {
     }
 }
 
-TEST(FraReader, PassesOverBlankLinesAndNamesWhereAFileStops) {
+TEST(FraReader, NamesTheLineAndColumnWhereAFileStops) {
     struct Case {
         const char* text;
         std::size_t rows;
@@ -114,7 +114,8 @@ TEST(FraReader, PassesOverBlankLinesAndNamesWhereAFileStops) {
         int column;
     };
     const Case cases[] = {
-        {"0,0,0\r\n\r\n\"1\",\"2\",\"3\"\r\n  \r\n", 2, std::nullopt, 0, 0},
+        {"0,0,0\r\n\"1\",\"2\",\"3\"\r\n", 2, std::nullopt, 0, 0},
+        {"0,0,0\r\n\r\n\"1\",\"2\",\"3\"\r\n", 1, FraFailure::Kind::LineIncomplete, 2, 0},
         {"0,0,0\r\n\"1\",\"2\"\r\n0,0,0\r\n", 1, FraFailure::Kind::LineIncomplete, 2, 0},
         {"0,0,0\r\n\"1\",\"y\",\"1\"\r\n", 1, FraFailure::Kind::NotNumber, 2, 1},
     };
