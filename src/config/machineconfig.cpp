@@ -67,8 +67,7 @@ std::optional<Message> saveMachineConfig(const MachineConfig& config, const std:
     for (bool flag : {config.invertX, config.invertY, config.invertZ}) fields.push_back(flag ? "1" : "0");
     std::string error;
     if (replaceFileText(path, recordLine(fields), &error)) return std::nullopt;
-    return Message{error + " La configuration n'a pas été enregistrée.",
-                   "Enregistrement impossible", Icon::Error};
+    return config_messages::notSaved(error);
 }
 
 std::optional<MachineConfig> loadMachineConfig(const std::string& path) {

@@ -75,6 +75,10 @@ inline const Message kMissingForManual{"Veuillez configurer sinon ... ",
 inline const Message kMissingForCutting{
     "Vous devez configurer en fonction de votre machine avant d'utiliser Tarvel",
     "aller en page configuration !!!", Icon::Question};
+inline Message notSaved(std::string_view reason) {
+    return {std::string(reason) + " La configuration n'a pas été enregistrée.", "Enregistrement impossible",
+            Icon::Error};
+}
 }  // namespace config_messages
 
 }  // namespace tarvel

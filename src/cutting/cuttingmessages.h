@@ -180,4 +180,10 @@ inline Message cutFeedOutOfRange(std::string_view field, std::string_view text) 
 inline constexpr std::string_view kCuttingFeedCaption = "Vitesse d'avance outil dans la matière";
 inline constexpr std::string_view kRapidFeedCaption = "vitesse d'avance hors matière";
 
+// The file dialogs of the menu commands that open a file and save a cutting file.
+inline const std::string kOpenFileTitle = "Ouvrir un fichier";
+inline const std::string kOpenFileFilter = "Fichiers objet et découpe (*.fra *.def);;Tous les fichiers (*)";
+inline const std::string kSaveFileTitle = "Enregistrer un fichier";
+inline const std::string kSaveFileFilter = "Fichiers découpe (*.def)";
+
 }  // namespace tarvel::cutting_messages

@@ -186,8 +186,7 @@ bool packJob(const CuttingForm& form, UserDialogs& dialogs) {
 }
 
 OpenedFile openFileFromMenu(CuttingForm& form, UserDialogs& dialogs) {
-    FileChoice choice{"Ouvrir un fichier", directoryOfPath(form.objectFile),
-                      "Fichiers objet et découpe (*.fra *.def);;Tous les fichiers (*)"};
+    FileChoice choice{msg::kOpenFileTitle, directoryOfPath(form.objectFile), msg::kOpenFileFilter};
     auto name = dialogs.chooseOpenFile(choice);
     if (!name) return OpenedFile::Nothing;
     auto ending = lastChars(*name, 3);
@@ -205,7 +204,7 @@ OpenedFile openFileFromMenu(CuttingForm& form, UserDialogs& dialogs) {
 
 bool saveCutProgramAs(CuttingForm& form, UserDialogs& dialogs, const Paths& paths,
                       const GenerationProgressFn& progress) {
-    FileChoice choice{"Enregistrer un fichier", directoryOfPath(form.objectFile), "Fichiers découpe (*.def)"};
+    FileChoice choice{msg::kSaveFileTitle, directoryOfPath(form.objectFile), msg::kSaveFileFilter};
     auto name = dialogs.chooseSaveFile(choice);
     if (!name) return false;
     std::string job = lastChars(*name, 4) == ".def" ? withoutLastChars(*name, 4) : *name;

@@ -3,6 +3,11 @@
 // box with a single button.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/textrules.h"
 #include "common/userdialogs.h"
 
 namespace tarvel::drawingmessages {
@@ -107,8 +112,12 @@ inline const Message kDxfTooBig{
 
 // After a DXF import, the entities of the drawing that were not imported; `list` reads
 // like "12 ARC, 3 LWPOLYLINE".
-inline Message notImportedEntities(std::string_view list) {
-    return {"Le dessin contient des entités qui ne sont pas importées : " + std::string(list) +
+// `list` names the kinds counted one by one ("3 ARC, 1 SPLINE"); `others` counts the
+// entities of every further kind.
+inline Message notImportedEntities(std::string_view list, std::int64_t others) {
+    std::string named(list);
+    if (others > 0) named += " et " + integerText(others) + " entités d'autres sortes";
+    return {"Le dessin contient des entités qui ne sont pas importées : " + named +
                 ".\nSeules les lignes (LINE), les polylignes (POLYLINE) et les cercles (CIRCLE) "
                 "sont importés : enregistrez le dessin au format DXF R12 en convertissant ces "
                 "entités en polylignes pour les importer.",

@@ -553,9 +553,7 @@ ImportResult importDxfFile(const std::string& path, const AngleTables& tables,
             if (!list.empty()) list += ", ";
             list += integerText(e.count) + " " + e.name;
         }
-        if (scan.otherEntities > 0)
-            list += " et " + integerText(scan.otherEntities) + " entités d'autres sortes";
-        imported.message = msg::notImportedEntities(list);
+        imported.message = msg::notImportedEntities(list, scan.otherEntities);
     }
     return imported;
 }

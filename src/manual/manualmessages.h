@@ -13,6 +13,12 @@ namespace tarvel::manual_messages {
 inline const std::string kTitle = "Manettes virtuelles";
 inline const std::string kHomingTitle = "A la niche";
 
+// The switches homing looks for, as its messages name them.
+inline constexpr std::string_view kXHomeSwitch = "Pin 11 point 0 axe X";
+inline constexpr std::string_view kYHomeSwitch = "Pin 12 point 0 axe Y";
+inline constexpr std::string_view kZClearanceSwitch = "Pin 13 dégagement axe Z";
+inline constexpr std::string_view kZHomeSwitch = "Pin 15 point 0 axe Z";
+
 // A steps-per-mm field that cannot drive a move: nothing is written to the port.
 inline Message stepsPerMmNotUsable(std::string_view axis, std::string_view typed) {
     const std::string field = "Le nombre de pas par mm de l'axe " + std::string(axis);

@@ -183,10 +183,10 @@ bool searchZ(Motion& motion, const StepValues& v, std::uint64_t bound,
     }
 }
 
-constexpr std::string_view kXHomeSwitch = "Pin 11 point 0 axe X";
-constexpr std::string_view kYHomeSwitch = "Pin 12 point 0 axe Y";
-constexpr std::string_view kZClearanceSwitch = "Pin 13 dégagement axe Z";
-constexpr std::string_view kZHomeSwitch = "Pin 15 point 0 axe Z";
+using manual_messages::kXHomeSwitch;
+using manual_messages::kYHomeSwitch;
+using manual_messages::kZClearanceSwitch;
+using manual_messages::kZHomeSwitch;
 
 }  // namespace
 
