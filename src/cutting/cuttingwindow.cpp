@@ -32,7 +32,8 @@ std::string& fieldOfKind(CuttingForm& form) {
     return form.fileKind == JobFileKind::Object ? form.objectFile : form.jobName;
 }
 
-// Steps 4 and 5 of "Charger": the details file's fields into the window.
+// The details file beside a cutting file fills the job's fields: "Charger" and the menu
+// "Ouvrir un fichier" both end here.
 bool readDetailsInto(CuttingForm& form, const std::string& cuttingFile, UserDialogs& dialogs) {
     const std::string path = detailsPathForLoad(cuttingFile);
     if (!fileExists(path)) {
