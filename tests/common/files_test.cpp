@@ -132,16 +132,6 @@ TEST(FileTests, ExistenceMeansARegularFile) {
     EXPECT_FALSE(fileExists(f));
 }
 
-TEST(Paths, OneSeparatorAndSettingsInTheUserFolderOnlyWhenGiven) {
-    EXPECT_EQ(programFilePath("/", "tarvel1.cfg"), "/tarvel1.cfg");
-    EXPECT_EQ(programFilePath("/opt/tarvel/", "tarvelman.cfg"), "/opt/tarvel/tarvelman.cfg");
-    Paths beside{"/opt/tarvel", "/tmp/s", {}};
-    EXPECT_EQ(beside.configFile(), "/opt/tarvel/tarvel1.cfg");
-    Paths installed{"/usr/lib/tarvel", "/tmp/s", "/home/u/.config/tarvel"};
-    EXPECT_EQ(installed.jogSettingsFile(), "/home/u/.config/tarvel/tarvelman.cfg");
-    EXPECT_EQ(installed.dataFile("sin1.txt"), "/usr/lib/tarvel/sin1.txt");
-}
-
 // Opening a window leaves nothing in the temporary directory; the first scratch file
 // named makes the private folder.
 TEST(ScratchDirectory, IsMadeOnFirstUseAndPrivateToTheUser) {
