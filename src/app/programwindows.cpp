@@ -1,7 +1,5 @@
 #include "app/programwindows.h"
 
-#include <QWidget>
-
 #include "app/aboutwindow.h"
 #include "ui/appcontext.h"
 #include "ui/entrypointwindow.h"
@@ -14,16 +12,7 @@
 
 namespace tarvel {
 
-QWidget* makePlaceholderWindow(const QString& name, const QString& title) {
-    auto* w = new QWidget;
-    w->setObjectName(name);
-    w->setWindowTitle(title);
-    w->resize(560, 380);
-    return w;
-}
-
-// The working windows take `app` as their front-ends arrive.
-void registerProgramWindows(WindowRegistry& windows, [[maybe_unused]] AppContext& app) {
+void registerProgramWindows(WindowRegistry& windows, AppContext& app) {
     registerDrawingWindow(windows, app);  // dessin
     registerCuttingWindows(windows, app);  // Mach and decencours
     windows.setFactory(kConfigurationWindow, [&app] { return new ConfigurationWindow(app); });

@@ -4,8 +4,6 @@
 
 #include <QString>
 
-class QWidget;
-
 namespace tarvel {
 
 struct AppContext;
@@ -17,11 +15,7 @@ inline const QString kConfigurationWindow = QStringLiteral("configuration");
 inline const QString kAboutWindow = QStringLiteral("Form2");
 inline const QString kManualWindow = QStringLiteral("form5");
 
-// Registers a factory for every working window. A window whose front-end is not there
-// yet opens as an empty window with its name and title.
+// Registers a factory for every working window.
 void registerProgramWindows(WindowRegistry& windows, AppContext& app);
-
-// An empty window with the given name and title.
-QWidget* makePlaceholderWindow(const QString& name, const QString& title);
 
 }  // namespace tarvel

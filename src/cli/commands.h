@@ -14,6 +14,8 @@ inline constexpr int kUsageError = 2;
 
 using Args = std::vector<std::string_view>;
 
+// The usage text on standard output; kDone.
+int printUsage();
 int usageError(const std::string& what);
 int fail(const std::string& message);
 
@@ -33,7 +35,7 @@ struct Options {
     std::vector<std::string> all(std::string_view name) const;
 };
 // Splits args by the names given; false (after a usage message) on an unknown option or
-// a missing value.
+// a missing value, and false with status kDone after printing the usage for --help.
 bool parseOptions(const Args& args, const std::vector<std::string>& valued,
                   const std::vector<std::string>& flags, Options& out, int& status);
 

@@ -105,7 +105,13 @@ int runPlay(const Args& args) {
     CliDialogs dialogs;
     CutControl control;
     NoEventPump pump;
-    CutRunView view;
+    // The estimate the cut-in-progress window shows as the run starts.
+    struct FirstEstimate final : CutRunView {
+        std::optional<std::uint64_t> microseconds;
+        void progress(const CutProgress& p) override {
+            if (!microseconds) microseconds = p.microsecondsLeft;
+        }
+    } view;
     BusyWaiter busy;
     CountingWaiter counting;
     DelayWaiter& waiter = o.has("--realtime") ? static_cast<DelayWaiter&>(busy) : counting;
@@ -115,10 +121,11 @@ int runPlay(const Args& args) {
     if (result.end == CutRunEnd::Refused || result.end == CutRunEnd::Declined)
         return fail(result.problem ? result.problem->text
                     : dialogs.told.empty() ? "Découpe refusée." : dialogs.told.back().text);
-    std::printf("ticks %llu\nX %lld\nY %lld\nZ %lld\ndelay_us %llu\n",
+    std::printf("ticks %llu\nX %lld\nY %lld\nZ %lld\ndelay_us %llu\ntime_left %s\n",
                 static_cast<unsigned long long>(result.ticksSent), static_cast<long long>(machine.xSteps()),
                 static_cast<long long>(machine.ySteps()), static_cast<long long>(machine.zSteps()),
-                static_cast<unsigned long long>(result.delayIterations));
+                static_cast<unsigned long long>(result.delayIterations),
+                timeLeftText(view.microseconds.value_or(0)).c_str());
     return kDone;
 }
 

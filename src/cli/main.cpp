@@ -29,13 +29,19 @@ const char* const kUsage =
     "        compresse un fichier de découpe (.def) en fichier .FRD\n"
     "  play FICHIER [--config CFG] [--realtime] [--trace SORTIE]\n"
     "        découpe le fichier sur la machine simulée et donne la position finale en pas\n"
+    "        et le temps restant estimé au départ\n"
     "\n"
     "Options générales :\n"
-    "  --help       affiche cette aide\n"
+    "  --help       affiche cette aide (aussi après une commande)\n"
     "  --version    affiche la version\n"
     "\n"
     "Code de sortie : 0 réussi, 1 échec (message sur la sortie d'erreur), 2 commande mal formée.\n";
 }  // namespace
+
+int printUsage() {
+    std::fputs(kUsage, stdout);
+    return kDone;
+}
 
 std::string oneLine(const std::string& text) {
     std::string line;
@@ -90,6 +96,10 @@ bool parseOptions(const Args& args, const std::vector<std::string>& valued,
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view a = args[i];
+        if (a == "--help" || a == "-h") {
+            status = printUsage();
+            return false;
+        }
         if (known(valued, a)) {
             if (i + 1 >= args.size()) {
                 status = usageError("valeur manquante après " + std::string(a));
@@ -116,10 +126,7 @@ int main(int argc, char** argv) {
     if (args.empty()) return usageError("commande manquante");
     std::string_view command = args[0];
     Args rest(args.begin() + 1, args.end());
-    if (command == "--help" || command == "-h") {
-        std::fputs(kUsage, stdout);
-        return kDone;
-    }
+    if (command == "--help" || command == "-h") return printUsage();
     if (command == "--version") {
         std::printf("tarvel-cli %s\n", TARVEL_VERSION);
         return kDone;

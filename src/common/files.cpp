@@ -26,20 +26,32 @@ std::string baseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::optional<FileFault>& currentFault() {
-    static std::optional<FileFault> fault;
-    return fault;
-}
+class SystemFileCalls final : public FileCalls {
+public:
+    int createTemporary(const std::string& target, std::string& temporaryPath) override {
+        std::string pattern = directoryOf(target) + "/." + baseNameOf(target) + ".tmp-XXXXXX";
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0) return -errno;
+        temporaryPath = pattern;
+        return fd;
+    }
+    long write(int fd, const char* data, std::size_t size) override {
+        ssize_t n;
+        do n = ::write(fd, data, size);
+        while (n < 0 && errno == EINTR);
+        return n < 0 ? -errno : static_cast<long>(n);
+    }
+    // A file system that cannot sync (EINVAL) has nothing to sync.
+    int sync(int fd) override { return ::fsync(fd) == 0 || errno == EINVAL ? 0 : -errno; }
+    int setMode(int fd, unsigned mode) override {
+        return ::fchmod(fd, static_cast<mode_t>(mode)) == 0 ? 0 : -errno;
+    }
+    int rename(const std::string& from, const std::string& to) override {
+        return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : -errno;
+    }
+};
 
-// The fault set for this step of a replacement of `path`, if any.
-const FileFault* faultAt(FileStep step, const std::string& path) {
-    const auto& f = currentFault();
-    if (!f || f->step != step) return nullptr;
-    const bool ours = path.size() >= f->target.size() &&
-                      path.compare(path.size() - f->target.size(), f->target.size(), f->target) == 0;
-    return ours ? &*f : nullptr;
-}
-
+// The target's own permissions when it exists, else those of a new file.
 mode_t newFileMode(const std::string& target) {
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
@@ -67,8 +79,6 @@ bool renameFile(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-void setFileFault(std::optional<FileFault> fault) { currentFault() = std::move(fault); }
-
 std::string systemErrorText(int e) {
     switch (e) {
         case ENOSPC: return "le disque est plein";
@@ -89,33 +99,28 @@ std::string systemErrorText(int e) {
     return "erreur système " + std::string(buf, r.ptr);
 }
 
-TextFileWriter::TextFileWriter(std::string path) : path_(std::move(path)) {
+FileCalls& systemFileCalls() {
+    static SystemFileCalls calls;
+    return calls;
+}
+
+TextFileWriter::TextFileWriter(std::string path, FileCalls& calls) : calls_(calls), path_(std::move(path)) {
     buffer_.reserve(kFlushAt + 4096);
-    if (const FileFault* f = faultAt(FileStep::Open, path_)) {
-        fail(f->error);
-        return;
-    }
-    std::string pattern = directoryOf(path_) + "/." + baseNameOf(path_) + ".tmp-XXXXXX";
-    int fd = ::mkstemp(pattern.data());
+    const int fd = calls_.createTemporary(path_, tempPath_);
     if (fd < 0) {
-        fail(errno);
+        fail(-fd);
         return;
     }
-    tempPath_ = pattern;
-    ::fchmod(fd, newFileMode(path_));
-    file_ = ::fdopen(fd, "wb");
-    if (!file_) {
-        int e = errno;
-        ::close(fd);
-        fail(e);
-    }
+    fd_ = fd;
+    // mkstemp makes the file owner-only; the replaced file's readers must keep reading it.
+    if (const int r = calls_.setMode(fd_, newFileMode(path_)); r != 0) fail(-r);
 }
 
 TextFileWriter::~TextFileWriter() {
     if (!committed_) discard();
 }
 
-bool TextFileWriter::isOpen() const { return file_ != nullptr && !failed_; }
+bool TextFileWriter::isOpen() const { return fd_ >= 0 && !failed_; }
 
 void TextFileWriter::fail(int errnoValue) {
     if (failed_) return;
@@ -144,41 +149,34 @@ void TextFileWriter::writeInteger(std::int64_t value) {
 void TextFileWriter::endRecord() { writeAscii("\r\n"); }
 
 void TextFileWriter::flushBuffer() {
-    if (failed_ || !file_ || buffer_.empty()) return;
-    std::size_t size = buffer_.size();
-    // A disk filling up: what still fits reaches the file, then the write fails.
-    const FileFault* full = faultAt(FileStep::Write, path_);
-    if (full && bytes_ + size <= full->afterBytes) full = nullptr;
-    if (full) size = full->afterBytes > bytes_ ? static_cast<std::size_t>(full->afterBytes - bytes_) : 0;
-    std::size_t n = std::fwrite(buffer_.data(), 1, size, file_);
-    if (full) {
-        std::fflush(file_);
-        fail(full->error);
-        return;
+    if (failed_ || fd_ < 0 || buffer_.empty()) return;
+    std::size_t done = 0;
+    while (done < buffer_.size()) {
+        const long n = calls_.write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n <= 0) {
+            fail(n < 0 ? static_cast<int>(-n) : EIO);
+            return;
+        }
+        done += static_cast<std::size_t>(n);
+        bytes_ += static_cast<std::uint64_t>(n);
     }
-    if (n != size) {
-        fail(errno ? errno : EIO);
-        return;
-    }
-    bytes_ += n;
     buffer_.clear();
 }
 
+// The data reaches the disk before the name moves to it: a crash in between leaves the
+// old file, never a named but empty one.
 bool TextFileWriter::commit() {
     if (committed_) return true;
     flushBuffer();
-    if (!failed_ && file_) {
-        if (std::fflush(file_) != 0) fail(errno);
-        else if (const FileFault* f = faultAt(FileStep::Sync, path_)) fail(f->error);
-        else if (::fsync(::fileno(file_)) != 0 && errno != EINVAL) fail(errno);
+    if (!failed_ && fd_ >= 0) {
+        if (const int r = calls_.sync(fd_); r != 0) fail(-r);
     }
-    if (file_) {
-        if (std::fclose(file_) != 0) fail(errno);
-        file_ = nullptr;
+    if (fd_ >= 0) {
+        if (::close(fd_) != 0 && !failed_) fail(errno);
+        fd_ = -1;
     }
     if (!failed_) {
-        if (const FileFault* f = faultAt(FileStep::Rename, path_)) fail(f->error);
-        else if (::rename(tempPath_.c_str(), path_.c_str()) != 0) fail(errno);
+        if (const int r = calls_.rename(tempPath_, path_); r != 0) fail(-r);
     }
     if (failed_) {
         discard();
@@ -189,26 +187,13 @@ bool TextFileWriter::commit() {
 }
 
 void TextFileWriter::discard() {
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
     if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
     tempPath_.clear();
     buffer_.clear();
-}
-
-bool readWholeFile(const std::string& path, std::string& text) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    std::string raw;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) raw.append(buf, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    if (ok) text = utf8FromWindows1252(raw);
-    return ok;
 }
 
 bool replaceFileText(const std::string& path, std::string_view text, std::string* error) {

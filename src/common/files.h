@@ -1,16 +1,13 @@
 // Files on disk: existence tests, deletion, and writing.
 //
 // A file is replaced by writing a temporary file in the same directory, flushing and
-// syncing it, then renaming it over the target. The old program deleted the file and
-// wrote it again; the result is the same, but no crash or full disk can leave the file
-// missing or half written: on any failure the previous file stays as it was and the
-// temporary file is removed.
+// syncing it, then renaming it over the target: no crash or full disk can leave the file
+// missing or half written. On any failure the previous file stays as it was and the
+// temporary file is removed. A replaced file keeps its permissions.
 #pragma once
 
-#include <cerrno>
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,23 +19,30 @@ bool removeFile(const std::string& path);        // true when the file is gone a
 bool renameFile(const std::string& from, const std::string& to);
 std::string systemErrorText(int errnoValue);     // French text of an errno value
 
-// The steps of a replacement that a real disk can refuse.
-enum class FileStep { Open, Write, Sync, Rename };
-// A refusal the tests make the writers meet, as a failing disk would: the program itself
-// never sets one. It is looked at when a writer opens, hands a buffer to the file, syncs
-// and renames, never per record.
-struct FileFault {
-    FileStep step = FileStep::Open;
-    int error = EIO;               // the errno the step fails with
-    std::string target;            // only targets whose path ends so; empty: every target
-    std::uint64_t afterBytes = 0;  // Write: the bytes that reach the file before it fails
+// The system calls of a replacement, so that a test can stand a failing or recording
+// disk in their place. Each answers 0 (write: the bytes written) or -errno.
+class FileCalls {
+public:
+    virtual ~FileCalls() = default;
+    // A new file only this user can read, beside `target`; its path in `temporaryPath`.
+    // Returns its descriptor.
+    virtual int createTemporary(const std::string& target, std::string& temporaryPath) = 0;
+    virtual long write(int fd, const char* data, std::size_t size) = 0;
+    virtual int sync(int fd) = 0;
+    virtual int setMode(int fd, unsigned mode) = 0;
+    virtual int rename(const std::string& from, const std::string& to) = 0;
 };
-void setFileFault(std::optional<FileFault> fault);  // nullopt: writes work again
+// The real calls.
+FileCalls& systemFileCalls();
+// The calls a writer makes when given none. It sits in a source file of its own,
+// answering systemFileCalls(): a test program that defines fileCalls() itself links its
+// own in its place.
+FileCalls& fileCalls();
 
 class TextFileWriter {
 public:
     // Starts a replacement of `path`; nothing visible happens to `path` until commit().
-    explicit TextFileWriter(std::string path);
+    explicit TextFileWriter(std::string path, FileCalls& calls = fileCalls());
     ~TextFileWriter();  // an uncommitted writer removes its temporary file
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
@@ -64,9 +68,10 @@ private:
     void flushBuffer();
     void fail(int errnoValue);
 
+    FileCalls& calls_;
     std::string path_;
     std::string tempPath_;
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
     std::string buffer_;
     bool failed_ = false;
     bool committed_ = false;
@@ -74,8 +79,6 @@ private:
     std::uint64_t bytes_ = 0;
 };
 
-// Reads a whole small file as UTF-8 text; false when it cannot be read.
-bool readWholeFile(const std::string& path, std::string& text);
 // Replaces a small file with `text` (UTF-8, written in Windows-1252); false with a French
 // reason in `error` when it cannot.
 bool replaceFileText(const std::string& path, std::string_view text, std::string* error = nullptr);

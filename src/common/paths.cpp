@@ -67,8 +67,16 @@ std::string userConfigDirectory() {
     return dir;
 }
 
+std::string Paths::scratchFile(std::string_view name) const {
+    if (!scratchDir.empty()) return programFilePath(scratchDir, name);
+    // Chosen once: when the usual name is taken, every file of a run must still land in
+    // the same fresh folder.
+    static const std::string defaultDir = defaultScratchDirectory();
+    return programFilePath(defaultDir, name);
+}
+
 Paths Paths::forThisProgram() {
-    Paths paths{executableDirectory(), defaultScratchDirectory(), {}};
+    Paths paths{executableDirectory(), {}, {}};
     // Installed system-wide, the program's directory is read-only for the user.
     if (::access(paths.programDir.c_str(), W_OK) != 0) paths.configDir = userConfigDirectory();
     return paths;

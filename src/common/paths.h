@@ -22,20 +22,23 @@ std::string executableDirectory();
 
 struct Paths {
     std::string programDir;  // where sin1.txt, cos1.txt and the help page live
-    std::string scratchDir;  // where tempX, prem, objet, bit1..bit8 live
+    // Where tempX, prem, objet, bit1..bit8 live. Empty: the default private folder,
+    // made only when a scratch file is first named, so that opening a window leaves
+    // nothing behind in the temporary directory.
+    std::string scratchDir;
     // Where tarvel1.cfg and tarvelman.cfg live when not in the program's directory: a
     // system-wide install cannot write there, so each user keeps them in
     // $XDG_CONFIG_HOME/tarvel (~/.config/tarvel). Empty: the program's directory.
     std::string configDir;
 
-    // The running program's paths; creates the scratch folder (owner only) if missing.
+    // The running program's paths; the scratch folder is left to scratchFile().
     static Paths forThisProgram();
 
     std::string configFile() const { return programFilePath(settingsDir(), "tarvel1.cfg"); }
     std::string jogSettingsFile() const { return programFilePath(settingsDir(), "tarvelman.cfg"); }
     const std::string& settingsDir() const { return configDir.empty() ? programDir : configDir; }
     std::string dataFile(std::string_view name) const { return programFilePath(programDir, name); }
-    std::string scratchFile(std::string_view name) const { return programFilePath(scratchDir, name); }
+    std::string scratchFile(std::string_view name) const;
 };
 
 // The user's own folder for the two settings files, used when the program's directory

@@ -5,6 +5,7 @@
 // cut reads it before every delay, so a moved slider acts at the next delay.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tarvel {
@@ -45,5 +46,11 @@ struct CutControl {
     // among them: only a run that ends on it clears it.
     void clearRunRequests();
 };
+
+// The cut-in-progress window's estimate, rounded to the second: "45 s", "3 min 07 s",
+// "1 h 02 min 09 s".
+std::string timeLeftText(std::uint64_t microseconds);
+// Its line in the window: "Temps restant estimé : 3 min 07 s".
+std::string estimatedTimeLeftLine(std::uint64_t microseconds);
 
 }  // namespace tarvel

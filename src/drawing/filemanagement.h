@@ -9,48 +9,34 @@
 //   "Fichier DAT"           *.DAT     imports a profile   hidden
 //   none                    *.*       hidden              hidden
 //
-// Patterns match whatever the case of the name: the program writes ".fra" in lower case,
-// and drawings made on the old system come as ".DXF" or ".dxf" alike.
-//
-// The current directory text always ends with the separator, so that a click in the
-// file list makes the full path by appending the name: /pieces/ + boite.fra.
+// The lists themselves are the file-choosing windows' own (common/filelisting.h).
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/filelisting.h"
 #include "common/userdialogs.h"
 #include "drawing/drawingwindow.h"
 
 namespace tarvel {
 
 std::string_view filePattern(FileType type);
-// "*.EXT" (or "*.*") against a file name, case ignored.
-bool matchesFilePattern(std::string_view name, std::string_view pattern);
 
 // Type options "Fichier FRA", "Fichier DXF", "Fichier DAT": the choice only.
 void chooseFileTypeOption(DrawingForm& form, FileType type);
 // Menu "Choisir un fichier ": the file controls and the three type options shown.
 void showFileChoice(DrawingForm& form);
 
-// The directory and file lists.
-struct FileLists {
-    std::string directoryText;             // the current directory, ending with "/"
-    std::vector<std::string> directories;  // Dir1: ".." (except at the root), then sub-directories
-    std::vector<std::string> files;        // File1: the files that match the pattern
-};
-
-// Directory change, and drive change with the drive's root: lists `directory` and puts
-// its text in the file-name field. Hidden entries (a name starting with ".") are not
-// listed. A directory that cannot be read says so and changes nothing.
+// Directory change, and drive change with the drive's root: lists `directory` (Dir1,
+// File1) and puts its text in the file-name field. A directory that cannot be read says
+// so and changes nothing.
 bool changeDirectory(DrawingForm& form, FileLists& lists, UserDialogs& dialogs,
                      const std::string& directory);
 // The file list again, with the pattern of the form's choice (after a choice, a delete,
 // a rename). A directory that has become unreadable lists nothing.
 void refreshFileList(const DrawingForm& form, FileLists& lists);
-// Where an entry of the directory list leads: ".." is the parent directory.
-std::string directoryEntryPath(const FileLists& lists, std::string_view entry);
 // Click in the file list: the file-name field names that file.
 void fileClicked(DrawingForm& form, const FileLists& lists, std::string_view name);
 

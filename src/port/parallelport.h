@@ -36,6 +36,18 @@ public:
     virtual std::string description() const = 0;
     // Told by each window that starts a motion, with the configuration it copied.
     virtual void useWiring(const Wiring&) {}
+
+    // Writes that did not reach the data lines since the last clearFailedWrites(): a
+    // motion loop asks after its writes, since a step that never left the program
+    // leaves the machine elsewhere than the loop believes.
+    std::uint64_t failedWrites() const { return failedWrites_; }
+    void clearFailedWrites() { failedWrites_ = 0; }
+
+protected:
+    void noteFailedWrite() { ++failedWrites_; }
+
+private:
+    std::uint64_t failedWrites_ = 0;
 };
 
 }  // namespace tarvel

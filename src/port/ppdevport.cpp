@@ -199,11 +199,16 @@ bool PpdevPort::open(std::int16_t address) {
 
 void PpdevPort::Write_Port_Bit(std::int16_t port, std::int16_t value) {
     Device* d = deviceFor(port);
-    if (!d) return;
+    if (!d) {
+        noteFailedWrite();
+        return;
+    }
 #ifdef __linux__
     unsigned char data = static_cast<unsigned char>(value & 0xFF);
-    if (const int r = system_->control(d->fd, PPWDATA, &data); r != 0)
+    if (const int r = system_->control(d->fd, PPWDATA, &data); r != 0) {
+        noteFailedWrite();
         fail(portmessages::writeFailed(d->path, reasonText(-r)), -r);
+    }
 #else
     (void)value;
 #endif

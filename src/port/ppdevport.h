@@ -67,7 +67,7 @@ public:
 
     // A write or read whose device cannot be used does nothing: the write is dropped
     // and the read answers 0, as a reached switch, so that no homing loop runs on
-    // blind. error() tells why.
+    // blind. error() tells why; failedWrites() counts the dropped writes.
     void Write_Port_Bit(std::int16_t port, std::int16_t value) override;
     std::int16_t Read_Busy(std::int16_t port) override;
     std::int16_t Read_Pe(std::int16_t port) override;

@@ -74,6 +74,11 @@ void SimulatedMachine::noteAddress(std::int16_t port) {
 
 void SimulatedMachine::Write_Port_Bit(std::int16_t port, std::int16_t value) {
     if (addresses_.empty() || port != addresses_.back()) noteAddress(port);
+    if (writesToFail_ > 0) {
+        --writesToFail_;
+        noteFailedWrite();
+        return;
+    }
     const int v = value & 0xFF;  // eight data lines
     const int previous = last_;
     const std::uint64_t stepsBefore = steps_;

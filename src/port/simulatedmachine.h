@@ -92,6 +92,10 @@ public:
     const std::vector<std::uint8_t>& recorded() const { return record_; }
     void clearRecord() { record_.clear(); }
 
+    // The next `count` writes fail as a port that lost its device would: nothing reaches
+    // the lines, each is counted in failedWrites(). For tests of the loops' reaction.
+    void failNextWrites(std::uint64_t count) { writesToFail_ = count; }
+
     // Called after every write, in the order added. Returns an id for removeListener.
     int addListener(Listener listener);
     void removeListener(int id);
@@ -110,6 +114,7 @@ private:
     std::int64_t x_ = 0, y_ = 0, z_ = 0;
     int last_ = 0;
     std::uint64_t writes_ = 0, steps_ = 0, blocked_ = 0, reads_ = 0;
+    std::uint64_t writesToFail_ = 0;
     bool recording_ = false;
     std::vector<std::uint8_t> record_;
     std::vector<std::int16_t> addresses_;

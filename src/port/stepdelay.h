@@ -1,6 +1,6 @@
 // The counted delay that sets every feed of the machine.
 //
-// The old program waited by running an empty loop: a double counter from 1, one
+// A delay is measured as the iterations of a loop: a double counter from 1, one
 // iteration while it does not exceed V, c added after each. We count those iterations
 // exactly (the rounding of the repeated additions included: V = 50, c = 0,02 gives 2450,
 // not 2451) and then wait that many ticks of one microsecond, so that delays stay
@@ -16,8 +16,8 @@
 namespace tarvel {
 
 // Iterations of the loop for slider value V and coefficient c (> 0); none when V < 1,
-// and none when c is not greater than 0 (the old loop would never have ended: callers
-// refuse such a coefficient with checkCoefficient before moving).
+// and none when c is not greater than 0 (such a loop would never end: callers refuse
+// that coefficient with checkCoefficient before moving).
 std::uint64_t stepDelayCount(double v, double c);
 
 // How a delay of n iterations is spent. The program busy-waits; the command-line

@@ -22,12 +22,6 @@ namespace {
 // Often enough to look alive, rarely enough to cost nothing next to the cut's delays.
 constexpr int kRefreshMs = 200;
 
-QString twoDigits(std::uint64_t v) {
-    return (v < 10 ? QStringLiteral("0") : QString()) + QString::fromStdString(integerText(static_cast<std::int64_t>(v)));
-}
-
-QString whole(std::uint64_t v) { return QString::fromStdString(integerText(static_cast<std::int64_t>(v))); }
-
 }  // namespace
 
 QString groupedNumber(std::uint64_t value) {
@@ -38,16 +32,6 @@ QString groupedNumber(std::uint64_t value) {
         out += QChar(digits[i]);
     }
     return out;
-}
-
-QString timeLeftText(std::uint64_t microseconds) {
-    const std::uint64_t seconds = (microseconds + 500'000) / 1'000'000;
-    const std::uint64_t h = seconds / 3600;
-    const std::uint64_t m = seconds / 60 % 60;
-    const std::uint64_t s = seconds % 60;
-    if (h > 0) return QStringLiteral("%1 h %2 min %3 s").arg(whole(h), twoDigits(m), twoDigits(s));
-    if (m > 0) return QStringLiteral("%1 min %2 s").arg(whole(m), twoDigits(s));
-    return QStringLiteral("%1 s").arg(whole(s));
 }
 
 CutProgressWindow::CutProgressWindow(CutControl& control, QWidget* parent)
@@ -190,7 +174,7 @@ void CutProgressWindow::refresh() {
     ticks_->setText(QStringLiteral("Pas envoyés : %1 sur %2")
                         .arg(groupedNumber(progress_.ticksDone), groupedNumber(progress_.totalTicks)));
     percent_->setValue(progress_.totalTicks == 0 ? 0 : progress_.percent());
-    timeLeft_->setText(QStringLiteral("Temps restant estimé : %1").arg(timeLeftText(progress_.microsecondsLeft)));
+    timeLeft_->setText(QString::fromStdString(estimatedTimeLeftLine(progress_.microsecondsLeft)));
 }
 
 void CutProgressWindow::closeEvent(QCloseEvent* event) {

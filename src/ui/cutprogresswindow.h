@@ -85,8 +85,6 @@ private:
     bool runActive_ = false;
 };
 
-// "42 s", "3 min 05 s", "1 h 02 min 09 s": the estimate rounded to the second.
-QString timeLeftText(std::uint64_t microseconds);
 // Digits grouped by three with non-breaking spaces, as French figures are written.
 QString groupedNumber(std::uint64_t value);
 

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 
+#include "common/filelisting.h"
 #include "common/textrules.h"
 #include "cutting/generator.h"
 #include "ui/appcontext.h"
@@ -501,23 +502,19 @@ QString CuttingWindow::startDirectory() const {
 }
 
 void CuttingWindow::showDirectory(const QString& path) {
-    QDir dir(path);
-    if (!dir.exists()) dir = QDir::home();
-    shownDir_ = dir.absolutePath();
+    FileLists lists;
+    std::error_code unreadable;
+    if (!listDirectory(path.toStdString(), filePattern(form_.fileKind), lists, unreadable) &&
+        !listDirectory(QDir::homePath().toStdString(), filePattern(form_.fileKind), lists, unreadable))
+        return;
+    shownDir_ = QDir::cleanPath(qs(lists.directoryText));
     currentDir_->setText(QDir::toNativeSeparators(shownDir_));
 
     dirs_->clear();
-    QDir up(shownDir_);
-    if (up.cdUp() && up.absolutePath() != shownDir_) {
-        auto* item = new QListWidgetItem(QStringLiteral(".."), dirs_);
-        item->setData(Qt::UserRole, up.absolutePath());
-        item->setToolTip("Dossier parent");
-    }
-    const QStringList subdirs =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : subdirs) {
-        auto* item = new QListWidgetItem(name, dirs_);
-        item->setData(Qt::UserRole, dir.absoluteFilePath(name));
+    for (const std::string& name : lists.directories) {
+        auto* item = new QListWidgetItem(qs(name), dirs_);
+        item->setData(Qt::UserRole, QDir::cleanPath(qs(directoryEntryPath(lists, name))));
+        if (name == "..") item->setToolTip("Dossier parent");
     }
 
     int best = -1;
@@ -531,15 +528,18 @@ void CuttingWindow::showDirectory(const QString& path) {
         }
     }
     if (best >= 0) drives_->setCurrentIndex(best);
-    listFiles(shownDir_);
+    listedDir_ = shownDir_;
+    showFiles(lists.files);
 }
 
 void CuttingWindow::listFiles(const QString& path) {
     listedDir_ = path;
+    showFiles(tarvel::listFiles(path.toStdString(), filePattern(form_.fileKind)));
+}
+
+void CuttingWindow::showFiles(const std::vector<std::string>& names) {
     files_->clear();
-    // No QDir::CaseSensitive: "*.DEF" lists piece.def as well as PIECE.DEF.
-    const QString pattern = qs(filePattern(form_.fileKind));
-    files_->addItems(QDir(path).entryList({pattern}, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase));
+    for (const std::string& name : names) files_->addItem(qs(name));
 }
 
 void CuttingWindow::driveChosen(int index) {

@@ -134,6 +134,7 @@ private:
     void chooseFileKind(JobFileKind kind);
     void showDirectory(const QString& dir);
     void listFiles(const QString& dir);
+    void showFiles(const std::vector<std::string>& names);
     void driveChosen(int index);
     QString startDirectory() const;
 

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "common/paths.h"
 #include "support/tempdir.h"
@@ -14,6 +17,37 @@ namespace {
 std::size_t entriesIn(const std::filesystem::path& dir) {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
 }
+
+unsigned modeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The real disk, with every call written down, and one call refused when asked.
+class RecordingDisk final : public FileCalls {
+public:
+    std::vector<std::string> calls;
+    std::string refuse;  // the name of the call to fail with ENOSPC
+
+    int createTemporary(const std::string& target, std::string& temporaryPath) override {
+        return pass("create") ? real().createTemporary(target, temporaryPath) : -ENOSPC;
+    }
+    long write(int fd, const char* data, std::size_t size) override {
+        return pass("write") ? real().write(fd, data, size) : -ENOSPC;
+    }
+    int sync(int fd) override { return pass("sync") ? real().sync(fd) : -ENOSPC; }
+    int setMode(int fd, unsigned mode) override { return pass("mode") ? real().setMode(fd, mode) : -ENOSPC; }
+    int rename(const std::string& from, const std::string& to) override {
+        return pass("rename") ? real().rename(from, to) : -ENOSPC;
+    }
+
+private:
+    static FileCalls& real() { return systemFileCalls(); }
+    bool pass(const char* call) {
+        calls.emplace_back(call);
+        return refuse != call;
+    }
+};
 
 TEST(TextFileWriter, ReplacesTheFileOnlyAtCommit) {
     testing::TempDir dir;
@@ -40,24 +74,50 @@ TEST(TextFileWriter, UncommittedWriterLeavesNoTraceAndOldFileIntact) {
     }
     EXPECT_EQ(testing::TempDir::read(path), "old");
     EXPECT_EQ(entriesIn(dir.path()), 1u);
+    TextFileWriter missing("/nonexistent-tarvel-dir/x.cfg");
+    EXPECT_FALSE(missing.isOpen());
+    EXPECT_FALSE(missing.commit());
+    EXPECT_NE(missing.error().find("/nonexistent-tarvel-dir/x.cfg"), std::string::npos);
 }
 
-TEST(TextFileWriter, UnwritableDirectoryFailsWithAFrenchReason) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes everywhere";
+// The data is on the disk before the name moves to it, so that a crash in between
+// leaves the old file rather than an empty new one.
+TEST(TextFileWriter, SyncsBeforeRenaming) {
     testing::TempDir dir;
-    std::filesystem::create_directory(dir.path() / "ro");
-    ::chmod((dir.path() / "ro").c_str(), 0500);
-    TextFileWriter w(dir.file("ro/x.cfg"));
-    w.write("abc");
-    EXPECT_FALSE(w.commit());
-    EXPECT_NE(w.error().find("accès refusé"), std::string::npos) << w.error();
+    RecordingDisk disk;
+    TextFileWriter w(dir.file("a.cfg"), disk);
+    w.write("x");
+    ASSERT_TRUE(w.commit());
+    EXPECT_EQ(disk.calls, (std::vector<std::string>{"create", "mode", "write", "sync", "rename"}));
 }
 
-TEST(TextFileWriter, MissingDirectoryFails) {
-    TextFileWriter w("/nonexistent-tarvel-dir/x.cfg");
-    EXPECT_FALSE(w.isOpen());
-    EXPECT_FALSE(w.commit());
-    EXPECT_NE(w.error().find("/nonexistent-tarvel-dir/x.cfg"), std::string::npos);
+TEST(TextFileWriter, RefusedCallLeavesTheOldFileAndSaysWhy) {
+    for (const char* call : {"create", "mode", "write", "sync", "rename"}) {
+        testing::TempDir dir;
+        auto path = dir.write("a.cfg", "old");
+        RecordingDisk disk;
+        disk.refuse = call;
+        TextFileWriter w(path, disk);
+        w.write("new");
+        EXPECT_FALSE(w.commit()) << call;
+        EXPECT_EQ(w.error(), "Impossible d'écrire le fichier " + path + " : le disque est plein.") << call;
+        EXPECT_EQ(testing::TempDir::read(path), "old") << call;
+        EXPECT_EQ(entriesIn(dir.path()), 1u) << call;
+    }
+}
+
+TEST(TextFileWriter, ReplacedFileKeepsItsPermissions) {
+    testing::TempDir dir;
+    for (unsigned mode : {0640u, 0604u, 0755u}) {
+        auto path = dir.write("a.cfg", "old");
+        ::chmod(path.c_str(), mode);
+        ASSERT_TRUE(replaceFileText(path, "new"));
+        EXPECT_EQ(modeOf(path), mode);
+    }
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(replaceFileText(dir.file("new.cfg"), "new"));
+    ::umask(mask);
+    EXPECT_EQ(modeOf(dir.file("new.cfg")), 0644u);  // a new file as any other the user makes
 }
 
 TEST(FileTests, ExistenceMeansARegularFile) {
@@ -72,24 +132,16 @@ TEST(FileTests, ExistenceMeansARegularFile) {
     EXPECT_FALSE(fileExists(f));
 }
 
-TEST(ProgramFilePath, AddsOneSeparatorOnly) {
-    EXPECT_EQ(programFilePath("/opt/tarvel", "tarvel1.cfg"), "/opt/tarvel/tarvel1.cfg");
-    EXPECT_EQ(programFilePath("/", "tarvel1.cfg"), "/tarvel1.cfg");
-    EXPECT_EQ(programFilePath("/opt/tarvel/", "tarvelman.cfg"), "/opt/tarvel/tarvelman.cfg");
-}
-
-TEST(Paths, SettingsGoToTheUserFolderOnlyWhenOneIsGiven) {
-    Paths beside{"/opt/tarvel", "/tmp/s", {}};
-    EXPECT_EQ(beside.configFile(), "/opt/tarvel/tarvel1.cfg");
-    EXPECT_EQ(beside.jogSettingsFile(), "/opt/tarvel/tarvelman.cfg");
-    Paths installed{"/usr/lib/tarvel", "/tmp/s", "/home/u/.config/tarvel"};
-    EXPECT_EQ(installed.configFile(), "/home/u/.config/tarvel/tarvel1.cfg");
-    EXPECT_EQ(installed.jogSettingsFile(), "/home/u/.config/tarvel/tarvelman.cfg");
-    EXPECT_EQ(installed.dataFile("sin1.txt"), "/usr/lib/tarvel/sin1.txt");
-}
-
-TEST(ScratchDirectory, IsPrivateToTheUser) {
-    std::string dir = defaultScratchDirectory();
+// Opening a window leaves nothing in the temporary directory; the first scratch file
+// named makes the private folder.
+TEST(ScratchDirectory, IsMadeOnFirstUseAndPrivateToTheUser) {
+    testing::TempDir tmp;
+    ::setenv("TMPDIR", tmp.str().c_str(), 1);
+    const Paths paths = Paths::forThisProgram();
+    EXPECT_EQ(entriesIn(tmp.path()), 0u);
+    const std::string dir = std::filesystem::path(paths.scratchFile("tempX")).parent_path().string();
+    ::unsetenv("TMPDIR");
+    EXPECT_EQ(std::filesystem::path(dir).parent_path(), tmp.path());
     struct stat st {};
     ASSERT_EQ(::lstat(dir.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));

@@ -57,6 +57,22 @@ TEST(RecordReader, ReadRecordNeedsAllFieldsOnTheLine) {
     EXPECT_FALSE(r.readRecord(f, 3));
 }
 
+// A quoted field may hold line ends; the records after it are told by their own line.
+TEST(RecordReader, LineNumbersCountTheLineEndsInsideQuotes) {
+    const std::pair<const char*, std::vector<std::int64_t>> cases[] = {
+        {"\"a\r\nb\",1\r\nx,y\r\n", {3, 4}},
+        {"\"a\nb\nc\",1\nx,y\n", {4, 5}},
+        {"x,y\r\"a\rb\",1\rz,w", {2, 4, 4}},
+    };
+    for (const auto& [text, afterEach] : cases) {
+        auto r = RecordReader::fromText(text);
+        Fields f;
+        std::vector<std::int64_t> lines;
+        while (r.readRecord(f, 2)) lines.push_back(r.lineNumber());
+        EXPECT_EQ(lines, afterEach) << text;
+    }
+}
+
 TEST(RecordReader, ReadLineKeepsTheWholeLine) {
     auto r = RecordReader::fromText(" 1.0  0.5, x\r\nlast");
     std::string line;

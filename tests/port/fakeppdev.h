@@ -22,6 +22,7 @@ struct FakePpdevState {
     std::vector<ParportEntry> ports;
     int openErrno = 0;   // open fails with this errno when not 0
     int claimErrno = 0;  // PPCLAIM fails with this errno when not 0
+    int writeErrno = 0;  // PPWDATA fails with this errno when not 0
     unsigned char status = 0;
 };
 
@@ -39,7 +40,7 @@ public:
             case PPCLAIM: s_.calls.push_back({"PPCLAIM"}); return -s_.claimErrno;
             case PPRELEASE: s_.calls.push_back({"PPRELEASE"}); return 0;
             case PPDATADIR: s_.calls.push_back({"PPDATADIR", *static_cast<int*>(arg)}); return 0;
-            case PPWDATA: s_.calls.push_back({"PPWDATA", *static_cast<unsigned char*>(arg)}); return 0;
+            case PPWDATA: s_.calls.push_back({"PPWDATA", *static_cast<unsigned char*>(arg)}); return -s_.writeErrno;
             case PPRSTATUS:
                 s_.calls.push_back({"PPRSTATUS"});
                 *static_cast<unsigned char*>(arg) = s_.status;

@@ -67,6 +67,7 @@ TEST(PpdevPort, PortThatCannotBeUsedFailsOnceAndSaysWhy) {
         auto port = portOn(state);
         EXPECT_FALSE(port->open(address));
         port->Write_Port_Bit(address, 3);
+        EXPECT_EQ(port->failedWrites(), 1u) << failure;
         EXPECT_EQ(port->Read_Busy(address), 0);
         EXPECT_EQ(port->errorNumber(), failure);
         if (failure == EACCES) {
@@ -76,6 +77,22 @@ TEST(PpdevPort, PortThatCannotBeUsedFailsOnceAndSaysWhy) {
         const Calls opened{{"open /dev/parport0"}}, held{{"open /dev/parport0"}, {"PPEXCL"}, {"PPCLAIM"}, {"close"}};
         EXPECT_EQ(state.calls, failure == EACCES ? opened : failure == EBUSY ? held : Calls{}) << failure;
     }
+}
+
+TEST(PpdevPort, RefusedDataWriteIsRecordedAndSaid) {
+    FakePpdevState state;
+    auto port = portOn(state);
+    port->Write_Port_Bit(kPort1Address, 1);
+    state.writeErrno = EIO;
+    port->Write_Port_Bit(kPort1Address, 3);
+    port->Write_Port_Bit(kPort1Address, 2);
+    EXPECT_EQ(port->failedWrites(), 2u);
+    EXPECT_EQ(port->errorNumber(), EIO);
+    EXPECT_NE(port->error().find("/dev/parport0"), std::string::npos) << port->error();
+    port->clearFailedWrites();
+    state.writeErrno = 0;
+    port->Write_Port_Bit(kPort1Address, 1);
+    EXPECT_EQ(port->failedWrites(), 0u);
 }
 
 TEST(PpdevPort, EachAddressOpensItsOwnDeviceUnlessOneIsForced) {

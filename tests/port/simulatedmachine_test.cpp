@@ -120,6 +120,19 @@ TEST(SimulatedMachine, StopsAtTheEndsOfTravelAndCountsBlockedSteps) {
     EXPECT_EQ(m.zSteps(), 29);
 }
 
+// A failed write reaches no line: the clock edge it carried is still to come.
+TEST(SimulatedMachine, WriteMadeToFailMovesNothingAndIsRecorded) {
+    SimulatedMachine m;
+    m.failNextWrites(2);
+    write(m, {0, 2, 0, 2});
+    EXPECT_EQ(m.failedWrites(), 2u);
+    EXPECT_EQ(m.xSteps(), 1);
+    m.clearFailedWrites();
+    write(m, {0, 2});
+    EXPECT_EQ(m.failedWrites(), 0u);
+    EXPECT_EQ(m.xSteps(), 2);
+}
+
 TEST(SimulatedMachine, TellsListenersThePathAndRecordsOnRequest) {
     SimulatedMachine m;
     std::vector<MachineMotion> seen;

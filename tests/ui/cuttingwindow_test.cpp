@@ -305,7 +305,7 @@ private slots:
     void timeLeftReadsInFrench() {
         const std::pair<qulonglong, const char*> cases[] = {
             {0, "0 s"}, {41'600'000, "42 s"}, {185'000'000, "3 min 05 s"}, {3'729'000'000, "1 h 02 min 09 s"}};
-        for (const auto& [microseconds, shown] : cases) QCOMPARE(tarvel::timeLeftText(microseconds), QString(shown));
+        for (const auto& [microseconds, shown] : cases) QCOMPARE(QString::fromStdString(tarvel::timeLeftText(microseconds)), QString(shown));
         QCOMPARE(tarvel::groupedNumber(1234567), QString("1\u00A0234\u00A0567"));
     }
 };

@@ -1,11 +1,16 @@
 // Every window that writes a file, on a disk that refuses: the file cannot be opened, the
 // disk fills up midway, the sync or the rename fails. The window tells why in French,
 // naming the file, stays usable, and the folder keeps exactly the files and bytes it had.
+//
+// The disk is this program's own fileCalls(): the real calls until a case makes one refuse.
 #include <QCheckBox>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "app/programwindows.h"
 #include "common/files.h"
@@ -17,8 +22,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tarvel::FileFault;
-using tarvel::FileStep;
 using tarvel::testing::Harness;
 using tarvel::testing::named;
 using tarvel::testing::TempDir;
@@ -31,8 +34,57 @@ std::map<std::string, std::string> filesIn(const fs::path& dir) {
     return files;
 }
 
+enum class FileStep { Open, Write, Sync, Rename };
+struct FileFault {
+    FileStep step = FileStep::Open;
+    int error = EIO;
+    std::string target;            // replacements of a path ending so
+    std::uint64_t afterBytes = 0;  // Write: what reaches the file before it fails
+};
+
+class FaultyDisk final : public tarvel::FileCalls {
+public:
+    std::optional<FileFault> fault;
+
+    int createTemporary(const std::string& target, std::string& temporaryPath) override {
+        if (hits(FileStep::Open, target)) return -fault->error;
+        const int fd = real().createTemporary(target, temporaryPath);
+        if (fd >= 0) open_[fd] = {target, 0};
+        return fd;
+    }
+    // A disk filling up: what still fits reaches the file, then the write fails.
+    long write(int fd, const char* data, std::size_t size) override {
+        auto& [target, written] = open_[fd];
+        if (hits(FileStep::Write, target)) {
+            if (written >= fault->afterBytes) return -fault->error;
+            size = std::min<std::size_t>(size, fault->afterBytes - written);
+        }
+        const long n = real().write(fd, data, size);
+        if (n > 0) written += static_cast<std::uint64_t>(n);
+        return n;
+    }
+    int sync(int fd) override { return hits(FileStep::Sync, open_[fd].first) ? -fault->error : real().sync(fd); }
+    int setMode(int fd, unsigned mode) override { return real().setMode(fd, mode); }
+    int rename(const std::string& from, const std::string& to) override {
+        return hits(FileStep::Rename, to) ? -fault->error : real().rename(from, to);
+    }
+
+private:
+    static tarvel::FileCalls& real() { return tarvel::systemFileCalls(); }
+    bool hits(FileStep step, const std::string& target) const {
+        return fault && fault->step == step && target.size() >= fault->target.size() &&
+               target.compare(target.size() - fault->target.size(), fault->target.size(), fault->target) == 0;
+    }
+    std::map<int, std::pair<std::string, std::uint64_t>> open_;  // descriptor: target, bytes written
+};
+
+FaultyDisk& disk() {
+    static FaultyDisk d;
+    return d;
+}
+
 struct FaultCleared {
-    ~FaultCleared() { tarvel::setFileFault(std::nullopt); }
+    ~FaultCleared() { disk().fault.reset(); }
 };
 
 // Out 30 m along X and back at 20 steps per mm: 1.2 million ticks, 3.6 MB of cutting file.
@@ -105,7 +157,7 @@ const Case kCases[] = {
      },
      [](Harness& h) { named<QPushButton>(h.windows().open(tarvel::kManualWindow), "Command5")->click(); },
      [](Harness& h) { return TempDir::read(h.tmp.file("tarvelman.cfg")) == "1,1,1\r\n"; }},
-    // The drawing window's save keeps the old program's own sentence, which names no file.
+    // The drawing window's save failure is one fixed sentence, which names no file.
     {"object file: disk full", {FileStep::Write, ENOSPC, ".fra", 10}, nullptr,
      [](Harness& h) {
          QWidget* drawing = h.windows().open(tarvel::kDrawingWindow);
@@ -134,6 +186,8 @@ const Case kCases[] = {
 
 }  // namespace
 
+tarvel::FileCalls& tarvel::fileCalls() { return disk(); }
+
 class FileFaultsTest : public QObject {
     Q_OBJECT
 
@@ -149,7 +203,7 @@ private slots:
             const auto before = filesIn(h.tmp.path());
             {
                 FaultCleared cleared;
-                tarvel::setFileFault(c.fault);
+                disk().fault = c.fault;
                 c.act(h);
             }
             QVERIFY2(h.dialogs.told.size() == 1, c.what);
