@@ -199,10 +199,10 @@ StageFailure combineBits(GenerationRun& run, const std::string& cuttingFile) {
         if (done - reported >= kProgressEvery) {
             run.report(GenerationStage::Combining, done, run.totalTicks);
             reported = done;
-            if (out.failed()) return out.error();
+            if (out.failed()) return msg::generationFailed(out.error());
         }
     }
-    if (!out.commit()) return out.error();
+    if (!out.commit()) return msg::generationFailed(out.error());
     return std::nullopt;
 }
 

@@ -50,26 +50,27 @@ inline Message generationFailed(std::string_view reason) {
                 " Aucun fichier de découpe ni de détails n'a été gardé.",
             "Découpe", Icon::Error};
 }
-// Reasons given to generationFailed.
-inline std::string objectFileUnreadable(std::string_view path) {
-    return "le fichier objet " + std::string(path) + " est introuvable ou illisible.";
+// What stops a generation midway, each said through generationFailed.
+inline Message objectFileUnreadable(std::string_view path) {
+    return generationFailed("le fichier objet " + std::string(path) + " est introuvable ou illisible.");
 }
-inline std::string objectLineIncomplete(std::string_view path, std::int64_t line) {
-    return "dans le fichier objet " + std::string(path) + ", la ligne " + integerText(line) +
-           " ne contient pas les trois valeurs X, Y, Z.";
+inline Message objectLineIncomplete(std::string_view path, std::int64_t line) {
+    return generationFailed("dans le fichier objet " + std::string(path) + ", la ligne " + integerText(line) +
+                            " ne contient pas les trois valeurs X, Y, Z.");
 }
-inline std::string objectValueNotNumber(std::string_view path, std::int64_t line, std::string_view column,
-                                        std::string_view text) {
-    return "dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) + ", la valeur " +
-           std::string(column) + " « " + std::string(text) +
-           " » n'est pas un nombre (la virgule est le séparateur décimal).";
+inline Message objectValueNotNumber(std::string_view path, std::int64_t line, std::string_view column,
+                                    std::string_view text) {
+    return generationFailed("dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) +
+                            ", la valeur " + std::string(column) + " « " + std::string(text) +
+                            " » n'est pas un nombre (la virgule est le séparateur décimal).");
 }
-inline std::string objectValueTooLarge(std::string_view path, std::int64_t line) {
-    return "dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) +
-           ", le point donne un nombre de pas trop grand.";
+inline Message objectValueTooLarge(std::string_view path, std::int64_t line) {
+    return generationFailed("dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) +
+                            ", le point donne un nombre de pas trop grand.");
 }
-inline std::string scratchFileUnreadable(std::string_view path, std::int64_t line) {
-    return "le fichier de travail " + std::string(path) + " est illisible à la ligne " + integerText(line) + ".";
+inline Message scratchFileUnreadable(std::string_view path, std::int64_t line) {
+    return generationFailed("le fichier de travail " + std::string(path) + " est illisible à la ligne " +
+                            integerText(line) + ".");
 }
 
 // ---------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/paths.h"
+#include "common/userdialogs.h"
 #include "cutting/generator.h"
 #include "cutting/stepchannel.h"
 
@@ -21,8 +22,8 @@ struct GeneratorSettings {
     AxisInversion invert;
 };
 
-// A stage that cannot go on: the reason, in French, for the user.
-using StageFailure = std::optional<std::string>;
+// A stage that cannot go on: the message to tell, nullopt when the stage went well.
+using StageFailure = std::optional<Message>;
 
 // Progress is reported about once per this many ticks.
 inline constexpr std::uint64_t kProgressEvery = 1u << 20;

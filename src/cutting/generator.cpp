@@ -82,7 +82,7 @@ bool generate(CuttingForm& form, const std::string& job, bool fromSaveDialog, Us
         // The cutting file only appears once complete; the details file must go too.
         removeFile(detailsFile);
         dialogs.setBusy(false);
-        dialogs.tell(msg::generationFailed(*failure));
+        dialogs.tell(*failure);
         return false;
     }
     form.jobName = cuttingFile;

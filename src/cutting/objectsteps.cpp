@@ -37,7 +37,7 @@ std::optional<double> premNumber(std::string_view s) {
     return v;
 }
 
-std::string objectFailure(const std::string& objectFile, const FraFailure& f) {
+Message objectFailure(const std::string& objectFile, const FraFailure& f) {
     static const char* const columns[] = {"X", "Y", "Z"};
     switch (f.kind) {
         case FraFailure::Kind::LineIncomplete: return msg::objectLineIncomplete(objectFile, f.line);
@@ -75,7 +75,7 @@ StageFailure scaleObject(GenerationRun& run) {
         if (++records % 65536 == 0) run.report(GenerationStage::Scaling, records, 0);
     }
     if (in.failure()) return objectFailure(run.settings.objectFile, *in.failure());
-    if (!out.commit()) return out.error();
+    if (!out.commit()) return msg::generationFailed(out.error());
     return std::nullopt;
 }
 
@@ -120,7 +120,7 @@ StageFailure segmentObject(GenerationRun& run) {
         first = false;
     }
     if (in.failed()) return msg::scratchFileUnreadable(path, in.lineNumber());
-    if (!out.commit()) return out.error();
+    if (!out.commit()) return msg::generationFailed(out.error());
     return std::nullopt;
 }
 

@@ -162,11 +162,11 @@ StageFailure writeSegmentBits(GenerationRun& run) {
             reported = done;
         }
         for (auto& b : bits)
-            if (b->failed()) return b->error();
+            if (b->failed()) return msg::generationFailed(b->error());
     }
     if (in.failed()) return msg::scratchFileUnreadable(path, in.lineNumber());
     for (auto& b : bits)
-        if (!b->commit()) return b->error();
+        if (!b->commit()) return msg::generationFailed(b->error());
     return std::nullopt;
 }
 
