@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/textrules.h"
 #include "cutting/cutprogram.h"
 #include "cutting/cuttingmessages.h"
 #include "cutting/generationstages.h"
@@ -130,15 +131,11 @@ private:
         const char* lineEnd = p;
         while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n') ++lineEnd;
         if (lineEnd == end && !eof_) return kBad;
-        const char* q = p;
-        while (q < lineEnd && (*q == ' ' || *q == '\t')) ++q;
-        std::string_view field;
-        if (q < lineEnd && *q == '"') {
-            const char* close = std::find(q + 1, lineEnd, '"');
-            field = std::string_view(q + 1, static_cast<std::size_t>(close - q - 1));
-        } else {
-            const char* comma = std::find(q, lineEnd, ',');
-            field = std::string_view(q, static_cast<std::size_t>(comma - q));
+        const std::string_view line = trimBlanks(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+        std::string_view field = line.substr(0, line.find(','));
+        if (!line.empty() && line.front() == '"') {
+            const std::size_t close = line.find('"', 1);
+            field = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
         }
         auto v = cutProgramValue(field);
         if (!v || (*v != 0 && *v != 1)) return kBad;

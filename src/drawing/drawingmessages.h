@@ -74,6 +74,24 @@ inline const Message kNothingToRename{
     "je ne peux pas renommer un fichier s'il n'est pas selectionné", "essaie encore", Icon::Error};
 inline const Message kAskNewName{"nouveau nom?", "Modification", Icon::Question};
 inline const Message kConfirmRename{"Confirmer renommer ?", "renommer", Icon::Question};
+// The file system refused a command of the file lists; `reason` is the system's, in French.
+inline Message directoryUnreadable(std::string_view directory, std::string_view reason) {
+    return {"Impossible de lire le dossier " + std::string(directory) + " : " + std::string(reason) + ".",
+            "Mauvaise saisie !", Icon::Error};
+}
+inline Message deleteFailed(std::string_view path, std::string_view reason) {
+    return {"Impossible de supprimer le fichier " + std::string(path) + " : " + std::string(reason) + ".",
+            kConfirmDelete.title, Icon::Error};
+}
+inline Message renameToNothing(std::string_view path) {
+    return {"Impossible de renommer le fichier " + std::string(path) + " : le nouveau nom est vide.",
+            kConfirmRename.title, Icon::Error};
+}
+inline Message renameFailed(std::string_view path, std::string_view to, std::string_view reason) {
+    return {"Impossible de renommer le fichier " + std::string(path) + " en " + std::string(to) + " : " +
+                std::string(reason) + ".",
+            kConfirmRename.title, Icon::Error};
+}
 
 // "Revenir à l'écran d'accueil" with X and Y lists of different lengths.
 inline const Message kHomeListLengths{

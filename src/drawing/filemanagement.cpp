@@ -22,10 +22,6 @@ std::string errorText(const std::error_code& ec) {
                : ec.message();
 }
 
-Message refusal(std::string text, const std::string& title) {
-    return Message{std::move(text), title, Icon::Error};
-}
-
 // rename() replaces an existing target without a word, and "Renommer" refuses a name in
 // use: ask the kernel not to replace, and check first where the file system cannot.
 int renameWithoutReplacing(const std::string& from, const std::string& to) {
@@ -59,8 +55,7 @@ bool changeDirectory(DrawingForm& form, FileLists& lists, UserDialogs& dialogs,
                      const std::string& directory) {
     std::error_code ec;
     if (!listDirectory(directory, filePattern(form.fileType), lists, ec)) {
-        dialogs.tell(refusal("Impossible de lire le dossier " + directory + " : " + errorText(ec) + ".",
-                             "Mauvaise saisie !"));
+        dialogs.tell(drawingmessages::directoryUnreadable(directory, errorText(ec)));
         return false;
     }
     form.fileName = lists.directoryText;
@@ -85,9 +80,7 @@ bool effacer(const DrawingForm& form, UserDialogs& dialogs) {
     if (!dialogs.confirm(drawingmessages::kConfirmDelete, false)) return false;
     // unlink, not remove(): a directory named without its final "/" must not go.
     if (::unlink(path.c_str()) != 0) {
-        dialogs.tell(refusal("Impossible de supprimer le fichier " + path + " : " +
-                                 systemErrorText(errno) + ".",
-                             drawingmessages::kConfirmDelete.title));
+        dialogs.tell(drawingmessages::deleteFailed(path, systemErrorText(errno)));
         return false;
     }
     return true;
@@ -103,10 +96,8 @@ bool renommer(const DrawingForm& form, UserDialogs& dialogs) {
     if (!typed) return false;
     if (!dialogs.confirm(drawingmessages::kConfirmRename, false)) return false;
 
-    const std::string& title = drawingmessages::kConfirmRename.title;
     if (typed->empty()) {
-        dialogs.tell(refusal("Impossible de renommer le fichier " + path + " : le nouveau nom est vide.",
-                             title));
+        dialogs.tell(drawingmessages::renameToNothing(path));
         return false;
     }
     fs::path target(*typed);
@@ -114,9 +105,7 @@ bool renommer(const DrawingForm& form, UserDialogs& dialogs) {
     const std::string to = target.string();
     if (to == path) return true;
     if (int error = renameWithoutReplacing(path, to); error != 0) {
-        dialogs.tell(refusal("Impossible de renommer le fichier " + path + " en " + to + " : " +
-                                 systemErrorText(error) + ".",
-                             title));
+        dialogs.tell(drawingmessages::renameFailed(path, to, systemErrorText(error)));
         return false;
     }
     return true;
