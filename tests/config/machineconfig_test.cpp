@@ -44,7 +44,8 @@ TEST(MachineConfigFile, EveryFieldIsReadAndWrittenInItsOwnPlace) {
         std::vector<std::string> expected = {"1.5", "2", "3", "4.5"};
         for (int i = 5; i <= 25; ++i) expected.push_back(std::to_string(i));
         EXPECT_EQ(named, expected);
-        EXPECT_EQ(std::to_string(c->invertX) + "," + std::to_string(c->invertY) + "," + std::to_string(c->invertZ), flags);
+        using std::to_string;
+        EXPECT_EQ(to_string(c->invertX) + "," + to_string(c->invertY) + "," + to_string(c->invertZ), flags);
         ASSERT_FALSE(saveMachineConfig(*c, dir.file("out.cfg")).has_value());
         EXPECT_EQ(TempDir::read(dir.file("out.cfg")), "\"1,5\",\"2\",\"3\",\"4,5\"" + fields + "," + flags + "\r\n");
     }

@@ -303,7 +303,8 @@ TEST(RunCutProgram, RefusesOrIsDeclinedBeforeSendingAnything) {
         EXPECT_EQ(rig.run().end, declined ? CutRunEnd::Declined : CutRunEnd::Refused);
         if (declined) {
             ASSERT_EQ(rig.dialogs.asked.size(), 1u);
-            EXPECT_EQ(rig.dialogs.asked[0].text + rig.dialogs.asked[0].title, m::kCutConfirm.text + m::kCutConfirm.title);
+            EXPECT_EQ(rig.dialogs.asked[0].text + rig.dialogs.asked[0].title,
+                      m::kCutConfirm.text + m::kCutConfirm.title);
             EXPECT_TRUE(rig.dialogs.told.empty());
         } else {
             ASSERT_EQ(rig.dialogs.told.size(), 1u);

@@ -231,7 +231,9 @@ TEST_F(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
 // rules is tested with them.
 TEST_F(Generation, FailuresSayWhyAndLeaveNoJobFile) {
     using G = Generation;
-    const auto objectText = [](const char* text) { return [=](G& g) { g.form.objectFile = g.tmp.write("p.fra", text); }; };
+    const auto objectText = [](const char* text) {
+        return [=](G& g) { g.form.objectFile = g.tmp.write("p.fra", text); };
+    };
     const struct {
         std::function<void(G&)> spoil;
         const char* part;
