@@ -41,11 +41,11 @@ TEST(MachineConfigFile, EveryFieldIsReadAndWrittenInItsOwnPlace) {
             c->xClockWeight, c->yDirWeight, c->yClockWeight, c->zDirWeight, c->zClockWeight,
             c->spareDirWeight, c->spareClockWeight, c->xDirPin, c->xClockPin, c->yDirPin,
             c->yClockPin, c->zDirPin, c->zClockPin, c->spareDirPin, c->spareClockPin};
-        for (std::size_t i = 4; i < named.size(); ++i) EXPECT_EQ(named[i], std::to_string(i + 1));
-        EXPECT_EQ(std::vector(named.begin(), named.begin() + 4), (std::vector<std::string>{"1.5", "2", "3", "4.5"}));
-        const std::string read = std::string(c->invertX ? "1" : "0") + "," + (c->invertY ? "1" : "0") + "," +
-                                 (c->invertZ ? "1" : "0");
-        EXPECT_EQ(read, flags);
+        std::vector<std::string> expected = {"1.5", "2", "3", "4.5"};
+        for (int i = 5; i <= 25; ++i) expected.push_back(std::to_string(i));
+        EXPECT_EQ(named, expected);
+        using std::to_string;
+        EXPECT_EQ(to_string(c->invertX) + "," + to_string(c->invertY) + "," + to_string(c->invertZ), flags);
         ASSERT_FALSE(saveMachineConfig(*c, dir.file("out.cfg")).has_value());
         EXPECT_EQ(TempDir::read(dir.file("out.cfg")), "\"1,5\",\"2\",\"3\",\"4,5\"" + fields + "," + flags + "\r\n");
     }

@@ -6,8 +6,11 @@
 #include <functional>
 #include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "cutting/cuttingmessages.h"
+#include "port/portmessages.h"
 #include "port/simulatedmachine.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
@@ -15,74 +18,10 @@
 namespace tarvel {
 namespace {
 
+namespace m = cutting_messages;
 using testing::ScriptedDialogs;
 using testing::TempDir;
 using Values = std::vector<int>;
-
-// The window system and the cut-in-progress window as a script: it records what the run
-// shows, and presses buttons at the n-th yield made while tick k is the last one sent.
-// A tick's yields: 1 after its full write, 2 after its second delay, 3 and 4 before the
-// "+ profond" and "- profond" tests; the manual moves of a pause add theirs.
-class Rig final : public CutRunView, public EventPump, public DelayWaiter {
-public:
-    CutControl control;
-    ScriptedDialogs dialogs;
-    SimulatedMachine machine;
-    std::vector<std::string> views;
-    std::vector<CutProgress> reports;
-    std::vector<std::uint64_t> delays;
-    std::uint64_t yields = 0;
-    std::function<void(Rig&)> onYield;
-    bool aborting = false;
-
-    Rig() {
-        control.liveCuttingFeed = 12, control.liveRapidFeed = 34;
-        machine.setRecording(true);
-        dialogs.confirmAnswers = {true};
-    }
-    void at(std::uint64_t tick, int nthYield, std::function<void(Rig&)> action) {
-        actions_.push_back({tick, nthYield, std::move(action)});
-    }
-    bool waitingInPause() const { return !dialogs.busyChanges.empty() && !dialogs.busyChanges.back(); }
-    std::int64_t highestZ() const { return highestZ_; }
-
-    CutRunResult run(CuttingForm& form, ZSense sense = ZSense::Normal) {
-        machine.addListener([this](const MachineMotion& m) { highestZ_ = std::min(highestZ_, m.z); });
-        return runCutProgram(form, control, sense, machine, dialogs, *this, *this, *this);
-    }
-
-    void hideCuttingWindow() override { views.push_back("hide Mach"); }
-    void showCuttingWindow() override { views.push_back("show Mach"); }
-    void showProgressWindow() override { views.push_back("show decencours"); }
-    void hideProgressWindow() override { views.push_back("hide decencours"); }
-    void closeProgressWindow() override { views.push_back("close decencours"); }
-    void progress(const CutProgress& p) override {
-        if (p.ticksDone != tick_) yieldsInTick_ = 0;
-        tick_ = p.ticksDone;
-        reports.push_back(p);
-    }
-    void yield() override {
-        ++yields;
-        ++yieldsInTick_;
-        for (auto& a : actions_)
-            if (a.tick == tick_ && a.nth == yieldsInTick_) a.action(*this);
-        if (onYield) onYield(*this);
-        if (yields > 100000) aborting = true;  // a test that never resumes still ends
-    }
-    bool abortRequested() const override { return aborting; }
-    void wait(std::uint64_t iterations) override { delays.push_back(iterations); }
-
-private:
-    struct Action {
-        std::uint64_t tick;
-        int nth;
-        std::function<void(Rig&)> action;
-    };
-    std::vector<Action> actions_;
-    std::uint64_t tick_ = 0;
-    int yieldsInTick_ = 0;
-    std::int64_t highestZ_ = 0;
-};
 
 // A cutting window filled from a default configuration: X DIR 1, X CLOCK 2, Y DIR 4,
 // Y CLOCK 8, Z DIR 16, Z CLOCK 32, spare 64 and 128; 20 steps per mm, clearance 30 mm.
@@ -100,11 +39,75 @@ CuttingForm formFor(const std::string& cuttingFile) {
     return f;
 }
 
-std::string cutFile(const TempDir& dir, const Values& records) {
+std::string cut(const Values& records) {
     std::string text;
     for (int r : records) text += std::to_string(r) + "\r\n";
-    return dir.write("piece.def", text);
+    return text;
 }
+
+// The window system and the cut-in-progress window as a script: it records what the run
+// shows, and presses buttons at the n-th yield made while tick k is the last one sent.
+// A tick's yields: 1 after its full write, 2 after its second delay, 3 and 4 before the
+// "+ profond" and "- profond" tests; the manual moves of a pause add theirs.
+class Rig final : public CutRunView, public EventPump, public DelayWaiter {
+public:
+    CutControl control;
+    ScriptedDialogs dialogs;
+    SimulatedMachine machine;
+    std::vector<std::string> views;
+    std::vector<CutProgress> reports;
+    std::vector<std::uint64_t> delays;
+    std::uint64_t yields = 0;
+    std::function<void(Rig&)> onYield;
+    bool aborting = false;
+    std::int64_t highestZ = 0;
+    TempDir dir;
+    CuttingForm form;
+
+    explicit Rig(const std::string& cuttingFileText) : form(formFor(dir.write("piece.def", cuttingFileText))) {
+        control.liveCuttingFeed = 12, control.liveRapidFeed = 34;
+        machine.setRecording(true);
+        dialogs.confirmAnswers = {true};
+    }
+    void at(std::uint64_t tick, int nthYield, std::function<void(Rig&)> action) {
+        actions_.push_back({tick, nthYield, std::move(action)});
+    }
+    bool waitingInPause() const { return !dialogs.busyChanges.empty() && !dialogs.busyChanges.back(); }
+    CutRunResult run(ZSense sense = ZSense::Normal) {
+        machine.addListener([this](const MachineMotion& m) { highestZ = std::min(highestZ, m.z); });
+        return runCutProgram(form, control, sense, machine, dialogs, *this, *this, *this);
+    }
+
+    void hideCuttingWindow() override { views.push_back("hide Mach"); }
+    void showCuttingWindow() override { views.push_back("show Mach"); }
+    void showProgressWindow() override { views.push_back("show decencours"); }
+    void hideProgressWindow() override { views.push_back("hide decencours"); }
+    void closeProgressWindow() override { views.push_back("close decencours"); }
+    void progress(const CutProgress& p) override {
+        if (p.ticksDone != tick_) yieldsInTick_ = 0;
+        tick_ = p.ticksDone;
+        reports.push_back(p);
+    }
+    void yield() override {
+        ++yields, ++yieldsInTick_;
+        for (auto& a : actions_)
+            if (a.tick == tick_ && a.nth == yieldsInTick_) a.action(*this);
+        if (onYield) onYield(*this);
+        if (yields > 100000) aborting = true;  // a test that never resumes still ends
+    }
+    bool abortRequested() const override { return aborting; }
+    void wait(std::uint64_t iterations) override { delays.push_back(iterations); }
+
+private:
+    struct Action {
+        std::uint64_t tick;
+        int nth;
+        std::function<void(Rig&)> action;
+    };
+    std::vector<Action> actions_;
+    std::uint64_t tick_ = 0;
+    int yieldsInTick_ = 0;
+};
 
 // The values the run wrote: DIR-only then full for each tick.
 Values ticksOf(const Values& records) {
@@ -113,43 +116,35 @@ Values ticksOf(const Values& records) {
     return w;
 }
 
-Values repeated(int times, Values pair) {
-    Values w;
-    for (int i = 0; i < times; ++i) w.insert(w.end(), pair.begin(), pair.end());
-    return w;
-}
-
 Values operator+(Values a, const Values& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
-Values written(const Rig& rig) {
-    return {rig.machine.recorded().begin(), rig.machine.recorded().end()};
-}
+Values repeated(int times, const Values& pair) { return times == 0 ? Values{} : pair + repeated(times - 1, pair); }
+
+Values written(const Rig& rig) { return {rig.machine.recorded().begin(), rig.machine.recorded().end()}; }
 
 TEST(RunCutProgram, SwitchesFeedFromTheVeryTickThatEntersOrLeaves) {
     // One delay count per tick (both delays of a tick are equal here).
-    const std::vector<std::uint64_t> cut(1, 951), rapid(1, 2450);
+    const std::uint64_t in = 951, out = 2450;  // cutting feed 80, rapid feed 50
     const struct {
         ZSense sense;
         Values records;
-        std::vector<std::vector<std::uint64_t>> perTick;
+        std::vector<std::uint64_t> perTick;
     } cases[] = {
-        {ZSense::Normal, {32, 48, 2, 32, 2}, {cut, rapid, rapid, cut, cut}},
-        {ZSense::Normal, {33, 2, 49, 2}, {cut, cut, rapid, rapid}},  // X DIR beside Z CLOCK
-        {ZSense::Normal, {48, 2, 32}, {cut, cut, cut}},  // leaving while out changes nothing
-        {ZSense::Inverted, {48, 32, 2, 48}, {cut, rapid, rapid, cut}},
-        {ZSense::Inverted, {32, 2}, {cut, cut}},
+        {ZSense::Normal, {32, 48, 2, 32, 2}, {in, out, out, in, in}},
+        {ZSense::Normal, {33, 2, 49, 2}, {in, in, out, out}},  // X DIR beside Z CLOCK
+        {ZSense::Normal, {48, 2, 32}, {in, in, in}},  // leaving while out changes nothing
+        {ZSense::Inverted, {48, 32, 2, 48}, {in, out, out, in}},
+        {ZSense::Inverted, {32, 2}, {in, in}},
     };
     for (const auto& k : cases) {
-        TempDir dir;
-        Rig rig;
-        CuttingForm form = formFor(cutFile(dir, k.records));
-        form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
-        ASSERT_EQ(rig.run(form, k.sense).end, CutRunEnd::Finished);
+        Rig rig(cut(k.records));
+        rig.form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
+        ASSERT_EQ(rig.run(k.sense).end, CutRunEnd::Finished);
         std::vector<std::uint64_t> expected;
-        for (const auto& t : k.perTick) expected.insert(expected.end(), {t[0], t[0]});
+        for (std::uint64_t t : k.perTick) expected.insert(expected.end(), {t, t});
         EXPECT_EQ(rig.delays, expected) << k.records[0];
         EXPECT_EQ(written(rig), ticksOf(k.records));
     }
@@ -165,70 +160,56 @@ TEST(RunCutProgram, PauseRaisesByTheClearanceWaitsForResumeAndLowers) {
         {ZSense::Inverted, {0, 32}, {16, 48}},
     };
     for (const auto& k : cases) {
-        TempDir dir;
-        Rig rig;
-        CuttingForm form = formFor(cutFile(dir, {2, 2, 2}));
-        form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
+        Rig rig(cut({2, 2, 2}));
+        rig.form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
         rig.at(2, 1, [](Rig& r) { r.control.pressPause(); });
         int waited = 0;
         rig.onYield = [&](Rig& r) {
             if (r.waitingInPause() && r.control.flags.resumeRequested == 0 && ++waited == 5)
                 r.control.pressResume();
         };
-        EXPECT_EQ(rig.run(form, k.sense).end, CutRunEnd::Finished);
+        EXPECT_EQ(rig.run(k.sense).end, CutRunEnd::Finished);
         EXPECT_EQ(written(rig), ticksOf({2, 2}) + repeated(600, k.up) + repeated(600, k.down) + ticksOf({2}));
-        EXPECT_EQ(rig.highestZ(), -600);
-        EXPECT_EQ(rig.machine.zSteps(), 0);
+        EXPECT_EQ(rig.highestZ, -600);  // the tool rises whichever the sense
         EXPECT_EQ(waited, 5);
         EXPECT_EQ(rig.dialogs.toldTexts(), (std::vector<std::string>{"Pause !", "découpe terminée !"}));
-        EXPECT_EQ(rig.dialogs.told[0].title, "Découpe interrompue");
+        EXPECT_EQ(rig.dialogs.told[0].title, m::kCutPaused.title);
         EXPECT_EQ(rig.dialogs.busyChanges, (std::vector<bool>{true, false, true, false}));
         EXPECT_EQ(rig.control.flags.pauseRequested + rig.control.flags.resumeRequested, 0);
     }
 }
 
 TEST(RunCutProgram, ResumePressedBeforePauseRaisesAndLowersAtOnce) {
-    TempDir dir;
-    Rig rig;
-    CuttingForm form = formFor(cutFile(dir, {2, 2}));
+    Rig rig(cut({2, 2}));
     rig.at(1, 1, [](Rig& r) { r.control.pressResume(); });
     rig.at(1, 2, [](Rig& r) { r.control.pressPause(); });
-    EXPECT_EQ(rig.run(form).end, CutRunEnd::Finished);
+    EXPECT_EQ(rig.run().end, CutRunEnd::Finished);
     EXPECT_EQ(written(rig), ticksOf({2}) + repeated(600, {16, 48}) + repeated(600, {0, 32}) + ticksOf({2}));
     EXPECT_EQ(rig.yields, 2 * 4 + 1200 * 2u);  // no yield spent waiting
 }
 
 TEST(RunCutProgram, DeeperAndShallowerMoveOneMillimetreOncePerTick) {
-    const struct {
-        std::vector<void (CutControl::*)()> presses;  // made at yields 1, 3, ... of tick 1
-        Values moves;
-        std::int64_t finalZ;
-    } cases[] = {
-        {{&CutControl::pressDeeper, &CutControl::pressDeeper}, repeated(20, {0, 32}), 20},
-        {{&CutControl::pressShallower, &CutControl::pressShallower}, repeated(20, {16, 48}), -20},
-        {{&CutControl::pressShallower, &CutControl::pressDeeper},
-         repeated(20, {0, 32}) + repeated(20, {16, 48}), 0},  // deeper is handled first
+    using C = CutControl;
+    const std::pair<std::vector<void (C::*)()>, Values> cases[] = {  // pressed at yields 1, 3, ... of tick 1
+        {{&C::pressDeeper, &C::pressDeeper}, repeated(20, {0, 32})},
+        {{&C::pressShallower, &C::pressShallower}, repeated(20, {16, 48})},
+        {{&C::pressShallower, &C::pressDeeper}, repeated(20, {0, 32}) + repeated(20, {16, 48})},  // deeper first
     };
-    for (const auto& k : cases) {
-        TempDir dir;
-        Rig rig;
-        CuttingForm form = formFor(cutFile(dir, {2, 2}));
-        for (std::size_t i = 0; i < k.presses.size(); ++i)
-            rig.at(1, static_cast<int>(1 + 2 * i), [p = k.presses[i]](Rig& r) { (r.control.*p)(); });
-        EXPECT_EQ(rig.run(form).end, CutRunEnd::Finished);
-        EXPECT_EQ(written(rig), ticksOf({2}) + k.moves + ticksOf({2}));
-        EXPECT_EQ(rig.machine.zSteps(), k.finalZ);
+    for (const auto& [presses, moves] : cases) {
+        Rig rig(cut({2, 2}));
+        for (std::size_t i = 0; i < presses.size(); ++i)
+            rig.at(1, static_cast<int>(1 + 2 * i), [p = presses[i]](Rig& r) { (r.control.*p)(); });
+        EXPECT_EQ(rig.run().end, CutRunEnd::Finished);
+        EXPECT_EQ(written(rig), ticksOf({2}) + moves + ticksOf({2}));
     }
 }
 
 TEST(RunCutProgram, StopEndsTheRunAtTheEndOfTheTick) {
     for (std::uint64_t stopAt : {1u, 3u}) {
-        TempDir dir;
-        Rig rig;
-        CuttingForm form = formFor(cutFile(dir, {2, 2, 2}));
+        Rig rig(cut({2, 2, 2}));
         rig.at(stopAt, 1, [](Rig& r) { r.control.pressStop(); });
         rig.at(stopAt, 3, [](Rig& r) { r.control.pressDeeper(); });  // still handled in that tick
-        const CutRunResult result = rig.run(form);
+        const CutRunResult result = rig.run();
         EXPECT_EQ(result.end, CutRunEnd::Stopped);
         EXPECT_EQ(result.ticksSent, stopAt);
         EXPECT_EQ(written(rig), ticksOf(Values(stopAt, 2)) + repeated(20, {0, 32}));
@@ -240,9 +221,7 @@ TEST(RunCutProgram, StopEndsTheRunAtTheEndOfTheTick) {
 }
 
 TEST(RunCutProgram, StopDuringPauseActsOnlyAfterTheToolIsLowered) {
-    TempDir dir;
-    Rig rig;
-    CuttingForm form = formFor(cutFile(dir, {2, 2, 2}));
+    Rig rig(cut({2, 2, 2}));
     rig.at(1, 1, [](Rig& r) { r.control.pressPause(); });
     int waited = 0;
     rig.onYield = [&](Rig& r) {
@@ -250,8 +229,7 @@ TEST(RunCutProgram, StopDuringPauseActsOnlyAfterTheToolIsLowered) {
         if (++waited == 1) r.control.pressStop();
         if (waited == 3) r.control.pressResume();
     };
-    const CutRunResult result = rig.run(form);
-    EXPECT_EQ(result.end, CutRunEnd::Stopped);
+    EXPECT_EQ(rig.run().end, CutRunEnd::Stopped);
     EXPECT_EQ(written(rig), ticksOf({2}) + repeated(600, {16, 48}) + repeated(600, {0, 32}));
     EXPECT_EQ(rig.dialogs.toldTexts(), (std::vector<std::string>{"Pause !", "Découpe arretée !"}));
 }
@@ -259,21 +237,16 @@ TEST(RunCutProgram, StopDuringPauseActsOnlyAfterTheToolIsLowered) {
 TEST(RunCutProgram, SendsEveryRecordAndEndsAtTheOriginWithFeedsBackInTheForm) {
     // Down 2, X+ 3, Y+ 2, X- 3, Y- 2, up 2: the last record belongs to the way back.
     const Values program = {32, 32, 2, 2, 2, 8, 8, 3, 3, 3, 12, 12, 48, 48};
-    TempDir dir;
-    Rig rig;
-    CuttingForm form = formFor(cutFile(dir, program));
+    Rig rig(cut(program));
     rig.at(4, 4, [](Rig& r) { r.control.setSlider(30); });   // in the material: cutting feed 70
     rig.at(13, 4, [](Rig& r) { r.control.setSlider(95); });  // out of it: rapid feed 5
-    const CutRunResult result = rig.run(form);
+    const CutRunResult result = rig.run();
     EXPECT_EQ(result.end, CutRunEnd::Finished);
     EXPECT_EQ(result.ticksSent, program.size());
     EXPECT_EQ(written(rig), ticksOf(program));
-    EXPECT_EQ((std::vector<std::int64_t>{rig.machine.xSteps(), rig.machine.ySteps(), rig.machine.zSteps()}),
-              (std::vector<std::int64_t>{0, 0, 0}));
     EXPECT_EQ(rig.dialogs.toldTexts(), std::vector<std::string>{"découpe terminée !"});
-    EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours", "show Mach",
-                                                   "close decencours"}));
-    EXPECT_EQ(form.cuttingFeed + " " + form.rapidFeed, "70 5");
+    EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours", "show Mach", "close decencours"}));
+    EXPECT_EQ(rig.form.cuttingFeed + " " + rig.form.rapidFeed, "70 5");
     EXPECT_EQ(result.delayIterations, std::accumulate(rig.delays.begin(), rig.delays.end(), std::uint64_t{0}));
 }
 
@@ -282,122 +255,97 @@ TEST(RunCutProgram, TimeLeftIsTheSumOfTheDelaysStillToCome) {
     // its own feed. A slider moved during tick 6 is seen from the report of tick 7 on.
     const Values program = {2, 2, 32, 2, 48, 2, 2, 32, 48};
     for (std::size_t movedAt : {0u, 6u}) {
-        TempDir dir;
-        Rig rig;
-        CuttingForm form = formFor(cutFile(dir, program));
+        Rig rig(cut(program));
         if (movedAt) rig.at(movedAt, 4, [](Rig& r) { r.control.setSlider(60); });
-        EXPECT_EQ(rig.run(form).end, CutRunEnd::Finished);
+        EXPECT_EQ(rig.run().end, CutRunEnd::Finished);
         ASSERT_EQ(rig.reports.size(), program.size() + 1);
-        const std::uint64_t total = std::accumulate(rig.delays.begin(), rig.delays.end(), std::uint64_t{0});
-        std::uint64_t spent = 0;  // delays of the ticks already sent, the reported one included
+        // Each report against the delays still to come after the ticks sent.
         for (std::size_t k = 0; k < rig.reports.size(); ++k) {
             const CutProgress& p = rig.reports[k];
-            EXPECT_EQ(p.ticksDone, k);
-            EXPECT_EQ(p.totalTicks, program.size());
-            if (k > 0) spent += rig.delays[2 * k - 2] + rig.delays[2 * k - 1];
-            if (k > movedAt) {
-                EXPECT_EQ(p.microsecondsLeft, total - spent) << "report " << k << ", moved at " << movedAt;
-            }
+            EXPECT_EQ(std::tuple(p.ticksDone, p.totalTicks), std::tuple(k, program.size()));
+            if (k <= movedAt) continue;  // made before the slider moved
+            const auto left = std::accumulate(rig.delays.begin() + 2 * k, rig.delays.end(), std::uint64_t{0});
+            EXPECT_EQ(p.microsecondsLeft, left) << "report " << k << ", moved at " << movedAt;
         }
         EXPECT_EQ(rig.reports.back().percent(), 100);
         EXPECT_EQ(rig.reports[3].percent(), 33);
     }
 }
 
-TEST(RunCutProgram, RefusesBeforeTheConfirmationAndSendsNothing) {
-    const std::string none = " Rien n'a été envoyé à la machine.";
-    auto badLine = [&](int n, const std::string& v) {
-        return "Ligne " + std::to_string(n) + " du fichier de découpe : « " + v +
-               " » n'est pas un nombre entier de 0 à 255." + none;
-    };
-    auto feed = [&](const std::string& name, const std::string& v) {
-        return "« " + name + " » doit être un nombre de 0 à 100 (saisi : « " + v + " »)." + none;
-    };
-    auto keep = [](CuttingForm&) {};
+// Refused before the question, or the question answered with its preselected "No".
+TEST(RunCutProgram, RefusesOrIsDeclinedBeforeSendingAnything) {
+    using F = CuttingForm;
+    const auto keep = [](F&) {};
     const struct {
         std::string file;  // contents of piece.def
-        std::function<void(CuttingForm&)> change;
-        std::string text, title;
-        bool feedsKept = false;
+        std::function<void(F&)> change;
+        Message told;  // none: declined
+        bool feedsKept = false;  // the live feeds stay as they were
     } cases[] = {
-        {"2\r\n", [](CuttingForm& f) { f.jobName.clear(); }, "Saisie nom du fichier de découpe ?", "Nom fichier ?"},
-        {"2\r\n", [](CuttingForm& f) { f.jobName += "x"; }, "Fichier introuvable !", "Nom fichier ?"},
-        {"2\r\n", [](CuttingForm& f) { f.port = 0; },
-         "Aucune configuration : configurez la machine avant de découper.", "aller en page configuration !!!"},
-        {"2\r\n", [](CuttingForm& f) { f.cuttingFeed = "5O"; }, feed("Vitesse d'avance outil dans la matière", "5O"),
-         "Mauvaise saisie !", true},
-        {"2\r\n", [](CuttingForm& f) { f.rapidFeed = "100,5"; }, feed("vitesse d'avance hors matière", "100,5"),
-         "Mauvaise saisie !", true},
-        {"2\r\n", [](CuttingForm& f) { f.speedCoefficient = "0"; },
-         "Le coefficient vitesse doit être un nombre supérieur à 0 (par exemple 0,02).", "Coefficient vitesse"},
-        {"2\r\n32\r\n256\r\n2\r\n", keep, badLine(3, "256"), "Fichier de découpe"},
-        {"2\r\nabc\r\n", keep, badLine(2, "abc"), "Fichier de découpe"},
-        {"2\r\n\r\n2\r\n", keep, badLine(2, ""), "Fichier de découpe"},
-        {"-1\r\n", keep, badLine(1, "-1"), "Fichier de découpe"},
+        {"2\r\n", [](F& f) { f.jobName.clear(); }, m::kCutNameEmpty},
+        {"2\r\n", [](F& f) { f.jobName += "x"; }, m::kCutFileNotFound},
+        {"2\r\n", [](F& f) { f.port = 0; }, m::kCutNoConfiguration},
+        {"2\r\n", [](F& f) { f.cuttingFeed = "5O"; }, m::cutFeedOutOfRange(m::kCuttingFeedCaption, "5O"), true},
+        {"2\r\n", [](F& f) { f.rapidFeed = "100,5"; }, m::cutFeedOutOfRange(m::kRapidFeedCaption, "100,5"), true},
+        {"2\r\n", [](F& f) { f.speedCoefficient = "0"; }, portmessages::kBadCoefficient},
+        {"2\r\n32\r\n256\r\n2\r\n", keep, m::cutRecordNotPortValue(3, "256")},
+        {"2\r\n\r\n2\r\n", keep, m::cutRecordNotPortValue(2, "")},
+        {"-1\r\n", keep, m::cutRecordNotPortValue(1, "-1")},
+        {"2\r\n", keep, {}},
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE(k.text);
-        TempDir dir;
-        Rig rig;
-        CuttingForm form = formFor(dir.write("piece.def", k.file));
-        k.change(form);
-        const CuttingForm before = form;
-        EXPECT_EQ(rig.run(form).end, CutRunEnd::Refused);
-        ASSERT_EQ(rig.dialogs.told.size(), 1u);
-        EXPECT_EQ(rig.dialogs.told[0].text, k.text);
-        EXPECT_EQ(rig.dialogs.told[0].title, k.title);
-        EXPECT_TRUE(rig.dialogs.asked.empty());
+        SCOPED_TRACE(k.told.text);
+        Rig rig(k.file);
+        const bool declined = k.told.text.empty();
+        if (declined) rig.dialogs.confirmAnswers.clear();
+        k.change(rig.form);
+        const CuttingForm before = rig.form;
+        EXPECT_EQ(rig.run().end, declined ? CutRunEnd::Declined : CutRunEnd::Refused);
+        if (declined) {
+            ASSERT_EQ(rig.dialogs.asked.size(), 1u);
+            EXPECT_EQ(rig.dialogs.asked[0].text + rig.dialogs.asked[0].title,
+                      m::kCutConfirm.text + m::kCutConfirm.title);
+            EXPECT_TRUE(rig.dialogs.told.empty());
+        } else {
+            ASSERT_EQ(rig.dialogs.told.size(), 1u);
+            EXPECT_EQ(rig.dialogs.told[0].text, k.told.text);
+            EXPECT_EQ(rig.dialogs.told[0].title, k.told.title);
+            EXPECT_EQ(rig.dialogs.told[0].icon, k.told.icon);
+            EXPECT_TRUE(rig.dialogs.asked.empty());
+        }
         EXPECT_EQ(rig.machine.writes(), 0u);
         EXPECT_TRUE(rig.views.empty() && rig.dialogs.busyChanges.empty());
-        EXPECT_EQ(form.cuttingFeed + form.rapidFeed, before.cuttingFeed + before.rapidFeed);
+        EXPECT_EQ(rig.form.cuttingFeed + rig.form.rapidFeed, before.cuttingFeed + before.rapidFeed);
         if (k.feedsKept) {
             EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34);
         }
     }
 }
 
-TEST(RunCutProgram, SendsNothingUnlessTheAnswerIsYes) {
-    TempDir dir;
-    Rig rig;
-    rig.dialogs.confirmAnswers.clear();  // the preselected button
-    CuttingForm form = formFor(cutFile(dir, {2}));
-    EXPECT_EQ(rig.run(form).end, CutRunEnd::Declined);
-    ASSERT_EQ(rig.dialogs.asked.size(), 1u);
-    EXPECT_EQ(rig.dialogs.asked[0].text + " / " + rig.dialogs.asked[0].title, "Prêt pour la découpe ? / Découpe");
-    EXPECT_EQ(rig.machine.writes(), 0u);
-    EXPECT_TRUE(rig.views.empty() && rig.dialogs.told.empty() && rig.dialogs.busyChanges.empty());
-}
-
 TEST(RunCutProgram, StartsWithTheSliderOnTheCuttingFeedAndForgetsOldRequests) {
-    TempDir dir;
-    Rig rig;
+    Rig rig(cut({2}));
     rig.control.flags.outOfMaterial = 1;  // as a finished run leaves it
     rig.control.pressPause();
     rig.control.pressDeeper();
-    CuttingForm form = formFor(cutFile(dir, {2}));
-    form.cuttingFeed = "79,5";  // 100 - 79,5 = 20,5: halves go to even
-    EXPECT_EQ(rig.run(form).end, CutRunEnd::Finished);
+    rig.form.cuttingFeed = "79,5";  // 100 - 79,5 = 20,5: halves go to even
+    EXPECT_EQ(rig.run().end, CutRunEnd::Finished);
     EXPECT_EQ(rig.delays, (std::vector<std::uint64_t>{951, 951}));
-    EXPECT_EQ(form.cuttingFeed + " " + form.rapidFeed, "79,5 50");  // the preset slider changed neither feed
+    EXPECT_EQ(rig.form.cuttingFeed + " " + rig.form.rapidFeed, "79,5 50");  // the preset slider changed neither feed
     EXPECT_EQ(written(rig), ticksOf({2}));
 }
 
 TEST(RunCutProgram, QuittingTheProgramEndsTheRunAtOnce) {
     for (bool inPause : {false, true}) {
-        TempDir dir;
-        Rig rig;
-        CuttingForm form = formFor(cutFile(dir, {2, 2, 2}));
+        Rig rig(cut({2, 2, 2}));
         if (inPause) {
             rig.at(1, 1, [](Rig& r) { r.control.pressPause(); });
             rig.onYield = [](Rig& r) { r.aborting = r.aborting || r.waitingInPause(); };
         } else {
             rig.at(2, 1, [](Rig& r) { r.aborting = true; });
         }
-        const CutRunResult result = rig.run(form);
-        EXPECT_EQ(result.end, CutRunEnd::Aborted);
+        EXPECT_EQ(rig.run().end, CutRunEnd::Aborted);
         EXPECT_EQ(written(rig), inPause ? ticksOf({2}) + repeated(600, {16, 48}) : ticksOf({2, 2}));
-        EXPECT_EQ(rig.dialogs.toldTexts(), inPause ? std::vector<std::string>{"Pause !"}
-                                                   : std::vector<std::string>{});
+        EXPECT_EQ(rig.dialogs.toldTexts(), inPause ? std::vector<std::string>{"Pause !"} : std::vector<std::string>{});
         EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours"}));
     }
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <iterator>
 #include <filesystem>
 
 #include "config/machineconfig.h"
@@ -19,25 +19,24 @@ namespace m = cutting_messages;
 using testing::ScriptedDialogs;
 using testing::TempDir;
 
+// The one message told, compared whole.
+void expectToldOnly(const ScriptedDialogs& d, const Message& expected) {
+    ASSERT_EQ(d.told.size(), 1u);
+    EXPECT_EQ(d.told[0].text, expected.text);
+    EXPECT_EQ(d.told[0].title, expected.title);
+    EXPECT_EQ(d.told[0].icon, expected.icon);
+}
+
 class CuttingWindow : public ::testing::Test {
 public:
     CuttingWindow() {
         paths.programDir = tmp.str();
         paths.scratchDir = tmp.str();
     }
-    void saveConfig(const MachineConfig& c) { ASSERT_FALSE(saveMachineConfig(c, paths.configFile())); }
-    std::vector<std::string> files() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(tmp.path())) names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    JobParameters details(const std::string& cuttingFile) const {
-        JobParameters p;
-        p.cuttingFeed = "40", p.objectFile = tmp.file("boite.fra"), p.scaleFactor = "2", p.stepsPerMmX = "25";
-        p.description = "fond, bord", p.rapidFeed = "90", p.cuttingFile = cuttingFile, p.toolDescent = "3";
-        p.stepsPerMmY = "26", p.stepsPerMmZ = "27";
-        return p;
+    std::ptrdiff_t fileCount() const { return std::distance(fs::directory_iterator(tmp.path()), {}); }
+    // A details file of ten fields, Z steps per mm 27.
+    static std::string details(const std::string& cuttingFile) {
+        return "\"40\",\"b.fra\",\"2\",\"25\",\"fond\",\"90\",\"" + cuttingFile + "\",\"3\",\"26\",\"27\"\r\n";
     }
 
     TempDir tmp;
@@ -50,23 +49,22 @@ TEST_F(CuttingWindow, OpensWithTheConfigurationFieldsAsText) {
     MachineConfig c = MachineConfig::defaults();
     c.stepsPerMmX = "12,5", c.toolDescentZ = "4", c.zClockWeight = "64", c.invertY = 1;
     c.portNumber = "2";  // the other numbers are portAddressFor's table
-    saveConfig(c);
+    ASSERT_FALSE(saveMachineConfig(c, paths.configFile()));
     openCuttingWindow(form, dialogs, paths, "/pieces/boîte.fra");
     EXPECT_TRUE(dialogs.told.empty());
     EXPECT_EQ(form.port, 632);
-    const std::vector<std::string> got = {form.stepsPerMmX, form.stepsPerMmY, form.speedCoefficient, form.cuttingFeed,
-                                          form.rapidFeed, form.toolDescent, form.toolChangeClearance,
-                                          form.xDirWeight, form.zClockWeight, form.spareClockWeight, form.invertX,
-                                          form.invertY, form.scaleFactor, form.objectFile, form.jobName};
-    EXPECT_EQ(got, (std::vector<std::string>{"12,5", "20", "0,02", "50", "80", "4", "30", "1", "64", "128", "0",
-                                             "1", "1", "/pieces/boîte.fra", "/pieces/boîte"}));
+    const std::vector<std::string> got = {
+        form.stepsPerMmX, form.stepsPerMmY, form.speedCoefficient, form.cuttingFeed, form.rapidFeed,
+        form.toolDescent, form.toolChangeClearance, form.xDirWeight, form.zClockWeight, form.spareClockWeight,
+        form.invertX, form.invertY, form.scaleFactor, form.objectFile, form.jobName};
+    EXPECT_EQ(got, (std::vector<std::string>{"12,5", "20", "0,02", "50", "80", "4", "30", "1", "64", "128", "0", "1",
+                                             "1", "/pieces/boîte.fra", "/pieces/boîte"}));
 }
 
 TEST_F(CuttingWindow, DetailsAndPackedPathsFollowTheirOwnRules) {
-    struct Case {
+    const struct {
         const char *cuttingFile, *forLoad, *forRewrite, *packed;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"piece.def", "piece.det", "piece.det", "piece.FRD"},
         {"piece.DEF", "piece.det", "piece.DEF.det", "piece.FRD"},
         {"piecedef", "piecedef.det", "piecedef.det", "piec.FRD"},
@@ -82,7 +80,7 @@ TEST_F(CuttingWindow, DetailsAndPackedPathsFollowTheirOwnRules) {
 
 TEST_F(CuttingWindow, LoadJobChecksInOrderAndChangesNothing) {
     tmp.write("piece.Def", "2\r\n");
-    tmp.write("piece.Def.det", jobParametersRecord(details("x")));
+    tmp.write("piece.Def.det", details("x"));
     tmp.write("nodet.def", "2\r\n");
     tmp.write("short.def", "2\r\n");
     tmp.write("short.det", "\"40\",\"a.fra\"\r\n");
@@ -90,8 +88,8 @@ TEST_F(CuttingWindow, LoadJobChecksInOrderAndChangesNothing) {
         {"", m::kLoadNameEmpty},
         {tmp.file("absent.def"), m::kLoadFileNotFound},
         {tmp.file("piece.Def"), m::kLoadNotCuttingFile},
-        {tmp.file("nodet.def"), {"introuvable", "", Icon::Error}},  // only a part of the text
-        {tmp.file("short.def"), {"illisible", "", Icon::Error}},
+        {tmp.file("nodet.def"), m::detailsFileMissing(tmp.file("nodet.det"))},
+        {tmp.file("short.def"), m::detailsFileUnreadable(tmp.file("short.det"))},
     };
     for (const auto& [name, expected] : cases) {
         SCOPED_TRACE(name);
@@ -99,14 +97,7 @@ TEST_F(CuttingWindow, LoadJobChecksInOrderAndChangesNothing) {
         form.jobName = name;
         dialogs = ScriptedDialogs();
         EXPECT_FALSE(loadJob(form, dialogs));
-        ASSERT_EQ(dialogs.told.size(), 1u);
-        if (expected.title.empty()) {
-            EXPECT_NE(dialogs.told[0].text.find(expected.text), std::string::npos) << dialogs.told[0].text;
-        } else {
-            EXPECT_EQ(dialogs.told[0].text, expected.text);
-            EXPECT_EQ(dialogs.told[0].title, "Nom fichier ?");
-            EXPECT_EQ(dialogs.told[0].icon, expected.icon);
-        }
+        expectToldOnly(dialogs, expected);
         EXPECT_EQ(form.scaleFactor, "1");
         EXPECT_EQ(form.jobName, name);
     }
@@ -121,13 +112,10 @@ TEST_F(CuttingWindow, RewriteDetailsReplacesTheFileOfItsName) {
     auto back = readJobParameters(tmp.file("piece.DEF.det"));
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, JobParameters::fromForm(form, tmp.file("piece.DEF")));
-    EXPECT_EQ(files(), std::vector<std::string>{"piece.DEF.det"});
-
     form.jobName.clear();
     EXPECT_FALSE(rewriteDetails(form, dialogs));
-    ASSERT_EQ(dialogs.told.size(), 1u);
-    EXPECT_EQ(dialogs.told[0].text, m::kRewriteNameEmpty.text);
-    EXPECT_EQ(files(), std::vector<std::string>{"piece.DEF.det"});
+    expectToldOnly(dialogs, m::kRewriteNameEmpty);
+    EXPECT_EQ(fileCount(), 1);
 }
 
 TEST_F(CuttingWindow, PackWritesOneLinePerRunOrNothingWithoutAUsableSource) {
@@ -140,29 +128,30 @@ TEST_F(CuttingWindow, PackWritesOneLinePerRunOrNothingWithoutAUsableSource) {
     EXPECT_TRUE(dialogs.told.empty());
 
     tmp.write("old.FRD", "5,5\r\n");
+    const std::string old = tmp.file("old.def");
     const struct {
-        std::string field, fileText;  // fileText written under field when not empty
-        const char* part;
+        std::string field;
+        const char* fileText;  // written under old.def first when not null
+        Message told;
     } cases[] = {
-        {"", "", "Saisir ou choisir d'abord"},
-        {tmp.file("absent.def"), "", "introuvable"},
-        {tmp.file("old.def"), "-", "est vide"},
-        {tmp.file("old.def"), "2\r\nx\r\n", "la ligne 2"},
+        {"", nullptr, m::kPackNameEmpty},
+        {tmp.file("absent.def"), nullptr, m::packSourceMissing(tmp.file("absent.def"))},
+        {old, "", m::packSourceEmpty(old)},
+        {old, "2\r\nx\r\n", m::cutFileLineNotInteger(old, 2, "x")},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.part);
-        if (!c.fileText.empty()) tmp.write("old.def", c.fileText == "-" ? "" : c.fileText);
+        SCOPED_TRACE(c.told.text);
+        if (c.fileText) tmp.write("old.def", c.fileText);
         form.jobName = c.field;
         dialogs = ScriptedDialogs();
         EXPECT_FALSE(packJob(form, dialogs));
-        ASSERT_EQ(dialogs.told.size(), 1u);
-        EXPECT_NE(dialogs.told[0].text.find(c.part), std::string::npos) << dialogs.told[0].text;
+        expectToldOnly(dialogs, c.told);
         EXPECT_EQ(TempDir::read(tmp.file("old.FRD")), "5,5\r\n");
     }
 }
 
 TEST_F(CuttingWindow, OpenMenuSortsTheChoiceByItsLastThreeCharacters) {
-    tmp.write("piece.det", jobParametersRecord(details("piece.def")));
+    tmp.write("piece.det", details("piece.def"));
     dialogs.openAnswers = {tmp.file("a.FRA"), std::nullopt, tmp.file("a.fra"), tmp.file("piece.def")};
     EXPECT_EQ(openFileFromMenu(form, dialogs), OpenedFile::Nothing);
     EXPECT_EQ(openFileFromMenu(form, dialogs), OpenedFile::Nothing);
@@ -176,17 +165,13 @@ TEST_F(CuttingWindow, OpenMenuSortsTheChoiceByItsLastThreeCharacters) {
 
 TEST_F(CuttingWindow, PreviewPlacesPointsByZoomAndBottomOffset) {
     form.objectFile = tmp.write("p.fra", "0,0,0\r\n\"10\",\"20\",\"1\"\r\n\"10,5\",\"x\",\"0\"\r\n0,0,0\r\n");
-    Preview first = previewObject(form, kBottomAfterFieldChange, dialogs);
+    using Lines = std::vector<PreviewLine>;
     // The point that is no number ends the drawing.
-    ASSERT_EQ(first.lines.size(), 1u);
-    EXPECT_EQ(first.lines[0], (PreviewLine{5, 55, 255, -445}));
-    Preview zoomed = zoomOut(form, dialogs);
+    EXPECT_EQ(previewObject(form, kBottomAfterFieldChange, dialogs).lines, (Lines{{5, 55, 255, -445}}));
+    EXPECT_EQ(zoomOut(form, dialogs).lines, (Lines{{5, 40, 130, -210}}));
     EXPECT_EQ(form.previewZoom, 0.25);
-    ASSERT_EQ(zoomed.lines.size(), 1u);
-    EXPECT_EQ(zoomed.lines[0], (PreviewLine{5, 40, 130, -210}));
-    Preview in = zoomIn(form, dialogs);
+    EXPECT_EQ(zoomIn(form, dialogs).lines.at(0).x2, 5 + 50 * 10 * 0.375);
     EXPECT_EQ(form.previewZoom, 0.375);
-    EXPECT_EQ(in.lines[0].x2, 5 + 50 * 10 * 0.375);
     for (std::string field : {tmp.str() + "/", tmp.file("absent.fra"), std::string()}) {
         form.objectFile = field;
         EXPECT_TRUE(previewObject(form, kBottomAfterFieldChange, dialogs).lines.empty()) << field;
@@ -197,17 +182,13 @@ TEST_F(CuttingWindow, PreviewPlacesPointsByZoomAndBottomOffset) {
 TEST_F(CuttingWindow, PreviewOverflowHalvesTheZoomAndKeepsWhatWasDrawn) {
     form.objectFile =
         tmp.write("big.fra", "0,0,0\r\n\"100\",\"0\",\"1\"\r\n\"200000\",\"0\",\"1\"\r\n\"0\",\"0\",\"0\"\r\n");
-    Preview p = previewObject(form, kBottomAfterFieldChange, dialogs);  // 200000 mm fits at 0.5
-    EXPECT_FALSE(p.overflowed);
-    EXPECT_EQ(p.lines.size(), 3u);
+    const Preview p = previewObject(form, kBottomAfterFieldChange, dialogs);  // 200000 mm fits at 0.5
+    EXPECT_EQ(std::pair(p.overflowed, p.lines.size()), std::pair(false, std::size_t{3}));
     for (int i = 0; i < 2; ++i) zoomIn(form, dialogs);  // 1.125: 11 250 005 still fits
     EXPECT_TRUE(dialogs.told.empty());
-    Preview over = zoomIn(form, dialogs);  // 1.6875: 16 875 005 is beyond
-    EXPECT_TRUE(over.overflowed);
-    EXPECT_EQ(over.lines.size(), 1u);
-    ASSERT_EQ(dialogs.told.size(), 1u);
-    EXPECT_EQ(dialogs.told[0].text, "faire un zoom + petit (zoom-)!");
-    EXPECT_EQ(dialogs.told[0].title, "Mauvaise saisie !");
+    const Preview over = zoomIn(form, dialogs);  // 1.6875: 16 875 005 is beyond
+    EXPECT_EQ(std::pair(over.overflowed, over.lines.size()), std::pair(true, std::size_t{1}));
+    expectToldOnly(dialogs, m::kPreviewOverflow);
     EXPECT_EQ(form.previewZoom, 1.6875 / 2);
 }
 

@@ -27,18 +27,15 @@ Opened openIn(const TempDir& dir) {
     return o;
 }
 
-TEST(OpenManualWindow, WithoutConfigurationTellsAndKeepsTheDesignValues) {
+TEST(OpenManualWindow, CopiesTheConfigurationAndCreatesTheArrowSettingsOrSaysItIsMissing) {
     TempDir dir;
     dir.write("tarvelman.cfg", "1,1,1\r\n");
-    const Opened o = openIn(dir);
-    EXPECT_EQ(o.dialogs.toldTexts(), std::vector<std::string>{"Veuillez configurer sinon ... "});
-    EXPECT_EQ(o.form.stepsPerMmX, "120");
-    EXPECT_FALSE(o.form.configurationRead());
-    EXPECT_EQ(o.form.arrows, JogSettings{});  // the settings file is not read either
-}
+    const Opened none = openIn(dir);
+    EXPECT_EQ(none.dialogs.toldTexts(), std::vector{config_messages::kMissingForManual.text});
+    EXPECT_EQ(std::tuple(none.form.stepsPerMmX, none.form.configurationRead()), std::tuple("120", false));
+    EXPECT_EQ(none.form.arrows, JogSettings{});  // the settings file is not read either
 
-TEST(OpenManualWindow, CopiesTheConfigurationAndCreatesTheArrowSettings) {
-    TempDir dir;
+    std::filesystem::remove(dir.file("tarvelman.cfg"));
     MachineConfig config = MachineConfig::defaults();
     config.stepsPerMmY = "12,5", config.toolDescentZ = "2,5", config.portNumber = "2", config.zDirWeight = "64";
     ASSERT_FALSE(saveMachineConfig(config, dir.file("tarvel1.cfg")).has_value());
@@ -96,7 +93,8 @@ TEST(SaveArrowSettings, WritesEachBoxInItsOwnPlaceOrSaysWhyTheFileIsKept) {
     std::filesystem::create_directories(dir.file("blocked/tarvelman.cfg/inside"));
     EXPECT_FALSE(saveArrowSettings(form, dialogs, Paths{dir.file("blocked"), dir.str(), {}}));
     ASSERT_EQ(dialogs.told.size(), 1u);
-    EXPECT_NE(dialogs.told[0].text.find("Impossible d'écrire"), std::string::npos);
+    EXPECT_NE(dialogs.told[0].text.find("n'a pas pu être enregistré dans tarvelman.cfg. Impossible d'écrire"),
+              std::string::npos);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("blocked")), {}), 1);
     EXPECT_EQ(TempDir::read(dir.file("tarvelman.cfg")), "0,0,1\r\n");
 }
