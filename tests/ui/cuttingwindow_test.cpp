@@ -8,7 +8,6 @@
 
 #include <filesystem>
 
-#include "app/programwindows.h"
 #include "cutting/cuttingmessages.h"
 #include "config/machineconfig.h"
 #include "ui/cutprogresswindow.h"
@@ -18,12 +17,12 @@
 namespace {
 
 using tarvel::CuttingWindow;
+using tarvel::testing::click;
 using tarvel::testing::named;
+using tarvel::testing::textOf;
 
 namespace msg = tarvel::cutting_messages;
 using Texts = std::vector<std::string>;
-
-QString text(const QWidget* root, const char* field) { return named<QLineEdit>(root, field)->text(); }
 
 // Along X by 2 mm, down into the material, 2 mm more along X, up, and back home: with
 // 20 steps per mm and a descent of 10 mm, 40 + 200 + 40 + 200 + 80 = 560 ticks.
@@ -42,12 +41,6 @@ private:
     tarvel::WindowRegistry& windows() { return h_->windows(); }
     QObject* main() { return h_->window.get(); }
 
-    void saveConfig(int invertZ) {
-        tarvel::MachineConfig c = tarvel::MachineConfig::defaults();
-        c.invertZ = invertZ;
-        QVERIFY(!tarvel::saveMachineConfig(c, h_->app.paths.configFile()));
-    }
-
     CuttingWindow* openMach() {
         auto* mach = windows().open<CuttingWindow>("Mach");
         if (mach == nullptr) throw std::runtime_error("Mach did not open");
@@ -59,16 +52,14 @@ private:
     CuttingWindow* openWithGeneratedJob() {
         h_->app.lastObjectFile = h_->tmp.write("piece.fra", kObject);
         CuttingWindow* mach = openMach();
-        QTest::mouseClick(named<QPushButton>(mach, "creerDef"), Qt::LeftButton);
+        click(mach, "creerDef");
         h_->dialogs.told.clear();
         return mach;
     }
 
-    QPushButton* progressButton(const char* name) { return named<QPushButton>(windows().find("decencours"), name); }
-
     // Clicks, as the user would, at the next yield of the running cut.
     void clickSoon(const char* name) {
-        QTimer::singleShot(0, main(), [this, name] { QTest::mouseClick(progressButton(name), Qt::LeftButton); });
+        QTimer::singleShot(0, main(), [this, name] { click(windows().find("decencours"), name); });
     }
     void moveSliderSoon(int value) {
         QTimer::singleShot(0, main(), [this, value] {
@@ -81,7 +72,7 @@ private slots:
         h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
         h_->app.paths.scratchDir = h_->tmp.file("scratch");
         std::filesystem::create_directory(h_->app.paths.scratchDir);
-        saveConfig(0);
+        h_->configure();
         QVERIFY(h_->show());
     }
     void cleanup() { h_.reset(); }
@@ -99,27 +90,15 @@ private slots:
     void opensOnTheConfigurationShowingOneDecouper() {
         QFETCH(int, invertZ);
         QFETCH(QString, shown);
+        tarvel::MachineConfig c = tarvel::MachineConfig::defaults();
+        c.invertZ = invertZ;
         if (invertZ < 0) std::filesystem::remove(h_->app.paths.configFile());
-        else saveConfig(invertZ);
+        else h_->configure(c);
         CuttingWindow* mach = openMach();
         const auto& missing = tarvel::config_messages::kMissingForCutting;
         QCOMPARE(h_->dialogs.toldTexts(), invertZ < 0 ? Texts{missing.text} : Texts{});
         for (const char* button : {"decouper", "decouperInverse"})
             QCOMPARE(named(mach, button)->isVisible(), shown == button);
-    }
-
-    void lastObjectFileFillsBothFieldsAndThePreview() {
-        h_->app.lastObjectFile = h_->tmp.write("piece.fra", kObject);
-        CuttingWindow* mach = openMach();
-        QCOMPARE(text(mach, "objectFile"), QString::fromStdString(h_->tmp.file("piece.fra")));
-        QCOMPARE(text(mach, "jobName"), QString::fromStdString(h_->tmp.file("piece")));
-        QCOMPARE(mach->listedDirectory(), QString::fromStdString(h_->tmp.str()));
-        auto* picture = named<tarvel::CutPreviewArea>(mach, "Picture1");
-        QCOMPARE(picture->lines().size(), std::size_t{5});  // six points
-        // The X axis of the object rests on the bottom of the picture, its Y grows upwards.
-        const QPointF origin = picture->toPixels(5, 55);
-        QVERIFY(origin.y() < picture->height() && origin.y() > picture->height() - 20);
-        QVERIFY(picture->toPixels(5, 55 - 50).y() < origin.y());
     }
 
     // A long generation lets the window system run: the window shows how far it is and
@@ -128,6 +107,7 @@ private slots:
     void createShowsProgressThenListsTheJob() {
         h_->app.lastObjectFile = h_->tmp.write("piece.fra", kObject);
         CuttingWindow* mach = openMach();
+        QCOMPARE(named<tarvel::CutPreviewArea>(mach, "Picture1")->lines().size(), std::size_t{5});  // six points
         named<QLineEdit>(mach, "scaleFactor")->setText("7000");  // about 1 100 000 ticks
         int seen = -1;
         bool busyShown = false, closeRefused = false;
@@ -136,12 +116,12 @@ private slots:
             seen = named<QProgressBar>(mach, "progressionCreation")->value();
             closeRefused = !windows().close("Mach") && windows().frame("Mach")->isVisible();
         });
-        QTest::mouseClick(named<QPushButton>(mach, "creerDef"), Qt::LeftButton);
+        click(mach, "creerDef");
         QVERIFY(busyShown && closeRefused);
         QVERIFY2(seen > 0 && seen < 100, qPrintable(QString::number(seen)));
         QCOMPARE(h_->dialogs.toldTexts(), Texts{msg::kCutProgramCreated.text});
         QVERIFY(!mach->busy() && named(mach, "progressionCreation")->isHidden());
-        QCOMPARE(text(mach, "jobName"), QString::fromStdString(h_->tmp.file("piece.def")));
+        QCOMPARE(textOf(mach, "jobName"), QString::fromStdString(h_->tmp.file("piece.def")));
         auto* files = named<QListWidget>(mach, "File1");
         QCOMPARE(files->count(), 1);  // "*.DEF" lists a lower-case piece.def
 
@@ -149,7 +129,7 @@ private slots:
         h_->dialogs.saveAnswers = {h_->tmp.file("autre.def")};
         named<QAction>(mach, "enregistrerfichier")->trigger();
         QVERIFY(std::filesystem::exists(h_->tmp.file("autre.det")));
-        QCOMPARE(text(mach, "jobName"), QString::fromStdString(h_->tmp.file("autre.def")));
+        QCOMPARE(textOf(mach, "jobName"), QString::fromStdString(h_->tmp.file("autre.def")));
         QCOMPARE(files->count(), 2);
     }
 
@@ -160,14 +140,12 @@ private slots:
                                      "\",\"3\",\"26\",\"27\"\r\n");
         CuttingWindow* mach = openMach();
         named<QLineEdit>(mach, "jobName")->setText(QString::fromStdString(def));
-        QTest::mouseClick(named<QPushButton>(mach, "chargerDef"), Qt::LeftButton);
+        click(mach, "chargerDef");
 
         QVERIFY(h_->dialogs.told.empty());
-        QCOMPARE(text(mach, "objectFile"), QString::fromStdString(object));
-        QCOMPARE(text(mach, "stepsPerMmZ"), QString("27"));
+        QCOMPARE(textOf(mach, "objectFile"), QString::fromStdString(object));
+        QCOMPARE(textOf(mach, "stepsPerMmZ"), QString("27"));
         QCOMPARE(named<QPlainTextEdit>(mach, "description")->toPlainText(), QString("fond, bord\n2e passe"));
-        // The notes come back into the form with the file's line breaks.
-        QCOMPARE(mach->form().description, std::string("fond, bord\r\n2e passe"));
     }
 
     void fileChoiceFillsTheFieldItNames() {
@@ -182,16 +160,16 @@ private slots:
         QTest::mouseClick(named<QRadioButton>(mach, "choixFra"), Qt::LeftButton);
         QCOMPARE(files->count(), 2);
         emit files->itemDoubleClicked(files->findItems("PLAQUE.FRA", Qt::MatchExactly).front());
-        QCOMPARE(text(mach, "objectFile"), QString::fromStdString(h_->tmp.file("PLAQUE.FRA")));
-        QCOMPARE(text(mach, "jobName"), QString::fromStdString(h_->tmp.file("piece")));
+        QCOMPARE(textOf(mach, "objectFile"), QString::fromStdString(h_->tmp.file("PLAQUE.FRA")));
+        QCOMPARE(textOf(mach, "jobName"), QString::fromStdString(h_->tmp.file("piece")));
     }
 
     void feedEditsReachTheLiveFeedsAtOnce() {
         CuttingWindow* mach = openMach();
-        named<QLineEdit>(mach, "cuttingFeed")->clear();
-        QTest::keyClicks(named<QLineEdit>(mach, "cuttingFeed"), "42,5");
-        named<QLineEdit>(mach, "rapidFeed")->clear();
-        QTest::keyClicks(named<QLineEdit>(mach, "rapidFeed"), "95");
+        for (const auto& [field, typed] : {std::pair{"cuttingFeed", "42,5"}, std::pair{"rapidFeed", "95"}}) {
+            named<QLineEdit>(mach, field)->clear();
+            QTest::keyClicks(named<QLineEdit>(mach, field), typed);
+        }
         QCOMPARE(h_->app.cutControl.liveCuttingFeed, 42.5);
         QCOMPARE(h_->app.cutControl.liveRapidFeed, 95.0);
     }
@@ -246,7 +224,7 @@ private slots:
             ++phase;
         });
 
-        QTest::mouseClick(named<QPushButton>(mach, "decouper"), Qt::LeftButton);
+        click(mach, "decouper");
 
         QCOMPARE(phase, 6);
         QCOMPARE(h_->dialogs.toldTexts(), (Texts{msg::kCutPaused.text, msg::kCutStopped.text}));
@@ -260,7 +238,7 @@ private slots:
         QCOMPARE(percentAtStop, 89);
         QVERIFY(machHidden);
         // The feeds moved with the slider stay in the window.
-        QCOMPARE(text(mach, "cuttingFeed") + " " + text(mach, "rapidFeed"), QString("70 90"));
+        QCOMPARE(textOf(mach, "cuttingFeed") + " " + textOf(mach, "rapidFeed"), QString("70 90"));
         QCOMPARE(h_->app.cutControl.flags.stopRequested, 0);
         QVERIFY(windows().frame("Mach")->isVisible());
         QVERIFY(!mach->busy());
@@ -288,7 +266,7 @@ private slots:
             });
         });
 
-        QTest::mouseClick(named<QPushButton>(mach, "decouper"), Qt::LeftButton);
+        click(mach, "decouper");
         h_->machine->removeListener(listener);
 
         QVERIFY(inert && closeRefused && hiddenAfterClose);

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "app/mainwindow.h"
+#include "config/machineconfig.h"
 #include "port/simulatedmachine.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
@@ -35,6 +36,11 @@ T* named(const QObject* root, const char* name) {
     if (found == nullptr) throw std::runtime_error(std::string("no control named ") + name);
     return found;
 }
+
+inline void click(const QObject* root, const char* button) {
+    QTest::mouseClick(named<QPushButton>(root, button), Qt::LeftButton);
+}
+inline QString textOf(const QObject* root, const char* field) { return named<QLineEdit>(root, field)->text(); }
 
 // The main window on a program folder of its own, with scripted dialogs and, when asked,
 // a simulated machine on the port. Paths may be changed before show().
@@ -60,6 +66,11 @@ struct Harness {
         return QTest::qWaitForWindowExposed(window.get());
     }
     WindowRegistry& windows() { return window->windows(); }
+    // Writes the machine configuration the windows read (the defaults: 20 steps per mm
+    // on every axis, 10 mm tool descent, 30 mm clearance, pins 2 to 7).
+    void configure(const MachineConfig& c = MachineConfig::defaults()) {
+        if (saveMachineConfig(c, app.paths.configFile())) throw std::runtime_error("configuration not written");
+    }
 };
 
 struct ModalWatch {
