@@ -15,49 +15,33 @@ using tarvel::Icon;
 using tarvel::Message;
 using tarvel::QtDialogs;
 using tarvel::testing::TempDir;
-using tarvel::testing::topLevelNamed;
-using tarvel::testing::whenModal;
 
 Q_DECLARE_METATYPE(tarvel::Icon)
 
 namespace {
 
-// What a message box showed: "title|text|icon|default button|buttons, sorted".
-QString shownBy(QMessageBox* box) {
-    QStringList captions;
-    for (QAbstractButton* b : box->buttons()) captions << b->text();
-    captions.sort();
-    return QStringList{box->windowTitle(), box->text(), QString::number(box->icon()),
-                       box->defaultButton() ? box->defaultButton()->text() : QString(), captions.join(",")}
-        .join("|");
+// Runs `act` on the modal dialog the code under test is about to open, polling from the
+// dialog's own event loop. A dialog that never shows leaves `act` unrun, which the test
+// then sees; a modal of another kind is closed, so that a wrong one cannot hang the test.
+template <class T>
+void whenModal(std::function<void(T*)> act) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [poll, act, polls = 0]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        const bool shown = modal != nullptr && modal->isVisible();
+        if (!shown && ++polls < 500) return;
+        poll->deleteLater();
+        poll->stop();
+        if (auto* dialog = qobject_cast<T*>(modal); dialog && shown) act(dialog);
+        else if (shown) modal->close();
+    });
+    poll->start(10);
 }
 
 }  // namespace
 
 class QtDialogsTest : public QObject {
     Q_OBJECT
-
-    // Runs `show` while `answer` handles the box it opens; returns what the box showed.
-    static QString watchBox(const std::function<void()>& show, std::function<void(QMessageBox*)> answer) {
-        auto seen = std::make_shared<QString>();
-        whenModal<QMessageBox>([seen, answer](QMessageBox* box) {
-            *seen = shownBy(box);
-            answer(box);
-            if (box->isVisible()) box->close();  // a failed answer must not hang the test
-        });
-        show();
-        return *seen;
-    }
-
-    static void press(QMessageBox* box, const QString& key) {
-        if (key == "Échap")
-            QTest::keyClick(box, Qt::Key_Escape);
-        else if (key == "Entrée")
-            QTest::keyClick(box, Qt::Key_Return);
-        else
-            for (QAbstractButton* b : box->buttons())
-                if (b->text() == key) b->click();
-    }
 
 private slots:
     // tell() offers OK; confirm() offers Oui and Non with the default asked for, Entrée
@@ -91,12 +75,21 @@ private slots:
         QtDialogs dialogs(dir.str());
         const Message m{"Confirmer effacer ?", "Effacer", icon};
         bool got = !answer, closed = false;
-        const QString seen = watchBox(
-            [&] { ask < 0 ? dialogs.tell(m) : void(got = dialogs.confirm(m, ask == 1)); },
-            [&](QMessageBox* box) {
-                press(box, key);
-                closed = !box->isVisible();
-            });
+        QString seen;  // title|text|icon|default button|buttons, sorted
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            QStringList captions;
+            for (QAbstractButton* b : box->buttons()) captions << b->text();
+            captions.sort();
+            seen = QStringList{box->windowTitle(), box->text(), QString::number(box->icon()),
+                               box->defaultButton() ? box->defaultButton()->text() : QString(), captions.join(",")}
+                       .join("|");
+            if (key == "Échap" || key == "Entrée") QTest::keyClick(box, key == "Échap" ? Qt::Key_Escape : Qt::Key_Return);
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == key) b->click();
+            closed = !box->isVisible();
+            box->close();  // a wrong answer must not hang the test
+        });
+        ask < 0 ? dialogs.tell(m) : void(got = dialogs.confirm(m, ask == 1));
         QVERIFY(closed);
         QCOMPARE(seen, "Effacer|Confirmer effacer ?|" + shown);
         if (ask >= 0) QCOMPARE(got, answer);
@@ -117,23 +110,26 @@ private slots:
         QtDialogs dialogs(dir.str());
         bool boxStayedOpen = false, boxActive = true;
         QString helpTitle, helpText;
-        watchBox([&] { dialogs.tell(Message{"Fichier introuvable !", "Nom fichier ?", Icon::Error}); },
-                 [&](QMessageBox* box) {
-                     if (byKey) {
-                         box->activateWindow();
-                         boxActive = QTest::qWaitForWindowActive(box);
-                         QTest::keyClick(box, Qt::Key_F1);
-                     } else {
-                         press(box, "Aide");
-                     }
-                     QCoreApplication::processEvents();
-                     boxStayedOpen = box->isVisible();
-                     if (auto* help = qobject_cast<QTextBrowser*>(topLevelNamed("aide"))) {
-                         helpTitle = help->windowTitle();
-                         helpText = help->toPlainText();
-                         help->close();
-                     }
-                 });
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            if (byKey) {
+                box->activateWindow();
+                boxActive = QTest::qWaitForWindowActive(box);
+                QTest::keyClick(box, Qt::Key_F1);
+            } else {
+                for (QAbstractButton* b : box->buttons())
+                    if (b->text() == "Aide") b->click();
+            }
+            QCoreApplication::processEvents();
+            boxStayedOpen = box->isVisible();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* help = qobject_cast<QTextBrowser*>(w); help && help->isVisible()) {
+                    helpTitle = help->windowTitle();
+                    helpText = help->toPlainText();
+                    help->close();
+                }
+            box->close();
+        });
+        dialogs.tell(Message{"Fichier introuvable !", "Nom fichier ?", Icon::Error});
         QVERIFY(boxActive);
         QVERIFY(boxStayedOpen);
         QCOMPARE(helpTitle, QString("Aide de Tarvel"));

@@ -3,7 +3,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -13,7 +12,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -72,43 +70,5 @@ struct Harness {
         if (saveMachineConfig(c, app.paths.configFile())) throw std::runtime_error("configuration not written");
     }
 };
-
-struct ModalWatch {
-    std::function<void(QWidget*)> act;
-    QElapsedTimer clock;
-    int timeoutMs = 5000;
-};
-
-inline void pollModal(const std::shared_ptr<ModalWatch>& watch) {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr && modal->isVisible()) {
-        watch->act(modal);
-    } else if (watch->clock.elapsed() < watch->timeoutMs) {
-        QTimer::singleShot(10, [watch] { pollModal(watch); });
-    }
-}
-
-// Runs `act` on the modal dialog that the code under test is about to open: polls (from
-// the dialog's own event loop) until a modal widget is up, then hands it over. A dialog
-// that never shows leaves `act` unrun, which the test then sees. A modal of another
-// kind than T is closed without `act`.
-template <class T = QWidget>
-void whenModal(std::function<void(T*)> act, int timeoutMs = 5000) {
-    auto watch = std::make_shared<ModalWatch>();
-    watch->act = [act = std::move(act)](QWidget* w) {
-        if (auto* t = qobject_cast<T*>(w)) act(t);
-        else w->close();
-    };
-    watch->timeoutMs = timeoutMs;
-    watch->clock.start();
-    QTimer::singleShot(0, [watch] { pollModal(watch); });
-}
-
-// The visible top-level widget with this object name, or nullptr.
-inline QWidget* topLevelNamed(const QString& name) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name && w->isVisible()) return w;
-    return nullptr;
-}
 
 }  // namespace tarvel::testing
