@@ -49,9 +49,9 @@ private slots:
         QCOMPARE(tarvel::testing::textOf(w, "xClockPin"), QString("2"));
     }
 
-    // A refused save says why and keeps the window and its edits; once corrected, the
-    // save writes what was typed and closes the window.
-    void savingWritesWhatWasTypedOnceItPasses() {
+    // A refused save says why and keeps the window and its edits. A save that passes is
+    // the file faults test's, with a healthy disk.
+    void refusedSaveKeepsTheWindowAndWritesNothing() {
         ConfigurationWindow* w = configurer();
         retype(w, "rapidFeed", "6\"5");
         tarvel::testing::click(w, "sauvegarder");
@@ -59,14 +59,6 @@ private slots:
         QCOMPARE(h_->windows().find("configuration"), static_cast<QWidget*>(w));
         QCOMPARE(tarvel::testing::textOf(w, "rapidFeed"), QString("6\"5"));
         QVERIFY(!configFileExists());
-
-        retype(w, "rapidFeed", "65");
-        tarvel::testing::click(w, "sauvegarder");
-        QCOMPARE(h_->dialogs.told.size(), std::size_t{1});
-        QVERIFY(!h_->windows().isOpen("configuration"));
-        const auto stored = tarvel::loadMachineConfig(h_->app.paths.configFile());
-        QVERIFY(stored.has_value());
-        QCOMPARE(stored->rapidFeed, std::string("65"));
     }
 
     void closeBoxSavesNothingAndForgetsTheEdits() {

@@ -9,10 +9,8 @@
 namespace {
 
 using tarvel::CutObject;
-using tarvel::testing::named;
+using tarvel::testing::click;
 using Texts = std::vector<std::string>;
-
-void click(QWidget* w, const char* name) { QTest::mouseClick(named<QPushButton>(w, name), Qt::LeftButton); }
 
 // One closed contour: "D" on row 0, rows 1 to 5 inside, "F" on row 6; X is the row.
 CutObject oneContour() {
@@ -56,7 +54,7 @@ private slots:
 
         h_->app.selectedRow = 1;
         QCOMPARE(tarvel::openEntryPointWindow(h_->app, *drawing, object, changed), w);
-        QCOMPARE(named<QLineEdit>(w, "Text1")->text(), QString("2"));
+        QCOMPARE(tarvel::testing::textOf(w, "Text1"), QString("2"));
         click(w, "Command1");
         QCOMPARE(object.entryMark, (Texts{".", "2", ".", "1", ".", ".", "."}));
         QCOMPARE(changes, (std::vector<std::optional<std::size_t>>{3, 1}));
@@ -64,7 +62,7 @@ private slots:
         tarvel::openEntryPointWindow(h_->app, *drawing, object, changed);
         click(w, "Command3");
         QCOMPARE(object.entryMark, Texts(7, "."));
-        QCOMPARE(named<QLineEdit>(w, "Text1")->text(), QString("3"));
+        QCOMPARE(tarvel::testing::textOf(w, "Text1"), QString("3"));
 
         // The drawing window closed: its object is gone and nothing is written.
         main_->windows().open("Form7");

@@ -36,11 +36,9 @@ private:
     SimulatedMachine* machine_ = nullptr;
 
     tarvel::WindowRegistry& windows() { return h_->windows(); }
-    QString label(const char* name) {
-        return windows().find("simulation")->findChild<QLabel*>(name)->text();
-    }
+    QString label(const char* name) { return tarvel::testing::named<QLabel>(windows().find("simulation"), name)->text(); }
     bool lit(const char* name) {
-        return windows().find("simulation")->findChild<QLabel*>(name)->property("atteint").toBool();
+        return tarvel::testing::named<QLabel>(windows().find("simulation"), name)->property("atteint").toBool();
     }
 
     void start(tarvel::SimulatedMachineSettings settings = {}) {
@@ -70,9 +68,7 @@ private slots:
         steps(*machine_, kY, 10);
         QTest::qWait(50);
         QVERIFY(!windows().isOpen("simulation"));
-        auto* reopen = window_->statusBar()->findChild<QPushButton*>("voirSimulation");
-        QVERIFY(reopen != nullptr);
-        QTest::mouseClick(reopen, Qt::LeftButton);
+        tarvel::testing::click(window_->statusBar(), "voirSimulation");
         QVERIFY(windows().isOpen("simulation"));
         QCOMPARE(label("positionY"), QString("Y : 0,50 mm"));
     }
