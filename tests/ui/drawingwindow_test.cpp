@@ -3,7 +3,6 @@
 // drawing window logic's; here the window shows them and its lists and picture follow.
 // Importing a DXF drawing and saving it under "Fichier FRA" are the whole job's.
 #include <QImage>
-#include <QListView>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -75,12 +74,7 @@ private:
         named<QLineEdit>(drawing(), "Text1")->setText(QString::fromStdString(path));
         tarvel::testing::click(drawing(), "Command1");
     }
-    void clickRow(int n, int r) {
-        QListView* l = list(n);
-        const QModelIndex index = l->model()->index(r, 0);
-        l->scrollTo(index);
-        QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualRect(index).center());
-    }
+    void clickRow(int n, int r) { tarvel::testing::clickRow(list(n), r); }
     // Straight to the widget: QTest::mouseMove moves the real pointer on a display.
     static void moveMouse(QWidget& w, QPointF at) {
         QMouseEvent move(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);

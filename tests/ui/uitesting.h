@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -39,6 +40,14 @@ inline void click(const QObject* root, const char* button) {
     QTest::mouseClick(named<QPushButton>(root, button), Qt::LeftButton);
 }
 inline QString textOf(const QObject* root, const char* field) { return named<QLineEdit>(root, field)->text(); }
+// A click, or a double click, on a row of a list, brought into sight first.
+inline void clickRow(QListView* list, int row, bool twice = false) {
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    const QPoint at = list->visualRect(index).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
 
 // The main window on a program folder of its own, with scripted dialogs and, when asked,
 // a simulated machine on the port. Paths may be changed before show().

@@ -4,7 +4,6 @@
 // "Réorganisation coupes", the object saved under "Fichier FRA", the job made in the
 // cutting window and cut on the simulated machine with a pause, then a jog and a homing
 // from "Manettes virtuelles". The machine's own record of its moves is the judge.
-#include <QListView>
 #include <QSlider>
 
 #include <algorithm>
@@ -36,15 +35,6 @@ struct Step {
 char* toString(const Step& s) { return qstrdup(QByteArray::number(s.x) + ", " + QByteArray::number(s.y)); }
 std::int64_t steps(double mm) { return std::llround(mm * kStepsPerMm); }
 Step at(double xMm, double yMm) { return {steps(xMm), steps(yMm)}; }
-
-// A double click on a row of a list, brought into sight first.
-void doubleClickRow(QListView* list, int row) {
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    const QPoint at = list->visualRect(index).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
 
 }  // namespace
 
@@ -78,7 +68,7 @@ private slots:
         // its third vertex, the line second, at its start, the circle last, at 90°.
         const std::pair<int, const char*> entries[] = {{1, "2"}, {5 + 18, "3"}, {83, "1"}};
         for (const auto& [row, order] : entries) {
-            doubleClickRow(entryMarks, row);
+            tarvel::testing::clickRow(entryMarks, row, true);
             QWidget* form7 = windows.find("Form7");
             QVERIFY(form7 != nullptr && windows.frame("Form7")->isVisible());
             named<QLineEdit>(form7, "Text1")->setText(order);
