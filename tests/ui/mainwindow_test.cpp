@@ -1,5 +1,5 @@
-// The main window: its menus, the one-of-each working windows, the about window, and
-// ending the program, also from inside a running motion loop.
+// The main window: its menus, the one-of-each working windows, and ending the program
+// from inside a running motion loop.
 #include <QStatusBar>
 
 #include "app/programwindows.h"
@@ -69,18 +69,6 @@ private slots:
         action(command)->trigger();
         QCOMPARE(area().subWindowList().size(), 2);
         QCOMPARE(area().activeSubWindow(), frame);
-    }
-
-    void closingTheAboutWindowLeavesTheProgramRunning() {
-        QTimer::singleShot(0, this, [this] {
-            action("info")->trigger();
-            window_->windows().frame("Form2")->close();
-        });
-        // The loop must still be running well after the close: only the test ends it.
-        QTimer::singleShot(200, [] { QCoreApplication::exit(42); });
-        QCOMPARE(runEventLoop(), 42);
-        QVERIFY(!app_->quitting && window_->isVisible());
-        QVERIFY(!window_->windows().isOpen("Form2"));
     }
 
     // "Quitter" or the main window's close box, chosen while "A la niche" runs in the

@@ -37,7 +37,7 @@ private slots:
 
     // Each arrow moves its own axis by the distance; a DIR line high drives the simulated
     // machine towards smaller coordinates. The position after each click:
-    void eachArrowMovesItsAxisByTheDistance() {
+    void eachArrowMovesItsAxisByTheDistanceSet() {
         const std::pair<const char*, std::vector<std::int64_t>> arrows[] = {
             {"Command10", {-20, 0, 0}}, {"Command11", {0, 0, 0}},  {"Command6", {0, -20, 0}},
             {"Command7", {0, 0, 0}},    {"Command8", {0, 0, 20}}, {"Command9", {0, 0, 0}}};
@@ -46,9 +46,8 @@ private slots:
             QCOMPARE((std::vector<std::int64_t>{machine_->xSteps(), machine_->ySteps(), machine_->zSteps()}), at);
         }
         QVERIFY(h_->dialogs.told.empty());
-    }
 
-    void presetAndSliderSetTheNextMove() {
+        // A preset distance and the slider set the next move.
         QWidget* manual = openManual();
         named<QSlider>(manual, "reglageVitesse")->setValue(5);
         QCOMPARE(named<QLabel>(manual, "vitesse")->text(), QString("95"));
