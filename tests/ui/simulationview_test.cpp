@@ -32,7 +32,6 @@ class SimulationViewTest : public QObject {
 
 private:
     std::unique_ptr<tarvel::testing::Harness> h_;
-    tarvel::MainWindow* window_ = nullptr;
     SimulatedMachine* machine_ = nullptr;
 
     tarvel::WindowRegistry& windows() { return h_->windows(); }
@@ -45,7 +44,6 @@ private:
         h_ = std::make_unique<tarvel::testing::Harness>(settings);
         machine_ = h_->machine;
         QVERIFY(h_->show());
-        window_ = h_->window.get();
     }
 
 private slots:
@@ -60,7 +58,7 @@ private slots:
         QVERIFY(!windows().isOpen("simulation"));  // nothing moved yet
         steps(*machine_, kX, 20);
         QTRY_VERIFY(windows().isOpen("simulation"));
-        QCOMPARE(window_->area().activeSubWindow(), windows().frame("Form2"));
+        QCOMPARE(h_->window->area().activeSubWindow(), windows().frame("Form2"));
         QTRY_COMPARE(label("positionX"), QString("X : 1,00 mm"));
 
         QVERIFY(windows().frame("simulation")->close());
@@ -68,7 +66,7 @@ private slots:
         steps(*machine_, kY, 10);
         QTest::qWait(50);
         QVERIFY(!windows().isOpen("simulation"));
-        tarvel::testing::click(window_->statusBar(), "voirSimulation");
+        tarvel::testing::click(h_->window->statusBar(), "voirSimulation");
         QVERIFY(windows().isOpen("simulation"));
         QCOMPARE(label("positionY"), QString("Y : 0,50 mm"));
     }
