@@ -35,9 +35,7 @@ std::string plate() {
     return text;
 }
 
-struct Colours {
-    int black = 0, red = 0, green = 0, magenta = 0;
-};
+struct Colours { int black = 0, red = 0, green = 0, magenta = 0; };
 Colours coloursOf(const QPixmap& picture) {
     const QImage image = picture.toImage();
     Colours c;
@@ -75,11 +73,6 @@ private:
         tarvel::testing::click(drawing(), "Command1");
     }
     void clickRow(int n, int r) { tarvel::testing::clickRow(list(n), r); }
-    // Straight to the widget: QTest::mouseMove moves the real pointer on a display.
-    static void moveMouse(QWidget& w, QPointF at) {
-        QMouseEvent move(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&w, &move);
-    }
     void expectSelectedEverywhere(int r) {
         for (int n = 1; n <= 6; ++n) QCOMPARE(list(n)->currentIndex().row(), r);
         QCOMPARE(drawing()->form().selectedRow, r);
@@ -122,8 +115,11 @@ private slots:
         expectSelectedEverywhere(20);
 
         // The mouse labels read the object under the mouse: view (5, 100) is X 0, Y 0.
+        // Sent straight to the picture: QTest::mouseMove moves the real pointer on a display.
         auto& area = drawing()->picture();
-        moveMouse(area, area.toPixels(5, 100));
+        const QPointF at = area.toPixels(5, 100);
+        QMouseEvent move(QEvent::MouseMove, at, area.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&area, &move);
         QCOMPARE(named<QLabel>(drawing(), "Label1")->text(), QString("0"));
         QCOMPARE(named<QLabel>(drawing(), "Label2")->text(), QString("0"));
     }

@@ -11,9 +11,7 @@ namespace {
 
 // Default wiring: X DIR 1 / CLOCK 2, Y DIR 4 / CLOCK 8, Z DIR 16 / CLOCK 32. DIR low
 // drives towards larger coordinates (Z larger: deeper).
-struct AxisLines {
-    int dir, clock;
-};
+struct AxisLines { int dir, clock; };
 constexpr AxisLines kX{1, 2}, kY{4, 8}, kZ{16, 32};
 
 void steps(SimulatedMachine& m, AxisLines axis, int count) {
