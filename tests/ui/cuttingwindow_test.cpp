@@ -40,6 +40,7 @@ private:
 
     tarvel::WindowRegistry& windows() { return h_->windows(); }
     QObject* main() { return h_->window.get(); }
+    tarvel::CutProgressWindow* progress() { return windows().find<tarvel::CutProgressWindow>("decencours"); }
 
     CuttingWindow* openMach() {
         auto* mach = windows().open<CuttingWindow>("Mach");
@@ -59,12 +60,10 @@ private:
 
     // Clicks, as the user would, at the next yield of the running cut.
     void clickSoon(const char* name) {
-        QTimer::singleShot(0, main(), [this, name] { click(windows().find("decencours"), name); });
+        QTimer::singleShot(0, main(), [this, name] { click(progress(), name); });
     }
     void moveSliderSoon(int value) {
-        QTimer::singleShot(0, main(), [this, value] {
-            named<QSlider>(windows().find("decencours"), "vitesse")->setValue(value);
-        });
+        QTimer::singleShot(0, main(), [this, value] { named<QSlider>(progress(), "vitesse")->setValue(value); });
     }
 
 private slots:
@@ -183,7 +182,7 @@ private slots:
         h_->dialogs.onTell = [&](const tarvel::Message& m) {
             if (m.text != msg::kCutPaused.text) return;
             zAtPause = h_->machine->zSteps();
-            labelAtPause = named<QLabel>(windows().find("decencours"), "vitesseLabel")->text();
+            labelAtPause = named<QLabel>(progress(), "vitesseLabel")->text();
             clickSoon("reprise");
         };
         h_->machine->addListener([&](const tarvel::MachineMotion& m) {
@@ -202,10 +201,9 @@ private slots:
             } else if (phase == 5 && m.x == 60) {
                 clickSoon("arretUrgence");
                 QTimer::singleShot(0, main(), [&] {
-                    auto* progress = qobject_cast<tarvel::CutProgressWindow*>(windows().find("decencours"));
-                    progress->refresh();
-                    ticksAtStop = named<QLabel>(progress, "avancementPas")->text();
-                    percentAtStop = named<QProgressBar>(progress, "avancement")->value();
+                    progress()->refresh();
+                    ticksAtStop = named<QLabel>(progress(), "avancementPas")->text();
+                    percentAtStop = named<QProgressBar>(progress(), "avancement")->value();
                     machHidden = !windows().frame("Mach")->isVisible();
                 });
             } else {

@@ -1,5 +1,5 @@
 // The simulated machine's view: opened by the first motion, following the machine,
-// and reopened from the status bar.
+// and reopened from the status bar, which names the machine.
 #include <QStatusBar>
 
 #include "ui/simulationview.h"
@@ -64,6 +64,8 @@ private slots:
         steps(*machine_, kY, 10);
         QTest::qWait(50);
         QVERIFY(!windows().isOpen("simulation"));
+        QCOMPARE(tarvel::testing::named<QLabel>(h_->window->statusBar(), "portMachine")->text(),
+                 QString("Commande de la machine : Machine simulée"));
         tarvel::testing::click(h_->window->statusBar(), "voirSimulation");
         QVERIFY(windows().isOpen("simulation"));
         QCOMPARE(label("positionY"), QString("Y : 0,50 mm"));
