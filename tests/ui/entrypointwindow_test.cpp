@@ -9,10 +9,8 @@
 namespace {
 
 using tarvel::CutObject;
-using tarvel::testing::named;
+using tarvel::testing::click;
 using Texts = std::vector<std::string>;
-
-void click(QWidget* w, const char* name) { QTest::mouseClick(named<QPushButton>(w, name), Qt::LeftButton); }
 
 // One closed contour: "D" on row 0, rows 1 to 5 inside, "F" on row 6; X is the row.
 CutObject oneContour() {
@@ -28,46 +26,36 @@ CutObject oneContour() {
 class EntryPointWindowTest : public QObject {
     Q_OBJECT
 
-private:
-    std::unique_ptr<tarvel::testing::Harness> h_;
-    tarvel::MainWindow* main_ = nullptr;
-
-    bool form7Shown() { return main_->windows().frame("Form7") && main_->windows().frame("Form7")->isVisible(); }
-
 private slots:
-    void init() {
-        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
-        QVERIFY(h_->show());
-        main_ = h_->window.get();
-    }
-    void cleanup() { h_.reset(); }
-
     void hidesAfterEachCommandKeepsItsNumberAndOutlivesNoDrawing() {
+        tarvel::testing::Harness h;
+        QVERIFY(h.show());
+        auto form7Shown = [&h] { return h.windows().frame("Form7") && h.windows().frame("Form7")->isVisible(); };
         auto drawing = std::make_unique<QWidget>();
         CutObject object = oneContour();
         std::vector<std::optional<std::size_t>> changes;
         auto changed = [&changes](std::optional<std::size_t> row) { changes.push_back(row); };
 
-        h_->app.selectedRow = 3;
-        tarvel::EntryPointWindow* w = tarvel::openEntryPointWindow(h_->app, *drawing, object, changed);
+        h.app.selectedRow = 3;
+        tarvel::EntryPointWindow* w = tarvel::openEntryPointWindow(h.app, *drawing, object, changed);
         QVERIFY(w != nullptr && form7Shown());
         click(w, "Command1");
-        QVERIFY(main_->windows().isOpen("Form7") && !form7Shown());
+        QVERIFY(h.windows().isOpen("Form7") && !form7Shown());
 
-        h_->app.selectedRow = 1;
-        QCOMPARE(tarvel::openEntryPointWindow(h_->app, *drawing, object, changed), w);
-        QCOMPARE(named<QLineEdit>(w, "Text1")->text(), QString("2"));
+        h.app.selectedRow = 1;
+        QCOMPARE(tarvel::openEntryPointWindow(h.app, *drawing, object, changed), w);
+        QCOMPARE(tarvel::testing::textOf(w, "Text1"), QString("2"));
         click(w, "Command1");
         QCOMPARE(object.entryMark, (Texts{".", "2", ".", "1", ".", ".", "."}));
         QCOMPARE(changes, (std::vector<std::optional<std::size_t>>{3, 1}));
 
-        tarvel::openEntryPointWindow(h_->app, *drawing, object, changed);
+        tarvel::openEntryPointWindow(h.app, *drawing, object, changed);
         click(w, "Command3");
         QCOMPARE(object.entryMark, Texts(7, "."));
-        QCOMPARE(named<QLineEdit>(w, "Text1")->text(), QString("3"));
+        QCOMPARE(tarvel::testing::textOf(w, "Text1"), QString("3"));
 
         // The drawing window closed: its object is gone and nothing is written.
-        main_->windows().open("Form7");
+        h.windows().open("Form7");
         drawing.reset();
         click(w, "Command1");
         QCOMPARE(changes.size(), std::size_t{3});

@@ -4,10 +4,8 @@
 #include <QSlider>
 
 #include <filesystem>
-#include <vector>
 
 #include "app/programwindows.h"
-#include "config/machineconfig.h"
 #include "manual/manualmessages.h"
 #include "ui/manualwindow.h"
 #include "uitesting.h"
@@ -25,21 +23,21 @@ private:
     QWidget* openManual() { return windows().open(tarvel::kManualWindow); }
     QMdiSubWindow* frame() { return windows().frame(tarvel::kManualWindow); }
     std::string jogSettings() const { return tarvel::testing::TempDir::read(h_->tmp.file("tarvelman.cfg")); }
-    void click(const char* name) { named<QPushButton>(openManual(), name)->click(); }
+    void click(const char* name) { tarvel::testing::click(openManual(), name); }
 
 private slots:
     // The defaults: 20 steps per mm, coefficient 0,02, pins 2 to 7, tool descent 10.
     void init() {
         h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
         machine_ = h_->machine;
-        QVERIFY(!tarvel::saveMachineConfig(tarvel::MachineConfig::defaults(), h_->tmp.file("tarvel1.cfg")));
+        h_->configure();
         QVERIFY(h_->show());
     }
     void cleanup() { h_.reset(); }
 
     // Each arrow moves its own axis by the distance; a DIR line high drives the simulated
     // machine towards smaller coordinates. The position after each click:
-    void eachArrowMovesItsAxisByTheDistance() {
+    void eachArrowMovesItsAxisByTheDistanceSet() {
         const std::pair<const char*, std::vector<std::int64_t>> arrows[] = {
             {"Command10", {-20, 0, 0}}, {"Command11", {0, 0, 0}},  {"Command6", {0, -20, 0}},
             {"Command7", {0, 0, 0}},    {"Command8", {0, 0, 20}}, {"Command9", {0, 0, 0}}};
@@ -48,9 +46,8 @@ private slots:
             QCOMPARE((std::vector<std::int64_t>{machine_->xSteps(), machine_->ySteps(), machine_->zSteps()}), at);
         }
         QVERIFY(h_->dialogs.told.empty());
-    }
 
-    void presetAndSliderSetTheNextMove() {
+        // A preset distance and the slider set the next move.
         QWidget* manual = openManual();
         named<QSlider>(manual, "reglageVitesse")->setValue(5);
         QCOMPARE(named<QLabel>(manual, "vitesse")->text(), QString("95"));
@@ -99,7 +96,7 @@ private slots:
     }
 
     void withoutConfigurationNoCommandMoves() {
-        std::filesystem::remove(h_->tmp.file("tarvel1.cfg"));
+        std::filesystem::remove(h_->app.paths.configFile());
         QWidget* manual = openManual();
         QCOMPARE(h_->dialogs.toldTexts(), std::vector<std::string>{tarvel::config_messages::kMissingForManual.text});
         for (const char* name : {"Command10", "Command11", "Command6", "Command7", "Command8", "Command9", "Command1"})

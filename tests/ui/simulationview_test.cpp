@@ -1,5 +1,5 @@
 // The simulated machine's view: opened by the first motion, following the machine,
-// and reopened from the status bar.
+// and reopened from the status bar, which names the machine.
 #include <QStatusBar>
 
 #include "ui/simulationview.h"
@@ -11,9 +11,7 @@ namespace {
 
 // Default wiring: X DIR 1 / CLOCK 2, Y DIR 4 / CLOCK 8, Z DIR 16 / CLOCK 32. DIR low
 // drives towards larger coordinates (Z larger: deeper).
-struct AxisLines {
-    int dir, clock;
-};
+struct AxisLines { int dir, clock; };
 constexpr AxisLines kX{1, 2}, kY{4, 8}, kZ{16, 32};
 
 void steps(SimulatedMachine& m, AxisLines axis, int count) {
@@ -32,22 +30,18 @@ class SimulationViewTest : public QObject {
 
 private:
     std::unique_ptr<tarvel::testing::Harness> h_;
-    tarvel::MainWindow* window_ = nullptr;
     SimulatedMachine* machine_ = nullptr;
 
     tarvel::WindowRegistry& windows() { return h_->windows(); }
-    QString label(const char* name) {
-        return windows().find("simulation")->findChild<QLabel*>(name)->text();
-    }
+    QString label(const char* name) { return tarvel::testing::named<QLabel>(windows().find("simulation"), name)->text(); }
     bool lit(const char* name) {
-        return windows().find("simulation")->findChild<QLabel*>(name)->property("atteint").toBool();
+        return tarvel::testing::named<QLabel>(windows().find("simulation"), name)->property("atteint").toBool();
     }
 
     void start(tarvel::SimulatedMachineSettings settings = {}) {
         h_ = std::make_unique<tarvel::testing::Harness>(settings);
         machine_ = h_->machine;
         QVERIFY(h_->show());
-        window_ = h_->window.get();
     }
 
 private slots:
@@ -62,7 +56,7 @@ private slots:
         QVERIFY(!windows().isOpen("simulation"));  // nothing moved yet
         steps(*machine_, kX, 20);
         QTRY_VERIFY(windows().isOpen("simulation"));
-        QCOMPARE(window_->area().activeSubWindow(), windows().frame("Form2"));
+        QCOMPARE(h_->window->area().activeSubWindow(), windows().frame("Form2"));
         QTRY_COMPARE(label("positionX"), QString("X : 1,00 mm"));
 
         QVERIFY(windows().frame("simulation")->close());
@@ -70,9 +64,9 @@ private slots:
         steps(*machine_, kY, 10);
         QTest::qWait(50);
         QVERIFY(!windows().isOpen("simulation"));
-        auto* reopen = window_->statusBar()->findChild<QPushButton*>("voirSimulation");
-        QVERIFY(reopen != nullptr);
-        QTest::mouseClick(reopen, Qt::LeftButton);
+        QCOMPARE(tarvel::testing::named<QLabel>(h_->window->statusBar(), "portMachine")->text(),
+                 QString("Commande de la machine : Machine simulée"));
+        tarvel::testing::click(h_->window->statusBar(), "voirSimulation");
         QVERIFY(windows().isOpen("simulation"));
         QCOMPARE(label("positionY"), QString("Y : 0,50 mm"));
     }

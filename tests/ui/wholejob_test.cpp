@@ -4,7 +4,6 @@
 // "Réorganisation coupes", the object saved under "Fichier FRA", the job made in the
 // cutting window and cut on the simulated machine with a pause, then a jog and a homing
 // from "Manettes virtuelles". The machine's own record of its moves is the judge.
-#include <QListView>
 #include <QSlider>
 
 #include <algorithm>
@@ -13,14 +12,15 @@
 #include <vector>
 
 #include "app/programwindows.h"
-#include "config/machineconfig.h"
 #include "port/toolpath.h"
 #include "ui/cuttingwindow.h"
 #include "uitesting.h"
 
 namespace {
 
+using tarvel::testing::click;
 using tarvel::testing::named;
+using tarvel::testing::textOf;
 
 // The default configuration: 20 steps per mm on every axis, 10 mm tool descent, 30 mm
 // tool-change clearance.
@@ -36,21 +36,6 @@ char* toString(const Step& s) { return qstrdup(QByteArray::number(s.x) + ", " + 
 std::int64_t steps(double mm) { return std::llround(mm * kStepsPerMm); }
 Step at(double xMm, double yMm) { return {steps(xMm), steps(yMm)}; }
 
-void click(const QObject* window, const char* button) {
-    QTest::mouseClick(named<QPushButton>(window, button), Qt::LeftButton);
-}
-
-// A double click on a row of a list, brought into sight first.
-void doubleClickRow(QListView* list, int row) {
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    const QPoint at = list->visualRect(index).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
-
-QString field(const QObject* window, const char* name) { return named<QLineEdit>(window, name)->text(); }
-
 }  // namespace
 
 class WholeJobTest : public QObject {
@@ -61,7 +46,7 @@ private slots:
         tarvel::testing::Harness h{tarvel::SimulatedMachineSettings{}};
         h.app.paths.programDir = QCoreApplication::applicationDirPath().toStdString();  // angle tables
         h.app.paths.configDir = h.tmp.str();
-        QVERIFY(!tarvel::saveMachineConfig(tarvel::MachineConfig::defaults(), h.app.paths.configFile()));
+        h.configure();
         QVERIFY(h.show());
         tarvel::SimulatedMachine& machine = *h.machine;
         auto& dialogs = h.dialogs;
@@ -77,13 +62,13 @@ private slots:
         auto* entryMarks = named<QListView>(dessin, "List6");
         // Line: rows 0-3; circle: 4-79 (0° on row 5, then 5° a row); polyline: 80-86.
         QCOMPARE(entryMarks->model()->rowCount(), 4 + 76 + 7);
-        QCOMPARE(field(dessin, "Text2"), QString("3"));
+        QCOMPARE(textOf(dessin, "Text2"), QString("3"));
 
         // Each cut gets its entry point and its new place: the polyline first, entered at
         // its third vertex, the line second, at its start, the circle last, at 90°.
         const std::pair<int, const char*> entries[] = {{1, "2"}, {5 + 18, "3"}, {83, "1"}};
         for (const auto& [row, order] : entries) {
-            doubleClickRow(entryMarks, row);
+            tarvel::testing::clickRow(entryMarks, row, true);
             QWidget* form7 = windows.find("Form7");
             QVERIFY(form7 != nullptr && windows.frame("Form7")->isVisible());
             named<QLineEdit>(form7, "Text1")->setText(order);
@@ -99,12 +84,12 @@ private slots:
         click(dessin, "Command2");
         auto* mach = windows.find<tarvel::CuttingWindow>(tarvel::kCuttingWindow);
         QVERIFY(mach != nullptr && !windows.isOpen(tarvel::kDrawingWindow));
-        QCOMPARE(field(mach, "objectFile"), QString::fromStdString(h.tmp.file("piece.fra")));
-        QCOMPARE(field(mach, "jobName"), QString::fromStdString(h.tmp.file("piece")));
+        QCOMPARE(textOf(mach, "objectFile"), QString::fromStdString(h.tmp.file("piece.fra")));
+        QCOMPARE(textOf(mach, "jobName"), QString::fromStdString(h.tmp.file("piece")));
         tarvel::CountingWaiter waiter;  // the feed's delays are counted, not waited
         mach->useDelayWaiter(waiter);
         click(mach, "creerDef");
-        QCOMPARE(field(mach, "jobName"), QString::fromStdString(h.tmp.file("piece.def")));
+        QCOMPARE(textOf(mach, "jobName"), QString::fromStdString(h.tmp.file("piece.def")));
 
         // The cut, watched step by step: what the tool visits at cutting depth, one list
         // per contour, and the pause on the left half of the last one.
