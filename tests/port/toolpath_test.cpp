@@ -6,8 +6,6 @@
 #include <cmath>
 #include <vector>
 
-#include "port/simulatedmachine.h"
-
 namespace tarvel {
 namespace {
 
@@ -17,30 +15,13 @@ struct Xy {
     double x, y;
 };
 
-// The single steps a machine makes from `from` to `to` (X and Y in steps), one axis at
-// a time as the generator's staircase does.
-std::vector<Xy> staircase(Xy from, Xy to) {
-    std::vector<Xy> out;
-    const long dx = std::lround(to.x - from.x), dy = std::lround(to.y - from.y);
-    const long n = std::max(std::labs(dx), std::labs(dy));
-    long x = std::lround(from.x), y = std::lround(from.y);
-    for (long i = 1; i <= n; ++i) {
-        const long wantX = std::lround(from.x + double(dx) * i / n);
-        const long wantY = std::lround(from.y + double(dy) * i / n);
-        if (wantX != x) out.push_back({double(x = wantX), double(y)});
-        if (wantY != y) out.push_back({double(x), double(y = wantY)});
-    }
-    return out;
-}
-
 double distanceToSegment(Xy p, PathPoint a, PathPoint b) {
-    const double vx = b.x - a.x, vy = b.y - a.y;
-    const double len2 = vx * vx + vy * vy;
-    double t = len2 > 0 ? ((p.x - a.x) * vx + (p.y - a.y) * vy) / len2 : 0;
-    t = std::clamp(t, 0.0, 1.0);
+    const double vx = b.x - a.x, vy = b.y - a.y, len2 = vx * vx + vy * vy;
+    const double t = len2 > 0 ? std::clamp(((p.x - a.x) * vx + (p.y - a.y) * vy) / len2, 0.0, 1.0) : 0;
     return std::hypot(p.x - (a.x + t * vx), p.y - (a.y + t * vy));
 }
 
+// The line drawn: the corners kept, then the tool.
 std::vector<PathPoint> drawn(const ToolPath& path) {
     std::vector<PathPoint> line = path.corners();
     line.push_back(path.current());
@@ -58,13 +39,25 @@ double worstDeviation(const std::vector<Xy>& visited, const std::vector<PathPoin
     return worst;
 }
 
-std::vector<Xy> walk(ToolPath& path, const std::vector<Xy>& cornersInSteps, bool inMaterial = false) {
+// Walks the tool through `corners` (in steps) one step of one axis at a time, as the
+// generator's staircase does; returns every point visited, in mm.
+std::vector<Xy> walk(ToolPath& path, const std::vector<Xy>& corners, bool inMaterial = false) {
     std::vector<Xy> visited;
-    for (std::size_t i = 1; i < cornersInSteps.size(); ++i)
-        for (Xy s : staircase(cornersInSteps[i - 1], cornersInSteps[i])) {
-            path.moveTo(s.x * kStep, s.y * kStep, inMaterial);
-            visited.push_back({s.x * kStep, s.y * kStep});
+    const auto visit = [&](long x, long y) {
+        visited.push_back({x * kStep, y * kStep});
+        path.moveTo(x * kStep, y * kStep, inMaterial);
+    };
+    for (std::size_t c = 1; c < corners.size(); ++c) {
+        const Xy from = corners[c - 1], to = corners[c];
+        const long dx = std::lround(to.x - from.x), dy = std::lround(to.y - from.y);
+        const long n = std::max(std::labs(dx), std::labs(dy));
+        long x = std::lround(from.x), y = std::lround(from.y);
+        for (long i = 1; i <= n; ++i) {
+            const long wantX = std::lround(from.x + double(dx) * i / n), wantY = std::lround(from.y + double(dy) * i / n);
+            if (wantX != x) visit(x = wantX, y);
+            if (wantY != y) visit(x, y = wantY);
         }
+    }
     return visited;
 }
 
@@ -120,26 +113,6 @@ TEST(ToolPath, DropsTheOldestCornersPastItsBound) {
     EXPECT_EQ(path.committedCount(), 40u);  // the start and 39 turns
     EXPECT_NEAR(path.corners().back().x, 39 * 100 * kStep, ToolPath::kToleranceMm);
     EXPECT_FLOAT_EQ(path.current().x, 40 * 100 * kStep);
-}
-
-TEST(SwitchesReached, AnswersAsTheSwitchReadsDo) {
-    SimulatedMachineSettings s;
-    s.xHomeMm = -1.03;  // between two steps at 7 steps per mm: rounding decides
-    s.yHomeMm = -0.5;
-    s.zClearanceMm = -0.93;
-    s.zHomeMm = 0.77;
-    SimulatedMachine m(s);
-    Wiring w;
-    w.stepsPerMmX = w.stepsPerMmY = w.stepsPerMmZ = 7;
-    m.useWiring(w);
-    for (std::int64_t p = -12; p <= 12; ++p) {
-        m.placeAt(p, p, p);
-        const SwitchStates reached = switchesReached(m);
-        EXPECT_EQ(reached.xHome, m.Read_Busy(kPort1Address) == 0) << p;
-        EXPECT_EQ(reached.yHome, m.Read_Pe(kPort1Address) == 0) << p;
-        EXPECT_EQ(reached.zClearance, m.Read_Select(kPort1Address) == 0) << p;
-        EXPECT_EQ(reached.zHome, m.Read_Error(kPort1Address) == 0) << p;
-    }
 }
 
 }  // namespace
