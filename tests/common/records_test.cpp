@@ -39,16 +39,14 @@ TEST(RecordReader, SplitsFieldsByTheFileRules) {
 
 TEST(RecordReader, ReadRecordNeedsAllFieldsOnTheLine) {
     auto r = RecordReader::fromText("1,2,3,4\r\n5,6\r\n7,8,9\r\n");
-    Fields f;
-    ASSERT_TRUE(r.readRecord(f, 3));
-    EXPECT_EQ(f, (Fields{"1", "2", "3"}));  // the fourth field is dropped with its line
-    EXPECT_FALSE(r.readRecord(f, 3));
-    EXPECT_EQ(f, (Fields{"5", "6"}));
+    Fields a, b, c;
+    EXPECT_TRUE(r.readRecord(a, 3));
+    EXPECT_FALSE(r.readRecord(b, 3));
     EXPECT_EQ(r.lineNumber(), 3);
-    ASSERT_TRUE(r.readRecord(f, 3));
-    EXPECT_EQ(f, (Fields{"7", "8", "9"}));
-    EXPECT_TRUE(r.atEnd());
-    EXPECT_FALSE(r.readRecord(f, 3));
+    EXPECT_TRUE(r.readRecord(c, 3) && r.atEnd());
+    // The fourth field is dropped with its line.
+    EXPECT_EQ((std::vector{a, b, c}), (std::vector<Fields>{{"1", "2", "3"}, {"5", "6"}, {"7", "8", "9"}}));
+    EXPECT_FALSE(r.readRecord(c, 3));
 }
 
 // A quoted field may hold line ends; the records after it are told by their own line.
@@ -81,15 +79,10 @@ TEST(RecordReader, FilesAreReadAsWindows1252AcrossBufferBoundaries) {
     for (int i = 0; i < 30000; ++i) big += "\"d\xE9" "cal\xE9\",\"" + std::to_string(i) + "\"\r\n";
     auto path = dir.write("big.txt", big);
     RecordReader r(path);
-    ASSERT_TRUE(r.isOpen());
     Fields f;
     int n = 0;
-    while (r.readRecord(f, 2)) {
-        ASSERT_EQ(f[0], "décalé");
-        ASSERT_EQ(f[1], std::to_string(n));
-        ++n;
-    }
-    EXPECT_EQ(n, 30000);
+    while (r.readRecord(f, 2) && f == Fields{"décalé", std::to_string(n)}) ++n;
+    EXPECT_EQ(n, 30000) << ::testing::PrintToString(f);
     EXPECT_FALSE(r.failed());
     RecordReader missing(dir.file("absent"));
     EXPECT_FALSE(missing.isOpen());

@@ -35,9 +35,7 @@ TEST(SimulatedMachine, StepsEachAxisByDirLevelAndInversion) {
     };
     for (const auto& k : cases) {
         SimulatedMachine m;
-        Wiring w;
-        std::tie(w.invertX, w.invertY, w.invertZ) = std::tuple(k.invertX, k.invertY, k.invertZ);
-        m.useWiring(w);
+        m.useWiring({.invertX = k.invertX, .invertY = k.invertY, .invertZ = k.invertZ});
         write(m, {k.dirOnly, k.full});
         EXPECT_EQ(where(m), k.moved) << k.dirOnly << " then " << k.full;
         EXPECT_EQ(std::tuple(m.lastValue(), m.writes()), std::tuple(k.full, 2u));
@@ -50,14 +48,8 @@ TEST(SimulatedMachine, StepsOnlyOnARisingClockOfTheWiringInForce) {
     write(m, {0, 1, 0});     // DIR-only writes never step
     EXPECT_EQ(m.xSteps(), 1);
     write(m, {0, 2, 0, 2});
-    EXPECT_EQ(m.xSteps(), 3);
-    EXPECT_EQ(m.steps(), 3u);
-
-    Wiring w;
-    w.xDir = 128;
-    w.xClock = 64;
-    w.yClock = 0;  // an unwired CLOCK never steps
-    m.useWiring(w);
+    EXPECT_EQ(std::tuple(m.xSteps(), m.steps()), std::tuple(3, 3u));
+    m.useWiring({.xDir = 128, .xClock = 64, .yClock = 0});  // an unwired CLOCK never steps
     m.Write_Port_Bit(kPort2Address, 0);
     write(m, {64 + 128, 0, 255, 0});
     EXPECT_EQ(where(m), (Position{1, 0, -1}));  // 255 also raises Z CLOCK (32) with Z DIR high
@@ -68,9 +60,7 @@ TEST(SimulatedMachine, StepsOnlyOnARisingClockOfTheWiringInForce) {
 // machine was made: X home -7 steps, Y home -4, Z clearance -7, Z home 5.
 TEST(SimulatedMachine, SwitchesReadOneUntilReached) {
     SimulatedMachine m({.xHomeMm = -1.03, .yHomeMm = -0.5, .zClearanceMm = -0.93, .zHomeMm = 0.77});
-    Wiring w;
-    w.stepsPerMmX = w.stepsPerMmY = w.stepsPerMmZ = 7;
-    m.useWiring(w);
+    m.useWiring({.stepsPerMmX = 7, .stepsPerMmY = 7, .stepsPerMmZ = 7});
     const std::pair<Position, Reads> cases[] = {
         {{-6, -3, -6}, {1, 1, 1, 1}}, {{-7, -3, -6}, {0, 1, 1, 1}}, {{-8, -4, -7}, {0, 0, 0, 1}},
         {{0, 0, 4}, {1, 1, 1, 1}},    {{0, 0, 5}, {1, 1, 1, 0}},    {{0, 0, 6}, {1, 1, 1, 0}},
@@ -101,12 +91,10 @@ TEST(SimulatedMachine, WriteMadeToFailMovesNothingAndIsRecorded) {
     SimulatedMachine m;
     m.failNextWrites(2);
     write(m, {0, 2, 0, 2});
-    EXPECT_EQ(m.failedWrites(), 2u);
-    EXPECT_EQ(m.xSteps(), 1);
+    EXPECT_EQ(std::tuple(m.failedWrites(), m.xSteps()), std::tuple(2u, 1));
     m.clearFailedWrites();
     write(m, {0, 2});
-    EXPECT_EQ(m.failedWrites(), 0u);
-    EXPECT_EQ(m.xSteps(), 2);
+    EXPECT_EQ(std::tuple(m.failedWrites(), m.xSteps()), std::tuple(0u, 2));
 }
 
 TEST(SimulatedMachine, TellsListenersThePathAndRecordsOnRequest) {
@@ -118,9 +106,7 @@ TEST(SimulatedMachine, TellsListenersThePathAndRecordsOnRequest) {
     write(m, {0, 32, 16});
     EXPECT_EQ(selfRemoving, 1);  // it may remove itself while called
     ASSERT_EQ(seen.size(), 3u);
-    EXPECT_FALSE(seen[0].moved);
-    EXPECT_TRUE(seen[1].moved && seen[1].inMaterial && seen[1].z == 1);
-    EXPECT_EQ(seen[2].value, 16);
+    EXPECT_TRUE(!seen[0].moved && seen[1].moved && seen[1].inMaterial && seen[1].z == 1 && seen[2].value == 16);
     EXPECT_TRUE(m.recorded().empty());
 
     m.removeListener(listener);
