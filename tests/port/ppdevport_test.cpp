@@ -19,40 +19,34 @@ namespace {
 using Calls = std::vector<std::string>;
 
 struct FakeState {
-    Calls calls;  // "open /dev/parport0", "PPCLAIM", "PPWDATA 3", "close", ...
-    std::vector<ParportEntry> ports;
+    Calls calls = {};  // "open /dev/parport0", "PPCLAIM", "PPWDATA 3", "close", ...
+    std::vector<ParportEntry> ports = {};
     int openErrno = 0, claimErrno = 0, writeErrno = 0;  // the call fails with it when not 0
     unsigned char status = 0;
 };
 
-class FakePpdev final : public PpdevSystem {
-public:
-    explicit FakePpdev(FakeState& state) : s_(state) {}
-    int openDevice(const std::string& path) override {
-        s_.calls.push_back("open " + path);
-        return s_.openErrno ? -s_.openErrno : 7;
-    }
+struct FakePpdev final : PpdevSystem {
+    FakeState& s;
+    explicit FakePpdev(FakeState& state) : s(state) {}
+    int openDevice(const std::string& path) override { return note("open " + path, s.openErrno, 7); }
     int control(int, unsigned long request, void* arg) override {
-        const auto byte = [&] { return std::to_string(*static_cast<unsigned char*>(arg)); };
+        auto* byte = static_cast<unsigned char*>(arg);
         switch (request) {
-            case PPEXCL: return note("PPEXCL", 0);
-            case PPCLAIM: return note("PPCLAIM", s_.claimErrno);
-            case PPRELEASE: return note("PPRELEASE", 0);
-            case PPDATADIR: return note("PPDATADIR " + std::to_string(*static_cast<int*>(arg)), 0);
-            case PPWDATA: return note("PPWDATA " + byte(), s_.writeErrno);
-            case PPRSTATUS: *static_cast<unsigned char*>(arg) = s_.status; return note("PPRSTATUS", 0);
+            case PPEXCL: return note("PPEXCL");
+            case PPCLAIM: return note("PPCLAIM", s.claimErrno);
+            case PPRELEASE: return note("PPRELEASE");
+            case PPDATADIR: return note("PPDATADIR " + std::to_string(*static_cast<int*>(arg)));
+            case PPWDATA: return note("PPWDATA " + std::to_string(*byte), s.writeErrno);
+            case PPRSTATUS: *byte = s.status; return note("PPRSTATUS");
             default: return note("unexpected ioctl", ENOTTY);
         }
     }
-    void closeDevice(int) override { s_.calls.push_back("close"); }
-    std::vector<ParportEntry> parports() override { return s_.ports; }
-
-private:
-    int note(std::string call, int error) {
-        s_.calls.push_back(std::move(call));
-        return -error;
+    void closeDevice(int) override { note("close"); }
+    std::vector<ParportEntry> parports() override { return s.ports; }
+    int note(std::string call, int error = 0, int answer = 0) {
+        s.calls.push_back(std::move(call));
+        return error ? -error : answer;
     }
-    FakeState& s_;
 };
 
 std::unique_ptr<PpdevPort> portOn(FakeState& state, std::string forced = {}) {
@@ -61,45 +55,45 @@ std::unique_ptr<PpdevPort> portOn(FakeState& state, std::string forced = {}) {
 
 TEST(PpdevPort, ReadsEachStatusPinAsItsElectricalLevel) {
     // BUSY (0x80) is inverted by the hardware; PAPER END 0x20, SELECT 0x10, ERROR 0x08 are not.
-    const struct {
-        unsigned char status;
-        int busy, pe, select, error;
-    } cases[] = {
-        {0x00, 1, 0, 0, 0}, {0x80, 0, 0, 0, 0}, {0xF8, 0, 1, 1, 1}, {0x20, 1, 1, 0, 0},
-        {0x10, 1, 0, 1, 0}, {0x08, 1, 0, 0, 1}, {0x47, 1, 0, 0, 0},
+    const std::pair<unsigned char, std::tuple<int, int, int, int>> cases[] = {
+        {0x00, {1, 0, 0, 0}}, {0x80, {0, 0, 0, 0}}, {0xF8, {0, 1, 1, 1}}, {0x20, {1, 1, 0, 0}},
+        {0x10, {1, 0, 1, 0}}, {0x08, {1, 0, 0, 1}}, {0x47, {1, 0, 0, 0}},
     };
-    for (const auto& k : cases) {
-        FakeState state;
-        state.status = k.status;
+    for (const auto& [status, levels] : cases) {
+        FakeState state{.status = status};
         auto port = portOn(state);
         EXPECT_EQ(std::tuple(port->Read_Busy(kPort1Address), port->Read_Pe(kPort1Address),
                              port->Read_Select(kPort1Address), port->Read_Error(kPort1Address)),
-                  std::tuple(k.busy, k.pe, k.select, k.error))
-            << int(k.status);
+                  levels)
+            << int(status);
     }
 }
 
 // Open refused, port held by another driver (closed again), no port for 632: the writes are
 // dropped, BUSY reads 0 where the device would give 1, nothing is retried or left to release.
 TEST(PpdevPort, PortThatCannotBeUsedFailsOnceAndSaysWhy) {
-    for (int failure : {EACCES, EBUSY, ENODEV}) {
+    const struct {
+        int failure;
         FakeState state;
-        if (failure == EACCES) state.openErrno = failure;
-        if (failure == EBUSY) state.claimErrno = failure;
-        if (failure == ENODEV) state.ports = {{0, 53248}};
-        const std::int16_t address = failure == ENODEV ? kPort2Address : kPort1Address;
+        std::int16_t address;
+        const char* named;  // in the error
+        Calls calls;
+    } cases[] = {
+        {EACCES, {.openErrno = EACCES}, kPort1Address, "/dev/parport0", {"open /dev/parport0"}},
+        {EBUSY, {.claimErrno = EBUSY}, kPort1Address, "/dev/parport0",
+         {"open /dev/parport0", "PPEXCL", "PPCLAIM", "close"}},
+        {ENODEV, {.ports = {{0, 53248}}}, kPort2Address, "632", {}},
+    };
+    for (const auto& k : cases) {
+        FakeState state = k.state;
         auto port = portOn(state);
-        EXPECT_FALSE(port->open(address));
-        port->Write_Port_Bit(address, 3);
-        EXPECT_EQ(port->failedWrites(), 1u) << failure;
-        EXPECT_EQ(port->Read_Busy(address), 0);
-        EXPECT_EQ(port->errorNumber(), failure);
-        if (failure == EACCES) {
-            EXPECT_NE(port->error().find("/dev/parport0"), std::string::npos) << port->error();
-        }
+        EXPECT_FALSE(port->open(k.address));
+        port->Write_Port_Bit(k.address, 3);
+        EXPECT_EQ(std::tuple(port->failedWrites(), port->Read_Busy(k.address), port->errorNumber()),
+                  std::tuple(1u, 0, k.failure));
+        EXPECT_NE(port->error().find(k.named), std::string::npos) << port->error();
         port.reset();
-        const Calls opened{"open /dev/parport0"}, held{"open /dev/parport0", "PPEXCL", "PPCLAIM", "close"};
-        EXPECT_EQ(state.calls, failure == EACCES ? opened : failure == EBUSY ? held : Calls{}) << failure;
+        EXPECT_EQ(state.calls, k.calls) << k.failure;
     }
 }
 
