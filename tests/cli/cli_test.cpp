@@ -47,7 +47,8 @@ TEST(CliUsage, HelpVersionAndUsageErrors) {
     TempDir dir;
     for (const char* help : {"--help", "-h", "object --help", "play job.def --help"}) {
         const CliRun r = cli(dir, help);
-        EXPECT_TRUE(r.status == 0 && r.err.empty() && r.out.starts_with("Utilisation : tarvel-cli COMMANDE [OPTIONS]\n"))
+        EXPECT_TRUE(r.status == 0 && r.err.empty() &&
+                    r.out.starts_with("Utilisation : tarvel-cli COMMANDE [OPTIONS]\n"))
             << help;
     }
     const CliRun v = cli(dir, "--version");

@@ -63,7 +63,8 @@ TEST(FileLists, ListTheDirectoryAndFillTheFileNameField) {
 TEST(FileLists, AtTheRootTheNameFollowsTheSeparatorOnceAndUnreadableChangesNothing) {
     Window w;
     ASSERT_TRUE(changeDirectory(w.form, w.lists, w.dialogs, "/"));
-    EXPECT_TRUE(w.lists.directoryText == "/" && std::count(w.lists.directories.begin(), w.lists.directories.end(), "..") == 0);
+    EXPECT_EQ(w.lists.directoryText, "/");
+    EXPECT_EQ(std::count(w.lists.directories.begin(), w.lists.directories.end(), ".."), 0);
     fileClicked(w.form, w.lists, "a.dxf");
     EXPECT_EQ(w.form.fileName, "/a.dxf");
     EXPECT_EQ(directoryEntryPath(w.lists, ".."), "/");

@@ -48,7 +48,8 @@ std::vector<Xy> walk(ToolPath& path, const std::vector<Xy>& corners, bool inMate
         const long n = std::max(std::labs(dx), std::labs(dy));
         long x = std::lround(from.x), y = std::lround(from.y);
         for (long i = 1; i <= n; ++i) {
-            const long wantX = std::lround(from.x + double(dx) * i / n), wantY = std::lround(from.y + double(dy) * i / n);
+            const long wantX = std::lround(from.x + double(dx) * i / n);
+            const long wantY = std::lround(from.y + double(dy) * i / n);
             if (wantX != x) visit(x = wantX, y);
             if (wantY != y) visit(x, y = wantY);
         }
