@@ -4,17 +4,15 @@
 
 #include <tuple>
 
+#include "port/toolpath.h"
+
 namespace tarvel {
 namespace {
 
-struct Position {
-    std::int64_t x, y, z;
-    bool operator==(const Position&) const = default;
-};
+using Position = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
+using Reads = std::tuple<int, int, int, int>;  // BUSY, PAPER END, SELECT, ERROR
 
-Position where(const SimulatedMachine& m) {
-    return {m.xSteps(), m.ySteps(), m.zSteps()};
-}
+Position where(const SimulatedMachine& m) { return {m.xSteps(), m.ySteps(), m.zSteps()}; }
 
 void write(SimulatedMachine& m, std::initializer_list<int> values) {
     for (int v : values) m.Write_Port_Bit(kPort1Address, static_cast<std::int16_t>(v));
@@ -25,25 +23,22 @@ TEST(SimulatedMachine, StepsEachAxisByDirLevelAndInversion) {
     // DIR high (not inverted) drives towards smaller coordinates; Z smaller is higher.
     const struct {
         int dirOnly, full;
-        bool invert;
+        bool invertX, invertY, invertZ;
         Position moved;
     } cases[] = {
-        {1, 3, false, {-1, 0, 0}},  {0, 2, false, {1, 0, 0}},
-        {1, 3, true, {1, 0, 0}},    {0, 2, true, {-1, 0, 0}},
-        {4, 12, false, {0, -1, 0}}, {0, 8, true, {0, -1, 0}},
-        {16, 48, false, {0, 0, -1}}, {0, 32, false, {0, 0, 1}},
-        {16, 48, true, {0, 0, 1}},
-        {0, 42, false, {1, 1, 1}},  // three CLOCKs rising together
+        {1, 3, false, true, true, {-1, 0, 0}}, {0, 2, false, true, true, {1, 0, 0}},
+        {1, 3, true, false, false, {1, 0, 0}}, {0, 2, true, false, false, {-1, 0, 0}},
+        {4, 12, true, false, true, {0, -1, 0}}, {0, 8, false, true, false, {0, -1, 0}},
+        {16, 48, true, true, false, {0, 0, -1}}, {0, 32, true, true, false, {0, 0, 1}},
+        {16, 48, false, false, true, {0, 0, 1}},
+        {0, 42, false, false, false, {1, 1, 1}},  // three CLOCKs rising together
     };
     for (const auto& k : cases) {
         SimulatedMachine m;
-        Wiring w;
-        w.invertX = w.invertY = w.invertZ = k.invert;
-        m.useWiring(w);
+        m.useWiring({.invertX = k.invertX, .invertY = k.invertY, .invertZ = k.invertZ});
         write(m, {k.dirOnly, k.full});
-        EXPECT_EQ(where(m), k.moved) << k.dirOnly << " then " << k.full << " invert " << k.invert;
-        EXPECT_EQ(m.lastValue(), k.full);
-        EXPECT_EQ(m.writes(), 2u);
+        EXPECT_EQ(where(m), k.moved) << k.dirOnly << " then " << k.full;
+        EXPECT_EQ(std::tuple(m.lastValue(), m.writes()), std::tuple(k.full, 2u));
     }
 }
 
@@ -53,69 +48,40 @@ TEST(SimulatedMachine, StepsOnlyOnARisingClockOfTheWiringInForce) {
     write(m, {0, 1, 0});     // DIR-only writes never step
     EXPECT_EQ(m.xSteps(), 1);
     write(m, {0, 2, 0, 2});
-    EXPECT_EQ(m.xSteps(), 3);
-    EXPECT_EQ(m.steps(), 3u);
-
-    Wiring w;
-    w.xDir = 128;
-    w.xClock = 64;
-    w.yClock = 0;  // an unwired CLOCK never steps
-    m.useWiring(w);
+    EXPECT_EQ(std::tuple(m.xSteps(), m.steps()), std::tuple(3, 3u));
+    m.useWiring({.xDir = 128, .xClock = 64, .yClock = 0});  // an unwired CLOCK never steps
     m.Write_Port_Bit(kPort2Address, 0);
     write(m, {64 + 128, 0, 255, 0});
     EXPECT_EQ(where(m), (Position{1, 0, -1}));  // 255 also raises Z CLOCK (32) with Z DIR high
     EXPECT_EQ(m.addressesUsed(), (std::vector<std::int16_t>{888, 632}));  // in the order first used
 }
 
+// Each switch at its place in mm rounded to a step, here at 7 steps per mm set after the
+// machine was made: X home -7 steps, Y home -4, Z clearance -7, Z home 5.
 TEST(SimulatedMachine, SwitchesReadOneUntilReached) {
-    SimulatedMachineSettings s;
-    s.xHomeMm = -1;  // 20 steps at 20 steps per mm
-    SimulatedMachine m(s);
-    for (int i = 0; i < 19; ++i) write(m, {1, 3});
-    EXPECT_EQ(m.Read_Busy(kPort1Address), 1);
-    write(m, {1, 3});
-    EXPECT_EQ(m.Read_Busy(kPort1Address), 0);
-    EXPECT_DOUBLE_EQ(m.xMm(), -1.0);
-    write(m, {1, 3});  // beyond the switch it still reads 0
-    EXPECT_EQ(m.Read_Busy(kPort1Address), 0);
-    EXPECT_EQ(m.Read_Pe(kPort1Address), 1);
-
-    // Z clearance 40 mm above the start, 4000 steps at the wiring's 100 steps per mm.
-    Wiring w;
-    w.stepsPerMmZ = 100;
-    m.useWiring(w);
-    m.placeAt(0, 0, -3999);
-    EXPECT_EQ(m.Read_Select(kPort1Address), 1);
-    write(m, {16, 48});
-    EXPECT_EQ(m.Read_Select(kPort1Address), 0);
-    EXPECT_DOUBLE_EQ(m.zMm(), -40.0);
-}
-
-TEST(SimulatedMachine, SwitchPlacedAtTheStartReadsZeroAtOnce) {
-    const std::pair<SimulatedMachineSettings, std::tuple<int, int, int, int>> cases[] = {
-        {{}, {1, 1, 1, 1}},
-        {{.xHomeMm = 0}, {0, 1, 1, 1}},
-        {{.yHomeMm = 0}, {1, 0, 1, 1}},
-        {{.zClearanceMm = 0}, {1, 1, 0, 1}},
-        {{.zHomeMm = 0}, {1, 1, 1, 0}},
+    SimulatedMachine m({.xHomeMm = -1.03, .yHomeMm = -0.5, .zClearanceMm = -0.93, .zHomeMm = 0.77});
+    m.useWiring({.stepsPerMmX = 7, .stepsPerMmY = 7, .stepsPerMmZ = 7});
+    const std::pair<Position, Reads> cases[] = {
+        {{-6, -3, -6}, {1, 1, 1, 1}}, {{-7, -3, -6}, {0, 1, 1, 1}}, {{-8, -4, -7}, {0, 0, 0, 1}},
+        {{0, 0, 4}, {1, 1, 1, 1}},    {{0, 0, 5}, {1, 1, 1, 0}},    {{0, 0, 6}, {1, 1, 1, 0}},
     };
-    for (const auto& [settings, reads] : cases) {
-        SimulatedMachine m(settings);
-        const auto read = std::tuple<int, int, int, int>(m.Read_Busy(kPort1Address), m.Read_Pe(kPort1Address),
-                                                         m.Read_Select(kPort1Address), m.Read_Error(kPort1Address));
-        EXPECT_EQ(read, reads);
+    for (const auto& [at, reads] : cases) {
+        std::apply([&](auto x, auto y, auto z) { m.placeAt(x, y, z); }, at);
+        const Reads read(m.Read_Busy(kPort1Address), m.Read_Pe(kPort1Address), m.Read_Select(kPort1Address),
+                         m.Read_Error(kPort1Address));
+        EXPECT_EQ(read, reads) << std::get<0>(at) << ' ' << std::get<1>(at) << ' ' << std::get<2>(at);
+        // The cutting loop's view of the switches agrees with the reads.
+        const SwitchStates s = switchesReached(m);
+        EXPECT_EQ(Reads(!s.xHome, !s.yHome, !s.zClearance, !s.zHome), reads);
     }
+    EXPECT_DOUBLE_EQ(m.zMm(), 6.0 / 7);  // the last place, in the wiring's steps per mm
 }
 
 TEST(SimulatedMachine, StopsAtTheEndsOfTravelAndCountsBlockedSteps) {
-    SimulatedMachineSettings s;
-    s.zHomeMm = 1;
-    s.overtravelMm = 0.5;  // Z can go down to 1.5 mm = 30 steps
-    SimulatedMachine m(s);
+    SimulatedMachine m({.zHomeMm = 1, .overtravelMm = 0.5});  // Z can go down to 1.5 mm = 30 steps
     for (int i = 0; i < 35; ++i) write(m, {0, 32});
     EXPECT_EQ(m.zSteps(), 30);
-    EXPECT_EQ(m.steps(), 30u);
-    EXPECT_EQ(m.blockedSteps(), 5u);
+    EXPECT_EQ(std::tuple(m.steps(), m.blockedSteps()), std::tuple(30u, 5u));
     write(m, {16, 48});  // and back up at once
     EXPECT_EQ(m.zSteps(), 29);
 }
@@ -125,12 +91,10 @@ TEST(SimulatedMachine, WriteMadeToFailMovesNothingAndIsRecorded) {
     SimulatedMachine m;
     m.failNextWrites(2);
     write(m, {0, 2, 0, 2});
-    EXPECT_EQ(m.failedWrites(), 2u);
-    EXPECT_EQ(m.xSteps(), 1);
+    EXPECT_EQ(std::tuple(m.failedWrites(), m.xSteps()), std::tuple(2u, 1));
     m.clearFailedWrites();
     write(m, {0, 2});
-    EXPECT_EQ(m.failedWrites(), 0u);
-    EXPECT_EQ(m.xSteps(), 2);
+    EXPECT_EQ(std::tuple(m.failedWrites(), m.xSteps()), std::tuple(0u, 2));
 }
 
 TEST(SimulatedMachine, TellsListenersThePathAndRecordsOnRequest) {
@@ -142,10 +106,7 @@ TEST(SimulatedMachine, TellsListenersThePathAndRecordsOnRequest) {
     write(m, {0, 32, 16});
     EXPECT_EQ(selfRemoving, 1);  // it may remove itself while called
     ASSERT_EQ(seen.size(), 3u);
-    EXPECT_FALSE(seen[0].moved);
-    EXPECT_TRUE(seen[1].moved && seen[1].inMaterial);
-    EXPECT_EQ(seen[1].z, 1);
-    EXPECT_EQ(seen[2].value, 16);
+    EXPECT_TRUE(!seen[0].moved && seen[1].moved && seen[1].inMaterial && seen[1].z == 1 && seen[2].value == 16);
     EXPECT_TRUE(m.recorded().empty());
 
     m.removeListener(listener);
@@ -153,7 +114,6 @@ TEST(SimulatedMachine, TellsListenersThePathAndRecordsOnRequest) {
     write(m, {48, 0});
     EXPECT_EQ(seen.size(), 3u);
     EXPECT_EQ(m.recorded(), (std::vector<std::uint8_t>{48, 0}));
-    EXPECT_FALSE(m.inMaterial());
 }
 
 }  // namespace

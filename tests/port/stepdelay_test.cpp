@@ -16,14 +16,12 @@ TEST(StepDelayCount, CountsAsTheDoubleLoopDoesKeepingEachCountWhilePairsAlternat
         std::uint64_t iterations;
     } cases[] = {
         {20, 0.02, 951}, {50, 0.02, 2450},  // the sum of 2450 additions of 0.02 overshoots 50
-        {20, 0.5, 39},   {2, 0.5, 3},      {100, 1, 100}, {50, 0.5, 99}, {1, 0.02, 1}, {1, 7, 1},
-        {0.999, 0.02, 0}, {0, 0.02, 0},  // feed 100 in a cut: no delay at all
-        {-3, 0.02, 0},   {20, 0, 0},  // a coefficient that would never end the loop counts nothing
-        {20, -0.02, 0},  {NAN, 0.02, 0},
+        {20, 0.5, 39},   {1, 0.02, 1},      {0.999, 0.02, 0},  // feed 100 in a cut: no delay at all
+        {NAN, 0.02, 0},  {20, 0, 0},  {20, -0.02, 0},  // a coefficient that would never end the loop
     };
     for (int round = 0; round < 3; ++round)  // more pairs than the counts remembered
         for (const auto& k : cases) EXPECT_EQ(stepDelayCount(k.v, k.c), k.iterations) << "V=" << k.v << " c=" << k.c;
-    for (double c : {0.01, 0.05, 0.3, 0.7})
+    for (double c : {0.01, 0.3, 0.7})
         for (int v = 1; v <= 100; ++v)
             EXPECT_LE(std::abs(double(stepDelayCount(v, c)) - (std::floor((v - 1) / c) + 1)), 1.0) << v << ' ' << c;
 }
@@ -32,8 +30,7 @@ TEST(StepDelayCount, AnswersHugeCountsWithoutCountingThem) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(stepDelayCount(1e12, 1), 1'000'000'000'000ULL);
     EXPECT_EQ(stepDelayCount(2, 0x1p-40), (1ULL << 40) + 1);
-    // A c below the counter's precision leaves the counter at 1: the old loop would spin for ever.
-    EXPECT_EQ(stepDelayCount(1, 1e-20), 1u);
+    EXPECT_EQ(stepDelayCount(1, 1e-20), 1u);  // c below the counter's precision: it never moves
     EXPECT_EQ(stepDelayCount(INFINITY, 1), UINT64_MAX);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
@@ -41,34 +38,21 @@ TEST(StepDelayCount, AnswersHugeCountsWithoutCountingThem) {
 TEST(StepDelay, HandsTheCountToTheWaiterAndBusyWaitsOneMicrosecondPerIteration) {
     CountingWaiter counting;
     for (double v : {20, 0, 50}) stepDelay(v, 0.02, counting);
-    EXPECT_EQ(counting.total, 951u + 2450u);
-    EXPECT_EQ(counting.delays, 3u);
-
-    BusyWaiter busy;
+    EXPECT_EQ(std::tuple(counting.total, counting.delays), std::tuple(951u + 2450u, 3u));
     using Clock = std::chrono::steady_clock;
-    auto start = Clock::now();
-    busy.wait(0);
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1));
-    start = Clock::now();
-    busy.wait(3000);
+    const auto start = Clock::now();
+    BusyWaiter().wait(3000);
     EXPECT_GE(Clock::now() - start, std::chrono::microseconds(3000));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
 }
 
 TEST(CheckCoefficient, AcceptsCommaNumbersAboveZeroOnly) {
-    const std::pair<const char*, double> cases[] = {{"0,02", 0.02}, {"0,5", 0.5}, {"3", 3},  {" 0,01 ", 0.01},
-                                                    {"0.02", 0},    {"", 0},      {"abc", 0}, {"0", 0},
-                                                    {"0,0", 0},     {"-0,02", 0}};
+    const std::pair<const char*, double> cases[] = {{"0,02", 0.02}, {"3", 3}, {"abc", 0}, {"0", 0}, {"-0,02", 0}};
     for (const auto& [text, accepted] : cases) {
         double value = -7;
         const std::optional<Message> m = checkCoefficient(text, value);
-        EXPECT_DOUBLE_EQ(value, accepted ? accepted : -7) << '"' << text << '"';
-        ASSERT_EQ(m.has_value(), accepted == 0) << '"' << text << '"';
-        if (m) {
-            EXPECT_EQ(m->text, "Le coefficient vitesse doit être un nombre supérieur à 0 (par exemple 0,02).");
-            EXPECT_EQ(m->title, "Coefficient vitesse");
-            EXPECT_EQ(m->icon, Icon::Exclamation);
-        }
+        EXPECT_DOUBLE_EQ(value, accepted ? accepted : -7) << text;
+        EXPECT_EQ(m ? m->text : "", accepted ? "" : portmessages::kBadCoefficient.text) << text;
     }
 }
 

@@ -1,10 +1,12 @@
 // A fresh directory per test, removed afterwards.
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
+#include <stdexcept>
 #include <string>
 
 namespace tarvel::testing {
@@ -12,10 +14,9 @@ namespace tarvel::testing {
 class TempDir {
 public:
     TempDir() {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("tarvel-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-        std::filesystem::create_directories(path_);
+        std::string name = (std::filesystem::temp_directory_path() / "tarvel-test-XXXXXX").string();
+        if (!::mkdtemp(name.data())) throw std::runtime_error("no temporary directory: " + name);
+        path_ = name;
     }
     ~TempDir() {
         std::error_code ec;
@@ -28,10 +29,9 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     std::string str() const { return path_.string(); }
 
-    // Writes raw bytes (no conversion).
+    // Writes raw bytes (no conversion); returns the file's path.
     std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream out(path_ / name, std::ios::binary);
-        out << bytes;
+        std::ofstream(path_ / name, std::ios::binary) << bytes;
         return file(name);
     }
     static std::string read(const std::string& path) {

@@ -5,26 +5,26 @@
 // The disk is this program's own fileCalls(): the real calls until a case makes one refuse.
 #include <QCheckBox>
 
-#include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <optional>
 
 #include "app/programwindows.h"
-#include "common/files.h"
 #include "config/machineconfig.h"
 #include "drawing/drawingmessages.h"
+#include "support/faultydisk.h"
 #include "ui/cuttingwindow.h"
 #include "uitesting.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using tarvel::testing::FileFault;
+using tarvel::testing::FileStep;
 using tarvel::testing::Harness;
 using tarvel::testing::named;
 using tarvel::testing::TempDir;
+
+tarvel::testing::FaultyDisk disk;
 
 // The regular files of a folder with their bytes.
 std::map<std::string, std::string> filesIn(const fs::path& dir) {
@@ -34,67 +34,14 @@ std::map<std::string, std::string> filesIn(const fs::path& dir) {
     return files;
 }
 
-enum class FileStep { Open, Write, Sync, Rename };
-struct FileFault {
-    FileStep step = FileStep::Open;
-    int error = EIO;
-    std::string target;            // replacements of a path ending so
-    std::uint64_t afterBytes = 0;  // Write: what reaches the file before it fails
-};
-
-class FaultyDisk final : public tarvel::FileCalls {
-public:
-    std::optional<FileFault> fault;
-
-    int createTemporary(const std::string& target, std::string& temporaryPath) override {
-        if (hits(FileStep::Open, target)) return -fault->error;
-        const int fd = real().createTemporary(target, temporaryPath);
-        if (fd >= 0) open_[fd] = {target, 0};
-        return fd;
-    }
-    // A disk filling up: what still fits reaches the file, then the write fails.
-    long write(int fd, const char* data, std::size_t size) override {
-        auto& [target, written] = open_[fd];
-        if (hits(FileStep::Write, target)) {
-            if (written >= fault->afterBytes) return -fault->error;
-            size = std::min<std::size_t>(size, fault->afterBytes - written);
-        }
-        const long n = real().write(fd, data, size);
-        if (n > 0) written += static_cast<std::uint64_t>(n);
-        return n;
-    }
-    int sync(int fd) override { return hits(FileStep::Sync, open_[fd].first) ? -fault->error : real().sync(fd); }
-    int setMode(int fd, unsigned mode) override { return real().setMode(fd, mode); }
-    int rename(const std::string& from, const std::string& to) override {
-        return hits(FileStep::Rename, to) ? -fault->error : real().rename(from, to);
-    }
-
-private:
-    static tarvel::FileCalls& real() { return tarvel::systemFileCalls(); }
-    bool hits(FileStep step, const std::string& target) const {
-        return fault && fault->step == step && target.size() >= fault->target.size() &&
-               target.compare(target.size() - fault->target.size(), fault->target.size(), fault->target) == 0;
-    }
-    std::map<int, std::pair<std::string, std::uint64_t>> open_;  // descriptor: target, bytes written
-};
-
-FaultyDisk& disk() {
-    static FaultyDisk d;
-    return d;
+void click(QWidget* window, const char* button) {
+    QTest::mouseClick(named<QPushButton>(window, button), Qt::LeftButton);
 }
-
-struct FaultCleared {
-    ~FaultCleared() { disk().fault.reset(); }
-};
-
-// Out 30 m along X and back at 20 steps per mm: 1.2 million ticks, 3.6 MB of cutting file.
-const char* const kLongObject = "0,0,0\r\n\"30000\",\"0\",\"0\"\r\n0,0,0\r\n";
-const char* const kShortJob = "0\r\n2\r\n2\r\n";
-
 void saveDefaultConfig(Harness& h) {
     QVERIFY(!tarvel::saveMachineConfig(tarvel::MachineConfig::defaults(), h.app.paths.configFile()));
 }
-
+QWidget* configuration(Harness& h) { return h.windows().find(tarvel::kConfigurationWindow); }
+QWidget* drawing(Harness& h) { return h.windows().find(tarvel::kDrawingWindow); }
 tarvel::CuttingWindow* mach(Harness& h) { return h.windows().find<tarvel::CuttingWindow>(tarvel::kCuttingWindow); }
 
 // The cutting window on the job piece.def, with piece.det and piece.FRD from before.
@@ -103,27 +50,20 @@ void openMachOnShortJob(Harness& h) {
     h.tmp.write("piece.det", "\"ancien\",\"1\"\r\n");
     h.tmp.write("piece.FRD", "ancien\r\n");
     h.windows().open(tarvel::kCuttingWindow);
-    named<QLineEdit>(mach(h), "jobName")->setText(QString::fromStdString(h.tmp.write("piece.def", kShortJob)));
+    named<QLineEdit>(mach(h), "jobName")->setText(QString::fromStdString(h.tmp.write("piece.def", "0\r\n2\r\n2\r\n")));
 }
 
+// Out 30 m along X and back at 20 steps per mm: 1.2 million ticks, 3.6 MB of cutting file.
 void openMachOnLongObject(Harness& h) {
     saveDefaultConfig(h);
-    h.app.lastObjectFile = h.tmp.write("piece.fra", kLongObject);
+    h.app.lastObjectFile = h.tmp.write("piece.fra", "0,0,0\r\n\"30000\",\"0\",\"0\"\r\n0,0,0\r\n");
     h.windows().open(tarvel::kCuttingWindow);
 }
 
-void generate(Harness& h) { QTest::mouseClick(named<QPushButton>(mach(h), "creerDef"), Qt::LeftButton); }
+void generate(Harness& h) { click(mach(h), "creerDef"); }
 bool generated(Harness& h) {
     return h.dialogs.toldTexts() == std::vector<std::string>{"Fichier découpe créé avec succés"} &&
            fs::file_size(h.tmp.file("piece.def")) > 3'000'000 && fs::exists(h.tmp.file("piece.det"));
-}
-
-// The drawing window holding plaque.fra, saved under "Fichier FRA" as copie.
-void saveCopy(Harness& h) {
-    QWidget* drawing = h.windows().find(tarvel::kDrawingWindow);
-    named<QAction>(drawing, "fichierfra")->trigger();
-    named<QLineEdit>(drawing, "Text1")->setText(QString::fromStdString(h.tmp.file("copie")));
-    QTest::mouseClick(named<QPushButton>(drawing, "Command2"), Qt::LeftButton);
 }
 
 struct Case {
@@ -139,12 +79,9 @@ const Case kCases[] = {
      [](Harness& h) {
          saveDefaultConfig(h);
          named<QAction>(h.window.get(), "config")->trigger();
-         named<QLineEdit>(h.windows().find(tarvel::kConfigurationWindow), "rapidFeed")->setText("65");
+         named<QLineEdit>(configuration(h), "rapidFeed")->setText("65");
      },
-     [](Harness& h) {
-         QTest::mouseClick(named<QPushButton>(h.windows().find(tarvel::kConfigurationWindow), "sauvegarder"),
-                           Qt::LeftButton);
-     },
+     [](Harness& h) { click(configuration(h), "sauvegarder"); },
      [](Harness& h) {
          return !h.windows().isOpen(tarvel::kConfigurationWindow) &&
                 tarvel::loadMachineConfig(h.app.paths.configFile())->rapidFeed == "65";
@@ -157,16 +94,21 @@ const Case kCases[] = {
      },
      [](Harness& h) { named<QPushButton>(h.windows().open(tarvel::kManualWindow), "Command5")->click(); },
      [](Harness& h) { return TempDir::read(h.tmp.file("tarvelman.cfg")) == "1,1,1\r\n"; }},
-    // The drawing window's save failure is one fixed sentence, which names no file.
+    // The drawing window holding plaque.fra, saved under "Fichier FRA" as copie. Its save
+    // failure is one fixed sentence, which names no file.
     {"object file: disk full", {FileStep::Write, ENOSPC, ".fra", 10}, nullptr,
      [](Harness& h) {
-         QWidget* drawing = h.windows().open(tarvel::kDrawingWindow);
-         named<QAction>(drawing, "fichierfra")->trigger();
-         named<QLineEdit>(drawing, "Text1")->setText(
+         h.windows().open(tarvel::kDrawingWindow);
+         named<QAction>(drawing(h), "fichierfra")->trigger();
+         named<QLineEdit>(drawing(h), "Text1")->setText(
              QString::fromStdString(h.tmp.write("plaque.fra", "0,0,0\r\n\"5\",\"5\",\"1\"\r\n0,0,0\r\n")));
-         QTest::mouseClick(named<QPushButton>(drawing, "Command1"), Qt::LeftButton);
+         click(drawing(h), "Command1");
      },
-     saveCopy,
+     [](Harness& h) {
+         named<QAction>(drawing(h), "fichierfra")->trigger();
+         named<QLineEdit>(drawing(h), "Text1")->setText(QString::fromStdString(h.tmp.file("copie")));
+         click(drawing(h), "Command2");
+     },
      [](Harness& h) {
          return h.app.lastObjectFile == h.tmp.file("copie.fra") && h.windows().isOpen(tarvel::kCuttingWindow);
      }},
@@ -186,7 +128,7 @@ const Case kCases[] = {
 
 }  // namespace
 
-tarvel::FileCalls& tarvel::fileCalls() { return disk(); }
+tarvel::FileCalls& tarvel::fileCalls() { return disk; }
 
 class FileFaultsTest : public QObject {
     Q_OBJECT
@@ -201,11 +143,9 @@ private slots:
             c.setUp(h);
             h.dialogs.told.clear();
             const auto before = filesIn(h.tmp.path());
-            {
-                FaultCleared cleared;
-                disk().fault = c.fault;
-                c.act(h);
-            }
+            disk.fault = c.fault;
+            c.act(h);
+            disk.fault.reset();
             QVERIFY2(h.dialogs.told.size() == 1, c.what);
             const std::string& told = h.dialogs.told[0].text;
             if (!c.file) QCOMPARE(told, tarvel::drawingmessages::kWriteError.text);
