@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (auto field : JobParameters::fields())
         if (((*read).*field).find('"') != std::string::npos) return 0;
     const std::string copy = fuzz::freshPath("copie.det");
-    if (!writeJobParameters(*read, copy)) __builtin_trap();
+    if (writeJobParameters(*read, copy)) __builtin_trap();
     if (readJobParameters(copy) != read) __builtin_trap();
     return 0;
 }

@@ -196,12 +196,11 @@ void TextFileWriter::discard() {
     buffer_.clear();
 }
 
-bool replaceFileText(const std::string& path, std::string_view text, std::string* error) {
+std::optional<Message> replaceFileText(const std::string& path, std::string_view text) {
     TextFileWriter w(path);
     w.write(text);
-    if (w.commit()) return true;
-    if (error) *error = w.error();
-    return false;
+    if (w.commit()) return std::nullopt;
+    return fileNotWritten(w.error());
 }
 
 }  // namespace tarvel

@@ -8,8 +8,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "common/userdialogs.h"
 
 namespace tarvel {
 
@@ -79,8 +82,13 @@ private:
     std::uint64_t bytes_ = 0;
 };
 
-// Replaces a small file with `text` (UTF-8, written in Windows-1252); false with a French
-// reason in `error` when it cannot.
-bool replaceFileText(const std::string& path, std::string_view text, std::string* error = nullptr);
+// Replaces a small file with `text` (UTF-8, written in Windows-1252). nullopt when done;
+// otherwise the message naming the file and the system's reason, the old file intact.
+std::optional<Message> replaceFileText(const std::string& path, std::string_view text);
+
+// The message of a file that could not be written; `reason` is the writer's sentence.
+inline Message fileNotWritten(std::string_view reason) {
+    return {std::string(reason), "Enregistrement impossible", Icon::Error};
+}
 
 }  // namespace tarvel

@@ -65,9 +65,8 @@ std::optional<Message> saveMachineConfig(const MachineConfig& config, const std:
         fields.push_back(quotedField(i < 4 ? numberText(value) : value));
     }
     for (bool flag : {config.invertX, config.invertY, config.invertZ}) fields.push_back(flag ? "1" : "0");
-    std::string error;
-    if (replaceFileText(path, recordLine(fields), &error)) return std::nullopt;
-    return config_messages::notSaved(error);
+    if (const auto failure = replaceFileText(path, recordLine(fields))) return config_messages::notSaved(failure->text);
+    return std::nullopt;
 }
 
 std::optional<MachineConfig> loadMachineConfig(const std::string& path) {

@@ -136,10 +136,9 @@ bool rewriteDetails(const CuttingForm& form, UserDialogs& dialogs) {
         dialogs.tell(msg::kRewriteNameEmpty);
         return false;
     }
-    std::string error;
-    if (!writeJobParameters(JobParameters::fromForm(form, form.jobName), detailsPathForRewrite(form.jobName),
-                            &error)) {
-        dialogs.tell(msg::detailsWriteFailed(error));
+    if (const auto failure =
+            writeJobParameters(JobParameters::fromForm(form, form.jobName), detailsPathForRewrite(form.jobName))) {
+        dialogs.tell(msg::detailsWriteFailed(failure->text));
         return false;
     }
     return true;

@@ -70,9 +70,8 @@ bool generate(CuttingForm& form, const std::string& job, bool fromSaveDialog, Us
     }
     const std::string detailsFile = job + ".det";
     const std::string cuttingFile = job + ".def";
-    std::string error;
-    if (!writeJobParameters(JobParameters::fromForm(form, cuttingFile), detailsFile, &error)) {
-        dialogs.tell(msg::generationFailed(error));
+    if (const auto failure = writeJobParameters(JobParameters::fromForm(form, cuttingFile), detailsFile)) {
+        dialogs.tell(msg::generationFailed(failure->text));
         return false;
     }
 

@@ -51,8 +51,8 @@ std::string jobParametersRecord(const JobParameters& p) {
     return recordLine(quoted);
 }
 
-bool writeJobParameters(const JobParameters& p, const std::string& path, std::string* error) {
-    return replaceFileText(path, jobParametersRecord(p), error);
+std::optional<Message> writeJobParameters(const JobParameters& p, const std::string& path) {
+    return replaceFileText(path, jobParametersRecord(p));
 }
 
 std::optional<JobParameters> readJobParameters(const std::string& path) {

@@ -41,8 +41,8 @@ struct JobParameters {
 // The file's one record, CR LF included.
 std::string jobParametersRecord(const JobParameters& p);
 
-// Replaces the file with the record; false with a French reason in `error`.
-bool writeJobParameters(const JobParameters& p, const std::string& path, std::string* error = nullptr);
+// Replaces the file with the record. nullopt when done; otherwise why it could not be.
+std::optional<Message> writeJobParameters(const JobParameters& p, const std::string& path);
 
 // The record of a details file; nullopt when the file cannot be opened or holds fewer
 // than ten fields.

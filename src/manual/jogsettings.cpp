@@ -20,22 +20,16 @@ JogSettings loadJogSettings(const std::string& path) {
     return s;
 }
 
-std::optional<std::string> createJogSettingsIfMissing(const std::string& path) {
+std::optional<Message> createJogSettingsIfMissing(const std::string& path) {
     if (fileExists(path)) return std::nullopt;
-    std::string error;
     const std::string zero = quotedField("0");
-    if (replaceFileText(path, recordLine({zero, zero, zero}), &error)) return std::nullopt;
-    return error;
+    return replaceFileText(path, recordLine({zero, zero, zero}));
 }
 
-std::optional<std::string> saveJogSettings(const JogSettings& settings, const std::string& path) {
+std::optional<Message> saveJogSettings(const JogSettings& settings, const std::string& path) {
     auto bit = [](bool on) { return std::string(on ? "1" : "0"); };
-    std::string error;
-    if (replaceFileText(path,
-                        recordLine({bit(settings.invertArrowX), bit(settings.invertArrowY), bit(settings.invertArrowZ)}),
-                        &error))
-        return std::nullopt;
-    return error;
+    return replaceFileText(
+        path, recordLine({bit(settings.invertArrowX), bit(settings.invertArrowY), bit(settings.invertArrowZ)}));
 }
 
 }  // namespace tarvel

@@ -24,11 +24,11 @@ struct JogSettings {
 JogSettings loadJogSettings(const std::string& path);
 
 // Writes "0","0","0" when no file of that name exists. nullopt when the file exists
-// afterwards; otherwise the French reason.
-std::optional<std::string> createJogSettingsIfMissing(const std::string& path);
+// afterwards; otherwise why it could not be written.
+std::optional<Message> createJogSettingsIfMissing(const std::string& path);
 
 // Replaces the file by the flags as bare integers (1 checked, 0 not), in the order X, Y,
-// Z. nullopt on success; otherwise the French reason, the previous file intact.
-std::optional<std::string> saveJogSettings(const JogSettings& settings, const std::string& path);
+// Z. nullopt on success; otherwise why it could not be written, the previous file intact.
+std::optional<Message> saveJogSettings(const JogSettings& settings, const std::string& path);
 
 }  // namespace tarvel

@@ -25,16 +25,16 @@ void openManualWindow(ManualForm& form, UserDialogs& dialogs, const Paths& paths
     form.invertZ = config->invertZ;
 
     const std::string settings = paths.jogSettingsFile();
-    if (const auto error = createJogSettingsIfMissing(settings)) {
-        dialogs.tell(manual_messages::jogSettingsNotCreated(*error));
+    if (const auto failure = createJogSettingsIfMissing(settings)) {
+        dialogs.tell(manual_messages::jogSettingsNotCreated(failure->text));
         return;
     }
     form.arrows = loadJogSettings(settings);
 }
 
 bool saveArrowSettings(const ManualForm& form, UserDialogs& dialogs, const Paths& paths) {
-    if (const auto error = saveJogSettings(form.arrows, paths.jogSettingsFile())) {
-        dialogs.tell(manual_messages::jogSettingsNotSaved(*error));
+    if (const auto failure = saveJogSettings(form.arrows, paths.jogSettingsFile())) {
+        dialogs.tell(manual_messages::jogSettingsNotSaved(failure->text));
         return false;
     }
     return true;

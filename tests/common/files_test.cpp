@@ -68,11 +68,11 @@ TEST(TextFileWriter, ReplacedFileKeepsItsPermissions) {
     for (unsigned mode : {0640u, 0604u, 0755u}) {
         auto path = dir.write("a.cfg", "old");
         ::chmod(path.c_str(), mode);
-        ASSERT_TRUE(replaceFileText(path, "new"));
+        ASSERT_EQ(replaceFileText(path, "new"), std::nullopt);
         EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(mode));
     }
     const mode_t mask = ::umask(022);
-    ASSERT_TRUE(replaceFileText(dir.file("new.cfg"), "new"));
+    ASSERT_EQ(replaceFileText(dir.file("new.cfg"), "new"), std::nullopt);
     ::umask(mask);
     // a new file as any other the user makes
     EXPECT_EQ(std::filesystem::status(dir.file("new.cfg")).permissions(), std::filesystem::perms(0644));
