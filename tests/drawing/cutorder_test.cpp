@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "drawing/drawingmessages.h"
@@ -118,21 +119,15 @@ TEST(ReorderCuts, FailureSaysSoKeepsRowsAndClearsEveryEntryMark) {
 
 TEST(EntryMarkDoubleClick, OpensTheEntryWindowOnlyInsideTheMaterial) {
     const CutObject o = objectFromZ(kContour);  // D 0 0 0 0 0 F
-    struct Case {
-        std::size_t row;
-        bool opens;
-        int selectedAfter;
-        std::size_t warnings;
-    };
-    for (const Case& c : {Case{3, true, 3, 0}, Case{0, false, 0, 1}, Case{6, false, 6, 1},
-                          Case{7, false, 9, 0}}) {
+    const std::string outside =
+        "Ne pas mettre de point d'entrée hors de la matière (quand les coordonnées Z sont à 0)";
+    for (auto [row, opens, selectedAfter, warnings] : {std::tuple{3, true, 3, 0}, {0, false, 0, 1}, {6, false, 6, 1},
+                                                        {7, false, 9, 0}}) {
         ScriptedDialogs dialogs;
         int selectedRow = 9;
-        EXPECT_EQ(doubleClickEntryMark(o, c.row, selectedRow, dialogs), c.opens) << c.row;
-        EXPECT_EQ(selectedRow, c.selectedAfter) << c.row;
-        EXPECT_EQ(dialogs.toldTexts(),
-                  Texts(c.warnings, "Ne pas mettre de point d'entrée hors de la matière (quand les "
-                                    "coordonnées Z sont à 0)"));
+        EXPECT_EQ(doubleClickEntryMark(o, static_cast<std::size_t>(row), selectedRow, dialogs), opens) << row;
+        EXPECT_EQ(selectedRow, selectedAfter) << row;
+        EXPECT_EQ(dialogs.toldTexts(), Texts(static_cast<std::size_t>(warnings), outside));
     }
 }
 

@@ -131,7 +131,7 @@ TEST(DrawingFormCharger, FailuresKeepTheCountAndTheFileControls) {
         EXPECT_EQ(w.rows(), c.rows);
         EXPECT_EQ(w.form.object.cutCount, "4");
         EXPECT_EQ(w.form.verticalScroll, 0);
-        EXPECT_EQ(w.form.fileControlsVisible, true);
+        EXPECT_TRUE(w.form.fileControlsVisible);
     }
 
     Window noTables(FileType::Dxf);
@@ -176,30 +176,28 @@ TEST(DrawingFormEditY, StoresAnswerAndMovesSelection) {
         std::optional<std::string> answer;
         Texts y;
         int selectedAfter;
-        bool asked;
     };
-    for (const Case& c :
-         {Case{0, "4.5", {"4,5", "b", "c"}, 1, true}, Case{2, "", {"a", "b", ""}, 2, true},
-          Case{1, std::nullopt, {"a", "b", "c"}, 1, true}, Case{-1, "4", {"a", "b", "c"}, -1, false}}) {
+    for (const Case& c : {Case{0, "4.5", {"4,5", "b", "c"}, 1}, Case{2, "", {"a", "b", ""}, 2},
+                          Case{1, std::nullopt, {"a", "b", "c"}, 1}, Case{-1, "4", {"a", "b", "c"}, -1}}) {
         Dialogs dialogs;
         DrawingForm form(dialogs);
         for (const char* y : {"a", "b", "c"}) form.object.appendRow("0", y, "0", "D", ".", ".");
         form.selectedRow = c.selected;
         dialogs.askAnswers.push_back(c.answer);
-        EXPECT_EQ(form.editY(), c.asked && c.answer.has_value());
-        EXPECT_EQ(form.object.y, c.y);
-        EXPECT_EQ(form.selectedRow, c.selectedAfter);
-        ASSERT_EQ(dialogs.asked.size(), c.asked ? 1u : 0u);
-        if (!c.asked) continue;
-        EXPECT_EQ(dialogs.asked[0].text + "|" + dialogs.asked[0].title, "Nouvelle valeur|Modification");
-        EXPECT_EQ(dialogs.offered[0], Texts({"a", "b", "c"})[static_cast<std::size_t>(c.selected)]);
+        EXPECT_EQ(form.editY(), c.selected >= 0 && c.answer.has_value());
+        EXPECT_EQ(std::make_pair(form.object.y, form.selectedRow), std::make_pair(c.y, c.selectedAfter));
+        if (c.selected < 0) {
+            EXPECT_TRUE(dialogs.asked.empty());
+            continue;
+        }
+        EXPECT_EQ(dialogs.asked.at(0).text + "|" + dialogs.asked[0].title, "Nouvelle valeur|Modification");
+        EXPECT_EQ(dialogs.offered.at(0), Texts({"a", "b", "c"})[static_cast<std::size_t>(c.selected)]);
     }
 }
 
 TEST(DrawingFormOuvrir, LoadsOnlyNamesEndingInLowerCaseFra) {
     TempDir dir;
-    for (const std::optional<std::string>& chosen :
-         {std::optional<std::string>(), std::optional(dir.write("P.FRA", kTwoCuts))}) {
+    for (const auto& chosen : {std::optional<std::string>(), std::optional(dir.write("P.FRA", kTwoCuts))}) {
         Window w;
         w.dialogs.openAnswers.push_back(chosen);
         EXPECT_FALSE(w.form.ouvrirUnFichier());

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -126,19 +125,6 @@ TEST(FraReader, NamesTheLineAndColumnWhereAFileStops) {
                       std::make_tuple(*c.failure, c.line, c.column)) << c.text;
         }
     }
-}
-
-TEST(FraFile, UnreadableFileIsAReadErrorWithNoRows) {
-    TempDir dir;
-    const std::string path = dir.write("p.fra", "0,0,0\r\n");
-    std::filesystem::permissions(path, std::filesystem::perms::none);
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-        GTEST_SKIP() << "this user reads files whatever their permissions";
-    }
-    CutObject o = rows({{"1", "2", "0"}});
-    EXPECT_EQ(readFraFile(path, o).status, FraReadStatus::ReadError);
-    EXPECT_TRUE(o.empty());
 }
 
 }  // namespace
