@@ -118,7 +118,7 @@ int main() {
     if (!::mkdtemp(pattern)) return 1;
     std::filesystem::path dir(pattern);
     std::filesystem::create_directories(dir / "scratch");
-    tarvel::Paths paths{dir.string(), (dir / "scratch").string()};
+    tarvel::Paths paths{dir.string(), (dir / "scratch").string(), {}};
 
     Run small = generate(dir, paths, 1000, "small");
     long smallPeak = peakKilobytes();
