@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "config/machineconfig.h"
 #include "cutting/cuttingmessages.h"
 #include "port/portmessages.h"
 #include "port/simulatedmachine.h"
@@ -22,22 +23,6 @@ namespace m = cutting_messages;
 using testing::ScriptedDialogs;
 using testing::TempDir;
 using Values = std::vector<int>;
-
-// A cutting window filled from a default configuration: X DIR 1, X CLOCK 2, Y DIR 4,
-// Y CLOCK 8, Z DIR 16, Z CLOCK 32, spare 64 and 128; 20 steps per mm, clearance 30 mm.
-CuttingForm formFor(const std::string& cuttingFile) {
-    CuttingForm f;
-    f.jobName = cuttingFile;
-    f.cuttingFeed = "80";  // V = 20: 951 iterations per delay at 0,02
-    f.rapidFeed = "50";    // V = 50: 2450
-    f.stepsPerMmX = f.stepsPerMmY = f.stepsPerMmZ = "20";
-    f.speedCoefficient = "0,02";
-    f.toolChangeClearance = "30";
-    f.xDirWeight = "1", f.xClockWeight = "2", f.yDirWeight = "4", f.yClockWeight = "8";
-    f.zDirWeight = "16", f.zClockWeight = "32", f.spareDirWeight = "64", f.spareClockWeight = "128";
-    f.invertX = f.invertY = f.invertZ = "0", f.port = kPort1Address, f.configurationRead = true;
-    return f;
-}
 
 std::string cut(const Values& records) {
     std::string text;
@@ -64,16 +49,25 @@ public:
     TempDir dir;
     CuttingForm form;
 
-    explicit Rig(const std::string& cuttingFileText) : form(formFor(dir.write("piece.def", cuttingFileText))) {
+    // A cutting window on the default configuration's pins (X DIR 1, X CLOCK 2, Y DIR 4, Y CLOCK 8,
+    // Z DIR 16, Z CLOCK 32, spare 64 and 128); 20 steps per mm, clearance 30 mm.
+    explicit Rig(const std::string& cuttingFileText) {
+        static_cast<PinWeights&>(form) = MachineConfig::defaults();
+        form.jobName = dir.write("piece.def", cuttingFileText);
+        form.cuttingFeed = "80", form.rapidFeed = "50";  // V = 20 and 50: 951 and 2450 iterations per delay at 0,02
+        form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = "20";
+        form.speedCoefficient = "0,02", form.toolChangeClearance = "30", form.port = kPort1Address;
+        form.invertX = form.invertY = "0", form.configurationRead = true;
         control.liveCuttingFeed = 12, control.liveRapidFeed = 34;
         machine.setRecording(true);
         dialogs.confirmAnswers = {true};
     }
     void at(std::uint64_t tick, int nthYield, std::function<void(Rig&)> action) {
-        actions_.push_back({tick, nthYield, std::move(action)});
+        actions_.emplace_back(tick, nthYield, std::move(action));
     }
     bool waitingInPause() const { return !dialogs.busyChanges.empty() && !dialogs.busyChanges.back(); }
     CutRunResult run(ZSense sense = ZSense::Normal) {
+        form.invertZ = sense == ZSense::Inverted ? "1" : "0";
         machine.addListener([this](const MachineMotion& m) { highestZ = std::min(highestZ, m.z); });
         return runCutProgram(form, control, sense, machine, dialogs, *this, *this, *this);
     }
@@ -90,8 +84,8 @@ public:
     }
     void yield() override {
         ++yields, ++yieldsInTick_;
-        for (auto& a : actions_)
-            if (a.tick == tick_ && a.nth == yieldsInTick_) a.action(*this);
+        for (auto& [tick, nth, action] : actions_)
+            if (tick == tick_ && nth == yieldsInTick_) action(*this);
         if (onYield) onYield(*this);
         if (yields > 100000) aborting = true;  // a test that never resumes still ends
     }
@@ -99,12 +93,7 @@ public:
     void wait(std::uint64_t iterations) override { delays.push_back(iterations); }
 
 private:
-    struct Action {
-        std::uint64_t tick;
-        int nth;
-        std::function<void(Rig&)> action;
-    };
-    std::vector<Action> actions_;
+    std::vector<std::tuple<std::uint64_t, int, std::function<void(Rig&)>>> actions_;
     std::uint64_t tick_ = 0;
     int yieldsInTick_ = 0;
 };
@@ -141,7 +130,6 @@ TEST(RunCutProgram, SwitchesFeedFromTheVeryTickThatEntersOrLeaves) {
     };
     for (const auto& k : cases) {
         Rig rig(cut(k.records));
-        rig.form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
         ASSERT_EQ(rig.run(k.sense).end, CutRunEnd::Finished);
         std::vector<std::uint64_t> expected;
         for (std::uint64_t t : k.perTick) expected.insert(expected.end(), {t, t});
@@ -161,7 +149,6 @@ TEST(RunCutProgram, PauseRaisesByTheClearanceWaitsForResumeAndLowers) {
     };
     for (const auto& k : cases) {
         Rig rig(cut({2, 2, 2}));
-        rig.form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
         rig.at(2, 1, [](Rig& r) { r.control.pressPause(); });
         int waited = 0;
         rig.onYield = [&](Rig& r) {
@@ -301,24 +288,18 @@ TEST(RunCutProgram, RefusesOrIsDeclinedBeforeSendingAnything) {
         k.change(rig.form);
         const CuttingForm before = rig.form;
         EXPECT_EQ(rig.run().end, declined ? CutRunEnd::Declined : CutRunEnd::Refused);
-        if (declined) {
-            ASSERT_EQ(rig.dialogs.asked.size(), 1u);
-            EXPECT_EQ(rig.dialogs.asked[0].text + rig.dialogs.asked[0].title,
-                      m::kCutConfirm.text + m::kCutConfirm.title);
-            EXPECT_TRUE(rig.dialogs.told.empty());
-        } else {
-            ASSERT_EQ(rig.dialogs.told.size(), 1u);
-            EXPECT_EQ(rig.dialogs.told[0].text, k.told.text);
-            EXPECT_EQ(rig.dialogs.told[0].title, k.told.title);
-            EXPECT_EQ(rig.dialogs.told[0].icon, k.told.icon);
-            EXPECT_TRUE(rig.dialogs.asked.empty());
-        }
+        // The one message shown, whole: the question when declined, else the refusal.
+        const auto& [shown, silent] = declined ? std::tie(rig.dialogs.asked, rig.dialogs.told)
+                                               : std::tie(rig.dialogs.told, rig.dialogs.asked);
+        const Message& expected = declined ? m::kCutConfirm : k.told;
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(std::tie(shown[0].text, shown[0].title, shown[0].icon),
+                  std::tie(expected.text, expected.title, expected.icon));
+        EXPECT_TRUE(silent.empty());
         EXPECT_EQ(rig.machine.writes(), 0u);
         EXPECT_TRUE(rig.views.empty() && rig.dialogs.busyChanges.empty());
         EXPECT_EQ(rig.form.cuttingFeed + rig.form.rapidFeed, before.cuttingFeed + before.rapidFeed);
-        if (k.feedsKept) {
-            EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34);
-        }
+        if (k.feedsKept) { EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34); }
     }
 }
 
