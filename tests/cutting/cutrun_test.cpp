@@ -138,34 +138,6 @@ TEST(RunCutProgram, SwitchesFeedFromTheVeryTickThatEntersOrLeaves) {
     }
 }
 
-TEST(RunCutProgram, PauseRaisesByTheClearanceWaitsForResumeAndLowers) {
-    // 30 mm at 20 steps/mm: 600 steps up, 600 down, written with the Z lines alone.
-    const struct {
-        ZSense sense;
-        Values up, down;
-    } cases[] = {
-        {ZSense::Normal, {16, 48}, {0, 32}},
-        {ZSense::Inverted, {0, 32}, {16, 48}},
-    };
-    for (const auto& k : cases) {
-        Rig rig(cut({2, 2, 2}));
-        rig.at(2, 1, [](Rig& r) { r.control.pressPause(); });
-        int waited = 0;
-        rig.onYield = [&](Rig& r) {
-            if (r.waitingInPause() && r.control.flags.resumeRequested == 0 && ++waited == 5)
-                r.control.pressResume();
-        };
-        EXPECT_EQ(rig.run(k.sense).end, CutRunEnd::Finished);
-        EXPECT_EQ(written(rig), ticksOf({2, 2}) + repeated(600, k.up) + repeated(600, k.down) + ticksOf({2}));
-        EXPECT_EQ(rig.highestZ, -600);  // the tool rises whichever the sense
-        EXPECT_EQ(waited, 5);
-        EXPECT_EQ(rig.dialogs.toldTexts(), (std::vector<std::string>{"Pause !", "découpe terminée !"}));
-        EXPECT_EQ(rig.dialogs.told[0].title, m::kCutPaused.title);
-        EXPECT_EQ(rig.dialogs.busyChanges, (std::vector<bool>{true, false, true, false}));
-        EXPECT_EQ(rig.control.flags.pauseRequested + rig.control.flags.resumeRequested, 0);
-    }
-}
-
 TEST(RunCutProgram, ResumePressedBeforePauseRaisesAndLowersAtOnce) {
     Rig rig(cut({2, 2}));
     rig.at(1, 1, [](Rig& r) { r.control.pressResume(); });
@@ -205,20 +177,6 @@ TEST(RunCutProgram, StopEndsTheRunAtTheEndOfTheTick) {
                                                        "show Mach", "show Mach", "close decencours"}));
         EXPECT_EQ(rig.control.flags.stopRequested, 0);
     }
-}
-
-TEST(RunCutProgram, StopDuringPauseActsOnlyAfterTheToolIsLowered) {
-    Rig rig(cut({2, 2, 2}));
-    rig.at(1, 1, [](Rig& r) { r.control.pressPause(); });
-    int waited = 0;
-    rig.onYield = [&](Rig& r) {
-        if (!r.waitingInPause()) return;
-        if (++waited == 1) r.control.pressStop();
-        if (waited == 3) r.control.pressResume();
-    };
-    EXPECT_EQ(rig.run().end, CutRunEnd::Stopped);
-    EXPECT_EQ(written(rig), ticksOf({2}) + repeated(600, {16, 48}) + repeated(600, {0, 32}));
-    EXPECT_EQ(rig.dialogs.toldTexts(), (std::vector<std::string>{"Pause !", "Découpe arretée !"}));
 }
 
 TEST(RunCutProgram, SendsEveryRecordAndEndsAtTheOriginWithFeedsBackInTheForm) {
@@ -316,18 +274,56 @@ TEST(RunCutProgram, StartsWithTheSliderOnTheCuttingFeedAndForgetsOldRequests) {
 }
 
 TEST(RunCutProgram, QuittingTheProgramEndsTheRunAtOnce) {
-    for (bool inPause : {false, true}) {
+    Rig rig(cut({2, 2, 2}));
+    rig.at(2, 1, [](Rig& r) { r.aborting = true; });
+    EXPECT_EQ(rig.run().end, CutRunEnd::Aborted);
+    EXPECT_EQ(written(rig), ticksOf({2, 2}));
+    EXPECT_TRUE(rig.dialogs.told.empty());
+    EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours"}));
+}
+
+// Pause raises the tool by the clearance (30 mm at 20 steps/mm: 600 steps of Z alone), waits
+// and lowers it on resume; a stop pressed in the pause acts once the tool is down again, and
+// quitting the program in the pause ends the run at once.
+TEST(RunCutProgram, PauseRaisesByTheClearanceWaitsForResumeAndLowers) {
+    const Values up = repeated(600, {16, 48}), down = repeated(600, {0, 32});
+    const struct {
+        ZSense sense;
+        std::uint64_t pauseAt;  // pressed at the first yield of that tick
+        std::function<void(Rig&, int)> inPause;  // at each yield waiting in the pause, from 1
+        CutRunEnd end;
+        Values written;
+        std::vector<std::string> told;
+    } cases[] = {
+        {ZSense::Normal, 2, [](Rig& r, int n) { if (n == 5) r.control.pressResume(); }, CutRunEnd::Finished,
+         ticksOf({2, 2}) + up + down + ticksOf({2}), {"Pause !", "découpe terminée !"}},
+        {ZSense::Inverted, 2, [](Rig& r, int n) { if (n == 5) r.control.pressResume(); }, CutRunEnd::Finished,
+         ticksOf({2, 2}) + down + up + ticksOf({2}), {"Pause !", "découpe terminée !"}},
+        {ZSense::Normal, 1,
+         [](Rig& r, int n) {
+             if (n == 1) r.control.pressStop();
+             if (n == 3) r.control.pressResume();
+         },
+         CutRunEnd::Stopped, ticksOf({2}) + up + down, {"Pause !", "Découpe arretée !"}},
+        {ZSense::Normal, 1, [](Rig& r, int) { r.aborting = true; }, CutRunEnd::Aborted, ticksOf({2}) + up, {"Pause !"}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.told.back());
         Rig rig(cut({2, 2, 2}));
-        if (inPause) {
-            rig.at(1, 1, [](Rig& r) { r.control.pressPause(); });
-            rig.onYield = [](Rig& r) { r.aborting = r.aborting || r.waitingInPause(); };
-        } else {
-            rig.at(2, 1, [](Rig& r) { r.aborting = true; });
-        }
-        EXPECT_EQ(rig.run().end, CutRunEnd::Aborted);
-        EXPECT_EQ(written(rig), inPause ? ticksOf({2}) + repeated(600, {16, 48}) : ticksOf({2, 2}));
-        EXPECT_EQ(rig.dialogs.toldTexts(), inPause ? std::vector<std::string>{"Pause !"} : std::vector<std::string>{});
-        EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours"}));
+        rig.at(k.pauseAt, 1, [](Rig& r) { r.control.pressPause(); });
+        int waited = 0;
+        rig.onYield = [&](Rig& r) {
+            if (r.waitingInPause() && r.control.flags.resumeRequested == 0) k.inPause(r, ++waited);
+        };
+        EXPECT_EQ(rig.run(k.sense).end, k.end);
+        EXPECT_EQ(written(rig), k.written);
+        EXPECT_EQ(rig.highestZ, -600);  // the tool rises whichever the sense
+        EXPECT_EQ(rig.dialogs.toldTexts(), k.told);
+        EXPECT_EQ(rig.dialogs.told[0].title, m::kCutPaused.title);
+        if (k.end != CutRunEnd::Finished) continue;
+        EXPECT_EQ(waited, 5);
+        EXPECT_EQ(rig.dialogs.busyChanges, (std::vector<bool>{true, false, true, false}));
+        EXPECT_EQ(rig.control.flags.pauseRequested + rig.control.flags.resumeRequested, 0);
     }
 }
 
