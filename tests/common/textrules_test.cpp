@@ -33,17 +33,10 @@ TEST(CommaNumber, ReadsCommaDecimalsAndExponentsAndRefusesTheRest) {
 
 TEST(DecimalText, FifteenDigitsCommaAndExponentForms) {
     const std::pair<double, const char*> cases[] = {
-        {-12.5, "-12,5"},
-        {0, "0"},
-        {1.5e-5, "1,5E-05"},
-        {0.0001, "0,0001"},
-        {1.0000000000065512e-05, "1,00000000000655E-05"},
-        {1.0 / 3.0, "0,333333333333333"},
-        {10.0 + 5.0 * std::cos(5.0 * std::numbers::pi / 180.0), "14,9809734904587"},
-        {123456789012345.0, "123456789012345"},
-        {1e15, "1E+15"},
-        {0.00009999999999999999, "0,0001"},  // rounded to 15 digits, out of the exponent form
-        {0.99999999999999999, "1"}};
+        {-12.5, "-12,5"}, {0, "0"}, {1.5e-5, "1,5E-05"}, {0.0001, "0,0001"}, {1.0 / 3.0, "0,333333333333333"},
+        {1.0000000000065512e-05, "1,00000000000655E-05"}, {123456789012345.0, "123456789012345"}, {1e15, "1E+15"},
+        {10.0 + 5.0 * std::cos(5.0 * std::numbers::pi / 180.0), "14,9809734904587"}, {0.99999999999999999, "1"},
+        {0.00009999999999999999, "0,0001"}};  // rounded to 15 digits, out of the exponent form
     for (const auto& [in, out] : cases) EXPECT_EQ(decimalText(in), out) << in;
 }
 

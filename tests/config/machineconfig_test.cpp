@@ -28,11 +28,12 @@ TEST(SaveMachineConfig, DefaultsGiveExactlyTheOneLineAndAFailureKeepsTheFile) {
 // Every field holds its own value and one flag at a time is set, so two fields swapped
 // on the way in or out fail. The steps per mm and the coefficient are saved with a comma.
 TEST(MachineConfigFile, EveryFieldIsReadAndWrittenInItsOwnPlace) {
+    std::string fields;
+    std::vector<std::string> expected = {"1.5", "2", "3", "4.5"};
+    for (int i = 5; i <= 25; ++i) fields += ",\"" + std::to_string(i) + "\"", expected.push_back(std::to_string(i));
     for (const char* flags : {"1,0,0", "0,1,0", "0,0,1"}) {
         SCOPED_TRACE(flags);
         TempDir dir;
-        std::string fields;
-        for (int i = 5; i <= 25; ++i) fields += ",\"" + std::to_string(i) + "\"";
         const auto c = loadMachineConfig(dir.write("in.cfg", "\"1.5\",\"2\",\"3\",\"4.5\"" + fields + "," + flags));
         ASSERT_TRUE(c.has_value());
         const std::vector<std::string> named = {
@@ -41,8 +42,6 @@ TEST(MachineConfigFile, EveryFieldIsReadAndWrittenInItsOwnPlace) {
             c->xClockWeight, c->yDirWeight, c->yClockWeight, c->zDirWeight, c->zClockWeight,
             c->spareDirWeight, c->spareClockWeight, c->xDirPin, c->xClockPin, c->yDirPin,
             c->yClockPin, c->zDirPin, c->zClockPin, c->spareDirPin, c->spareClockPin};
-        std::vector<std::string> expected = {"1.5", "2", "3", "4.5"};
-        for (int i = 5; i <= 25; ++i) expected.push_back(std::to_string(i));
         EXPECT_EQ(named, expected);
         using std::to_string;
         EXPECT_EQ(to_string(c->invertX) + "," + to_string(c->invertY) + "," + to_string(c->invertZ), flags);

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "config/machineconfig.h"
 #include "cutting/cuttingmessages.h"
 #include "port/portmessages.h"
 #include "port/simulatedmachine.h"
@@ -22,22 +23,6 @@ namespace m = cutting_messages;
 using testing::ScriptedDialogs;
 using testing::TempDir;
 using Values = std::vector<int>;
-
-// A cutting window filled from a default configuration: X DIR 1, X CLOCK 2, Y DIR 4,
-// Y CLOCK 8, Z DIR 16, Z CLOCK 32, spare 64 and 128; 20 steps per mm, clearance 30 mm.
-CuttingForm formFor(const std::string& cuttingFile) {
-    CuttingForm f;
-    f.jobName = cuttingFile;
-    f.cuttingFeed = "80";  // V = 20: 951 iterations per delay at 0,02
-    f.rapidFeed = "50";    // V = 50: 2450
-    f.stepsPerMmX = f.stepsPerMmY = f.stepsPerMmZ = "20";
-    f.speedCoefficient = "0,02";
-    f.toolChangeClearance = "30";
-    f.xDirWeight = "1", f.xClockWeight = "2", f.yDirWeight = "4", f.yClockWeight = "8";
-    f.zDirWeight = "16", f.zClockWeight = "32", f.spareDirWeight = "64", f.spareClockWeight = "128";
-    f.invertX = f.invertY = f.invertZ = "0", f.port = kPort1Address, f.configurationRead = true;
-    return f;
-}
 
 std::string cut(const Values& records) {
     std::string text;
@@ -64,16 +49,25 @@ public:
     TempDir dir;
     CuttingForm form;
 
-    explicit Rig(const std::string& cuttingFileText) : form(formFor(dir.write("piece.def", cuttingFileText))) {
+    // A cutting window on the default configuration's pins (X DIR 1, X CLOCK 2, Y DIR 4, Y CLOCK 8,
+    // Z DIR 16, Z CLOCK 32, spare 64 and 128); 20 steps per mm, clearance 30 mm.
+    explicit Rig(const std::string& cuttingFileText) {
+        static_cast<PinWeights&>(form) = MachineConfig::defaults();
+        form.jobName = dir.write("piece.def", cuttingFileText);
+        form.cuttingFeed = "80", form.rapidFeed = "50";  // V = 20 and 50: 951 and 2450 iterations per delay at 0,02
+        form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = "20";
+        form.speedCoefficient = "0,02", form.toolChangeClearance = "30", form.port = kPort1Address;
+        form.invertX = form.invertY = "0", form.configurationRead = true;
         control.liveCuttingFeed = 12, control.liveRapidFeed = 34;
         machine.setRecording(true);
         dialogs.confirmAnswers = {true};
     }
     void at(std::uint64_t tick, int nthYield, std::function<void(Rig&)> action) {
-        actions_.push_back({tick, nthYield, std::move(action)});
+        actions_.emplace_back(tick, nthYield, std::move(action));
     }
     bool waitingInPause() const { return !dialogs.busyChanges.empty() && !dialogs.busyChanges.back(); }
     CutRunResult run(ZSense sense = ZSense::Normal) {
+        form.invertZ = sense == ZSense::Inverted ? "1" : "0";
         machine.addListener([this](const MachineMotion& m) { highestZ = std::min(highestZ, m.z); });
         return runCutProgram(form, control, sense, machine, dialogs, *this, *this, *this);
     }
@@ -90,8 +84,8 @@ public:
     }
     void yield() override {
         ++yields, ++yieldsInTick_;
-        for (auto& a : actions_)
-            if (a.tick == tick_ && a.nth == yieldsInTick_) a.action(*this);
+        for (auto& [tick, nth, action] : actions_)
+            if (tick == tick_ && nth == yieldsInTick_) action(*this);
         if (onYield) onYield(*this);
         if (yields > 100000) aborting = true;  // a test that never resumes still ends
     }
@@ -99,12 +93,7 @@ public:
     void wait(std::uint64_t iterations) override { delays.push_back(iterations); }
 
 private:
-    struct Action {
-        std::uint64_t tick;
-        int nth;
-        std::function<void(Rig&)> action;
-    };
-    std::vector<Action> actions_;
+    std::vector<std::tuple<std::uint64_t, int, std::function<void(Rig&)>>> actions_;
     std::uint64_t tick_ = 0;
     int yieldsInTick_ = 0;
 };
@@ -141,41 +130,11 @@ TEST(RunCutProgram, SwitchesFeedFromTheVeryTickThatEntersOrLeaves) {
     };
     for (const auto& k : cases) {
         Rig rig(cut(k.records));
-        rig.form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
         ASSERT_EQ(rig.run(k.sense).end, CutRunEnd::Finished);
         std::vector<std::uint64_t> expected;
         for (std::uint64_t t : k.perTick) expected.insert(expected.end(), {t, t});
         EXPECT_EQ(rig.delays, expected) << k.records[0];
         EXPECT_EQ(written(rig), ticksOf(k.records));
-    }
-}
-
-TEST(RunCutProgram, PauseRaisesByTheClearanceWaitsForResumeAndLowers) {
-    // 30 mm at 20 steps/mm: 600 steps up, 600 down, written with the Z lines alone.
-    const struct {
-        ZSense sense;
-        Values up, down;
-    } cases[] = {
-        {ZSense::Normal, {16, 48}, {0, 32}},
-        {ZSense::Inverted, {0, 32}, {16, 48}},
-    };
-    for (const auto& k : cases) {
-        Rig rig(cut({2, 2, 2}));
-        rig.form.invertZ = k.sense == ZSense::Inverted ? "1" : "0";
-        rig.at(2, 1, [](Rig& r) { r.control.pressPause(); });
-        int waited = 0;
-        rig.onYield = [&](Rig& r) {
-            if (r.waitingInPause() && r.control.flags.resumeRequested == 0 && ++waited == 5)
-                r.control.pressResume();
-        };
-        EXPECT_EQ(rig.run(k.sense).end, CutRunEnd::Finished);
-        EXPECT_EQ(written(rig), ticksOf({2, 2}) + repeated(600, k.up) + repeated(600, k.down) + ticksOf({2}));
-        EXPECT_EQ(rig.highestZ, -600);  // the tool rises whichever the sense
-        EXPECT_EQ(waited, 5);
-        EXPECT_EQ(rig.dialogs.toldTexts(), (std::vector<std::string>{"Pause !", "découpe terminée !"}));
-        EXPECT_EQ(rig.dialogs.told[0].title, m::kCutPaused.title);
-        EXPECT_EQ(rig.dialogs.busyChanges, (std::vector<bool>{true, false, true, false}));
-        EXPECT_EQ(rig.control.flags.pauseRequested + rig.control.flags.resumeRequested, 0);
     }
 }
 
@@ -218,20 +177,6 @@ TEST(RunCutProgram, StopEndsTheRunAtTheEndOfTheTick) {
                                                        "show Mach", "show Mach", "close decencours"}));
         EXPECT_EQ(rig.control.flags.stopRequested, 0);
     }
-}
-
-TEST(RunCutProgram, StopDuringPauseActsOnlyAfterTheToolIsLowered) {
-    Rig rig(cut({2, 2, 2}));
-    rig.at(1, 1, [](Rig& r) { r.control.pressPause(); });
-    int waited = 0;
-    rig.onYield = [&](Rig& r) {
-        if (!r.waitingInPause()) return;
-        if (++waited == 1) r.control.pressStop();
-        if (waited == 3) r.control.pressResume();
-    };
-    EXPECT_EQ(rig.run().end, CutRunEnd::Stopped);
-    EXPECT_EQ(written(rig), ticksOf({2}) + repeated(600, {16, 48}) + repeated(600, {0, 32}));
-    EXPECT_EQ(rig.dialogs.toldTexts(), (std::vector<std::string>{"Pause !", "Découpe arretée !"}));
 }
 
 TEST(RunCutProgram, SendsEveryRecordAndEndsAtTheOriginWithFeedsBackInTheForm) {
@@ -301,24 +246,18 @@ TEST(RunCutProgram, RefusesOrIsDeclinedBeforeSendingAnything) {
         k.change(rig.form);
         const CuttingForm before = rig.form;
         EXPECT_EQ(rig.run().end, declined ? CutRunEnd::Declined : CutRunEnd::Refused);
-        if (declined) {
-            ASSERT_EQ(rig.dialogs.asked.size(), 1u);
-            EXPECT_EQ(rig.dialogs.asked[0].text + rig.dialogs.asked[0].title,
-                      m::kCutConfirm.text + m::kCutConfirm.title);
-            EXPECT_TRUE(rig.dialogs.told.empty());
-        } else {
-            ASSERT_EQ(rig.dialogs.told.size(), 1u);
-            EXPECT_EQ(rig.dialogs.told[0].text, k.told.text);
-            EXPECT_EQ(rig.dialogs.told[0].title, k.told.title);
-            EXPECT_EQ(rig.dialogs.told[0].icon, k.told.icon);
-            EXPECT_TRUE(rig.dialogs.asked.empty());
-        }
+        // The one message shown, whole: the question when declined, else the refusal.
+        const auto& [shown, silent] = declined ? std::tie(rig.dialogs.asked, rig.dialogs.told)
+                                               : std::tie(rig.dialogs.told, rig.dialogs.asked);
+        const Message& expected = declined ? m::kCutConfirm : k.told;
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(std::tie(shown[0].text, shown[0].title, shown[0].icon),
+                  std::tie(expected.text, expected.title, expected.icon));
+        EXPECT_TRUE(silent.empty());
         EXPECT_EQ(rig.machine.writes(), 0u);
         EXPECT_TRUE(rig.views.empty() && rig.dialogs.busyChanges.empty());
         EXPECT_EQ(rig.form.cuttingFeed + rig.form.rapidFeed, before.cuttingFeed + before.rapidFeed);
-        if (k.feedsKept) {
-            EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34);
-        }
+        if (k.feedsKept) { EXPECT_EQ(rig.control.liveCuttingFeed + rig.control.liveRapidFeed, 12 + 34); }
     }
 }
 
@@ -335,18 +274,56 @@ TEST(RunCutProgram, StartsWithTheSliderOnTheCuttingFeedAndForgetsOldRequests) {
 }
 
 TEST(RunCutProgram, QuittingTheProgramEndsTheRunAtOnce) {
-    for (bool inPause : {false, true}) {
+    Rig rig(cut({2, 2, 2}));
+    rig.at(2, 1, [](Rig& r) { r.aborting = true; });
+    EXPECT_EQ(rig.run().end, CutRunEnd::Aborted);
+    EXPECT_EQ(written(rig), ticksOf({2, 2}));
+    EXPECT_TRUE(rig.dialogs.told.empty());
+    EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours"}));
+}
+
+// Pause raises the tool by the clearance (30 mm at 20 steps/mm: 600 steps of Z alone), waits
+// and lowers it on resume; a stop pressed in the pause acts once the tool is down again, and
+// quitting the program in the pause ends the run at once.
+TEST(RunCutProgram, PauseRaisesByTheClearanceWaitsForResumeAndLowers) {
+    const Values up = repeated(600, {16, 48}), down = repeated(600, {0, 32});
+    const struct {
+        ZSense sense;
+        std::uint64_t pauseAt;  // pressed at the first yield of that tick
+        std::function<void(Rig&, int)> inPause;  // at each yield waiting in the pause, from 1
+        CutRunEnd end;
+        Values written;
+        std::vector<std::string> told;
+    } cases[] = {
+        {ZSense::Normal, 2, [](Rig& r, int n) { if (n == 5) r.control.pressResume(); }, CutRunEnd::Finished,
+         ticksOf({2, 2}) + up + down + ticksOf({2}), {"Pause !", "découpe terminée !"}},
+        {ZSense::Inverted, 2, [](Rig& r, int n) { if (n == 5) r.control.pressResume(); }, CutRunEnd::Finished,
+         ticksOf({2, 2}) + down + up + ticksOf({2}), {"Pause !", "découpe terminée !"}},
+        {ZSense::Normal, 1,
+         [](Rig& r, int n) {
+             if (n == 1) r.control.pressStop();
+             if (n == 3) r.control.pressResume();
+         },
+         CutRunEnd::Stopped, ticksOf({2}) + up + down, {"Pause !", "Découpe arretée !"}},
+        {ZSense::Normal, 1, [](Rig& r, int) { r.aborting = true; }, CutRunEnd::Aborted, ticksOf({2}) + up, {"Pause !"}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.told.back());
         Rig rig(cut({2, 2, 2}));
-        if (inPause) {
-            rig.at(1, 1, [](Rig& r) { r.control.pressPause(); });
-            rig.onYield = [](Rig& r) { r.aborting = r.aborting || r.waitingInPause(); };
-        } else {
-            rig.at(2, 1, [](Rig& r) { r.aborting = true; });
-        }
-        EXPECT_EQ(rig.run().end, CutRunEnd::Aborted);
-        EXPECT_EQ(written(rig), inPause ? ticksOf({2}) + repeated(600, {16, 48}) : ticksOf({2, 2}));
-        EXPECT_EQ(rig.dialogs.toldTexts(), inPause ? std::vector<std::string>{"Pause !"} : std::vector<std::string>{});
-        EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours"}));
+        rig.at(k.pauseAt, 1, [](Rig& r) { r.control.pressPause(); });
+        int waited = 0;
+        rig.onYield = [&](Rig& r) {
+            if (r.waitingInPause() && r.control.flags.resumeRequested == 0) k.inPause(r, ++waited);
+        };
+        EXPECT_EQ(rig.run(k.sense).end, k.end);
+        EXPECT_EQ(written(rig), k.written);
+        EXPECT_EQ(rig.highestZ, -600);  // the tool rises whichever the sense
+        EXPECT_EQ(rig.dialogs.toldTexts(), k.told);
+        EXPECT_EQ(rig.dialogs.told[0].title, m::kCutPaused.title);
+        if (k.end != CutRunEnd::Finished) continue;
+        EXPECT_EQ(waited, 5);
+        EXPECT_EQ(rig.dialogs.busyChanges, (std::vector<bool>{true, false, true, false}));
+        EXPECT_EQ(rig.control.flags.pauseRequested + rig.control.flags.resumeRequested, 0);
     }
 }
 

@@ -20,11 +20,9 @@ using testing::ScriptedDialogs;
 using testing::TempDir;
 
 // The one message told, compared whole.
-void expectToldOnly(const ScriptedDialogs& d, const Message& expected) {
+void expectToldOnly(const ScriptedDialogs& d, const Message& e) {
     ASSERT_EQ(d.told.size(), 1u);
-    EXPECT_EQ(d.told[0].text, expected.text);
-    EXPECT_EQ(d.told[0].title, expected.title);
-    EXPECT_EQ(d.told[0].icon, expected.icon);
+    EXPECT_EQ(std::tie(d.told[0].text, d.told[0].title, d.told[0].icon), std::tie(e.text, e.title, e.icon));
 }
 
 class CuttingWindow : public ::testing::Test {

@@ -4,9 +4,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "config/machineconfig.h"
 #include "cutting/cuttingmessages.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
@@ -31,27 +33,21 @@ std::string crlfLines(const std::vector<std::string>& lines) {
 
 std::string repeated(const std::string& line, int times) { return crlfLines(std::vector(times, line)); }
 
-class Generation : public ::testing::Test {
-public:
-    void SetUp() override {
+// A job in a folder of its own, on the default configuration's pins, 20 steps per mm and
+// descent 2, with the scratch files in their own folder.
+struct Job {
+    TempDir tmp;
+    Paths paths{tmp.str(), tmp.file("scratch"), {}};
+    CuttingForm form;
+    ScriptedDialogs dialogs;
+
+    Job() {
         fs::create_directories(tmp.path() / "job");
         fs::create_directories(tmp.path() / "scratch");
-        paths.programDir = tmp.str();
-        paths.scratchDir = tmp.file("scratch");
-        form.description = "essai";
-        form.scaleFactor = "1", form.toolDescent = "2";
+        static_cast<PinWeights&>(form) = MachineConfig::defaults();
+        form.description = "essai", form.toolDescent = "2", form.jobName = job();
         form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = "20";
-        form.xDirWeight = "1", form.xClockWeight = "2", form.yDirWeight = "4", form.yClockWeight = "8";
-        form.zDirWeight = "16", form.zClockWeight = "32", form.spareDirWeight = "64", form.spareClockWeight = "128";
         form.invertX = form.invertY = form.invertZ = "0";
-        form.jobName = job();
-    }
-    // A fresh start for the next case of a table.
-    void reset() {
-        for (const char* dir : {"job", "scratch"}) fs::remove_all(tmp.path() / dir);
-        form = CuttingForm();
-        dialogs = ScriptedDialogs();
-        SetUp();
     }
     // An object file as the drawing window saves it: 0,0,0, the quoted points, 0,0,0.
     void object(const std::vector<Point>& points) {
@@ -68,63 +64,57 @@ public:
         return names;
     }
     bool generate() { return generateCutProgram(form, dialogs, paths); }
-
-    TempDir tmp;
-    Paths paths;
-    CuttingForm form;
-    ScriptedDialogs dialogs;
 };
 
 // Object 0,0,0 / 1,0,0 / 1,0,1 / 0,0,0 with descent 2, 20 steps per mm, scale 1.
-TEST_F(Generation, WorkedExampleGivesItsScratchFilesAndHundredTicks) {
-    object({{"1", "0", "0"}, {"1", "0", "1"}});
-    ASSERT_TRUE(generate());
-    EXPECT_EQ(scratch("prem"), crlfLines({"0,0,0,0", "20,0,0,0", "20,0,40,0", "0,0,0,0"}));
-    EXPECT_EQ(scratch("objet"), crlfLines({"0,20,0,0,0,0,0,0", "0,0,0,0,0,40,0,0", "1,20,0,0,1,40,0,0"}));
-    EXPECT_EQ(cuttingFile(), repeated("2", 20) + repeated("32", 40) + repeated("49\r\n51", 20));
-    EXPECT_EQ(scratch("bit1"), repeated("0", 60) + repeated("1", 40));
-    EXPECT_EQ(scratch("bit2").substr(0, 10), "\"1\"\r\n\"1\"\r\n");
-    EXPECT_EQ(scratch("bit8"), repeated("\"0\"", 100));
+TEST(Generation, WorkedExampleGivesItsScratchFilesAndHundredTicks) {
+    Job g;
+    g.object({{"1", "0", "0"}, {"1", "0", "1"}});
+    ASSERT_TRUE(g.generate());
+    EXPECT_EQ(g.scratch("prem"), crlfLines({"0,0,0,0", "20,0,0,0", "20,0,40,0", "0,0,0,0"}));
+    EXPECT_EQ(g.scratch("objet"), crlfLines({"0,20,0,0,0,0,0,0", "0,0,0,0,0,40,0,0", "1,20,0,0,1,40,0,0"}));
+    EXPECT_EQ(g.cuttingFile(), repeated("2", 20) + repeated("32", 40) + repeated("49\r\n51", 20));
+    EXPECT_EQ(g.scratch("bit1"), repeated("0", 60) + repeated("1", 40));
+    EXPECT_EQ(g.scratch("bit2").substr(0, 10), "\"1\"\r\n\"1\"\r\n");
+    EXPECT_EQ(g.scratch("bit8"), repeated("\"0\"", 100));
 
-    EXPECT_EQ(form.jobName, job() + ".def");
-    EXPECT_EQ(dialogs.toldTexts(), std::vector<std::string>{"Fichier découpe créé avec succés"});
-    EXPECT_EQ(dialogs.told[0].title, "Découpe");
-    EXPECT_EQ(dialogs.told[0].icon, Icon::Error);
-    EXPECT_EQ(dialogs.busyChanges, (std::vector<bool>{true, false}));
-    EXPECT_EQ(TempDir::read(job() + ".det"), "\"\",\"" + form.objectFile + "\",\"1\",\"20\",\"essai\",\"\",\"" +
-                                                 job() + ".def\",\"2\",\"20\",\"20\"\r\n");
+    EXPECT_EQ(g.form.jobName, g.job() + ".def");
+    EXPECT_EQ(g.dialogs.toldTexts(), std::vector<std::string>{"Fichier découpe créé avec succés"});
+    EXPECT_EQ(g.dialogs.told[0].title, "Découpe");
+    EXPECT_EQ(g.dialogs.told[0].icon, Icon::Error);
+    EXPECT_EQ(g.dialogs.busyChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(TempDir::read(g.job() + ".det"), "\"\",\"" + g.form.objectFile + "\",\"1\",\"20\",\"essai\",\"\",\"" +
+                                                 g.job() + ".def\",\"2\",\"20\",\"20\"\r\n");
 }
 
 // The ticks (from 1) of the first `ticks` lines of the cutting file that carry the CLOCK weight.
 std::vector<int> stepTicks(const std::string& def, int ticks, int clockWeight) {
     std::vector<int> found;
-    std::size_t pos = 0;
-    for (int tick = 1; tick <= ticks && pos < def.size(); ++tick) {
-        const std::size_t end = def.find("\r\n", pos);
-        if (std::stoi(def.substr(pos, end - pos)) & clockWeight) found.push_back(tick);
-        pos = end + 2;
-    }
+    std::istringstream lines(def);
+    std::string line;
+    for (int tick = 1; tick <= ticks && std::getline(lines, line); ++tick)
+        if (std::stoi(line) & clockWeight) found.push_back(tick);
     return found;
 }
 
-TEST_F(Generation, PulseRulePlacesTheStepsOfTheSmallerAxis) {
+TEST(Generation, PulseRulePlacesTheStepsOfTheSmallerAxis) {
     const struct {
         int longest, steps;
         std::vector<int> ticks;
     } cases[] = {{10, 3, {3, 6, 9}}, {5, 2, {2, 5}}, {4, 4, {1, 2, 3, 4}}, {7, 1, {7}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.longest) + " ticks, " + std::to_string(c.steps) + " steps");
-        reset();
-        form.stepsPerMmX = form.stepsPerMmY = "1";
+        Job g;
+        g.form.stepsPerMmX = g.form.stepsPerMmY = "1";
         // Out along X and Y, then back along X only so the return holds no Y step.
-        object({{std::to_string(c.longest), std::to_string(c.steps), "0"}, {"0", std::to_string(c.steps), "0"}});
-        ASSERT_TRUE(generate());
-        EXPECT_EQ(stepTicks(cuttingFile(), c.longest, 8), c.ticks);
-        EXPECT_EQ(stepTicks(cuttingFile(), c.longest, 2).size(), static_cast<std::size_t>(c.longest));
+        g.object({{std::to_string(c.longest), std::to_string(c.steps), "0"}, {"0", std::to_string(c.steps), "0"}});
+        ASSERT_TRUE(g.generate());
+        EXPECT_EQ(stepTicks(g.cuttingFile(), c.longest, 8), c.ticks);
+        EXPECT_EQ(stepTicks(g.cuttingFile(), c.longest, 2).size(), static_cast<std::size_t>(c.longest));
     }
 }
 
-TEST_F(Generation, ReadsEachFieldByItsOwnRule) {
+TEST(Generation, ReadsEachFieldByItsOwnRule) {
     const struct {
         const char *scale, *descent, *steps;
         const char* prem;  // the record of the point X 2, Z 1
@@ -137,17 +127,17 @@ TEST_F(Generation, ReadsEachFieldByItsOwnRule) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.scale) + " / " + c.descent + " / " + c.steps);
-        reset();
-        form.scaleFactor = c.scale, form.toolDescent = c.descent;
-        form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = c.steps;
-        object({{"2", "0", "1"}});
-        ASSERT_TRUE(generate());
-        EXPECT_EQ(scratch("prem"), crlfLines({"0,0,0,0", c.prem, "0,0,0,0"}));
+        Job g;
+        g.form.scaleFactor = c.scale, g.form.toolDescent = c.descent;
+        g.form.stepsPerMmX = g.form.stepsPerMmY = g.form.stepsPerMmZ = c.steps;
+        g.object({{"2", "0", "1"}});
+        ASSERT_TRUE(g.generate());
+        EXPECT_EQ(g.scratch("prem"), crlfLines({"0,0,0,0", c.prem, "0,0,0,0"}));
     }
 }
 
-TEST_F(Generation, ChecksFailInOrderWithTheirMessagesAndWriteNothing) {
-    using G = Generation;
+TEST(Generation, ChecksFailInOrderWithTheirMessagesAndWriteNothing) {
+    using G = Job;
     const struct {
         const char* name;
         std::function<void(G&)> spoil;
@@ -173,22 +163,22 @@ TEST_F(Generation, ChecksFailInOrderWithTheirMessagesAndWriteNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        reset();
-        object({{"1", "0", "0"}});
-        c.spoil(*this);
-        const auto before = jobFiles();
-        EXPECT_FALSE(generate());
-        ASSERT_EQ(dialogs.told.size(), 1u);
-        EXPECT_EQ(dialogs.told[0].text, c.expected.text);
-        EXPECT_EQ(dialogs.told[0].title, c.expected.title);
-        EXPECT_EQ(dialogs.told[0].icon, c.expected.icon);
-        EXPECT_EQ(jobFiles(), before);
-        EXPECT_TRUE(fs::is_empty(tmp.path() / "scratch"));
-        EXPECT_TRUE(dialogs.busyChanges.empty());
+        Job g;
+        g.object({{"1", "0", "0"}});
+        c.spoil(g);
+        const auto before = g.jobFiles();
+        EXPECT_FALSE(g.generate());
+        ASSERT_EQ(g.dialogs.told.size(), 1u);
+        const Message& told = g.dialogs.told[0];
+        EXPECT_EQ(std::tie(told.text, told.title, told.icon),
+                  std::tie(c.expected.text, c.expected.title, c.expected.icon));
+        EXPECT_EQ(g.jobFiles(), before);
+        EXPECT_TRUE(fs::is_empty(g.tmp.path() / "scratch"));
+        EXPECT_TRUE(g.dialogs.busyChanges.empty());
     }
 }
 
-TEST_F(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
+TEST(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
     const struct {
         const char* name;
         std::vector<Point> points;
@@ -219,18 +209,18 @@ TEST_F(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        reset();
-        object(c.points);
-        c.change(form);
-        ASSERT_TRUE(generate());
-        EXPECT_EQ(cuttingFile(), c.def);
+        Job g;
+        g.object(c.points);
+        c.change(g.form);
+        ASSERT_TRUE(g.generate());
+        EXPECT_EQ(g.cuttingFile(), c.def);
     }
 }
 
 // Only the part of each text that says which value failed: the wording of the number
 // rules is tested with them.
-TEST_F(Generation, FailuresSayWhyAndLeaveNoJobFile) {
-    using G = Generation;
+TEST(Generation, FailuresSayWhyAndLeaveNoJobFile) {
+    using G = Job;
     const auto objectText = [](const char* text) {
         return [=](G& g) { g.form.objectFile = g.tmp.write("p.fra", text); };
     };
@@ -247,40 +237,41 @@ TEST_F(Generation, FailuresSayWhyAndLeaveNoJobFile) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.part);
-        reset();
-        object({{"1", "0", "0"}});
-        c.spoil(*this);
-        EXPECT_FALSE(generate());
-        ASSERT_EQ(dialogs.told.size(), 1u);
-        EXPECT_NE(dialogs.told[0].text.find(c.part), std::string::npos) << dialogs.told[0].text;
-        EXPECT_TRUE(jobFiles().empty());
-        EXPECT_EQ(form.jobName, job());
+        Job g;
+        g.object({{"1", "0", "0"}});
+        c.spoil(g);
+        EXPECT_FALSE(g.generate());
+        ASSERT_EQ(g.dialogs.told.size(), 1u);
+        EXPECT_NE(g.dialogs.told[0].text.find(c.part), std::string::npos) << g.dialogs.told[0].text;
+        EXPECT_TRUE(g.jobFiles().empty());
+        EXPECT_EQ(g.form.jobName, g.job());
     }
 }
 
-TEST_F(Generation, SaveDialogNameSkipsTheExtensionAndSameNameChecks) {
-    object({{"1", "0", "0"}});
-    tmp.write("job/piecedef.def", "old\r\n");
-    ASSERT_TRUE(generateCutProgramAs(form, job() + "def", dialogs, paths));
-    EXPECT_EQ(TempDir::read(job() + "def.def"), repeated("2", 20) + repeated("3", 20));
-    EXPECT_EQ(form.jobName, job() + "def.def");
+TEST(Generation, SaveDialogNameSkipsTheExtensionAndSameNameChecks) {
+    Job g, typed;
+    g.object({{"1", "0", "0"}});
+    g.tmp.write("job/piecedef.def", "old\r\n");
+    ASSERT_TRUE(generateCutProgramAs(g.form, g.job() + "def", g.dialogs, g.paths));
+    EXPECT_EQ(TempDir::read(g.job() + "def.def"), repeated("2", 20) + repeated("3", 20));
+    EXPECT_EQ(g.form.jobName, g.job() + "def.def");
     // Only an existing details file refuses the chosen name.
-    dialogs = ScriptedDialogs();
-    EXPECT_FALSE(generateCutProgramAs(form, job() + "def", dialogs, paths));
-    EXPECT_EQ(dialogs.toldTexts(), std::vector<std::string>{m::kJobNameUsed.text});
+    g.dialogs = ScriptedDialogs();
+    EXPECT_FALSE(generateCutProgramAs(g.form, g.job() + "def", g.dialogs, g.paths));
+    EXPECT_EQ(g.dialogs.toldTexts(), std::vector<std::string>{m::kJobNameUsed.text});
     // A typed name in upper-case .DEF is no extension: it is kept and .def added.
-    reset();
-    object({{"1", "0", "0"}});
-    form.jobName = job() + ".DEF";
-    ASSERT_TRUE(generate());
-    EXPECT_EQ(form.jobName, job() + ".DEF.def");
-    EXPECT_TRUE(fs::exists(job() + ".DEF.det"));
+    typed.object({{"1", "0", "0"}});
+    typed.form.jobName = typed.job() + ".DEF";
+    ASSERT_TRUE(typed.generate());
+    EXPECT_EQ(typed.form.jobName, typed.job() + ".DEF.def");
+    EXPECT_TRUE(fs::exists(typed.job() + ".DEF.det"));
 }
 
-TEST_F(Generation, ProgressReportsTicksAgainstTheJobTotal) {
-    object({{"30000", "0", "0"}});  // 600 000 ticks out, 600 000 back
+TEST(Generation, ProgressReportsTicksAgainstTheJobTotal) {
+    Job g;
+    g.object({{"30000", "0", "0"}});  // 600 000 ticks out, 600 000 back
     std::vector<GenerationProgress> combining;
-    ASSERT_TRUE(generateCutProgram(form, dialogs, paths, [&](const GenerationProgress& p) {
+    ASSERT_TRUE(generateCutProgram(g.form, g.dialogs, g.paths, [&](const GenerationProgress& p) {
         if (p.stage == GenerationStage::Combining) combining.push_back(p);
     }));
     ASSERT_EQ(combining.size(), 1u);

@@ -38,7 +38,7 @@ public:
     std::string description() const override { return "trace"; }
     void useWiring(const Wiring& w) override { sim.useWiring(w); }
 
-    std::size_t at(const std::string& event) const { return std::find(trace.begin(), trace.end(), event) - trace.begin(); }
+    std::size_t at(const std::string& e) const { return std::find(trace.begin(), trace.end(), e) - trace.begin(); }
     // The values written between two trace positions (all of them by default).
     std::vector<int> writes(std::size_t from = 0, std::size_t to = SIZE_MAX) const {
         std::vector<int> values;
@@ -82,11 +82,9 @@ struct Bench {
 
     Bench() {
         const MachineConfig c = MachineConfig::defaults();
-        form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = c.stepsPerMmX;
-        form.speedCoefficient = c.speedCoefficient;
-        form.toolDescentZ = c.toolDescentZ;
         static_cast<PinWeights&>(form) = c;
-        form.port = kPort1Address;
+        form.stepsPerMmX = form.stepsPerMmY = form.stepsPerMmZ = c.stepsPerMmX;
+        form.speedCoefficient = c.speedCoefficient, form.toolDescentZ = c.toolDescentZ, form.port = kPort1Address;
     }
     MotionEnd jog(JogArrow a) { return tarvel::jog(form, a, machine); }
     MotionEnd home() { return tarvel::home(form, machine); }
@@ -112,10 +110,10 @@ TEST(Jog, StepsAreTheFloorOfDistanceTimesStepsPerMm) {
     }
 }
 
-// Only the arrow's own JogSettings flag turns it; the configuration's flags (all set
-// here) play no part.
+// Only the arrow's own JogSettings flag (one set at a time) turns it; the configuration's
+// flags (all set here) play no part.
 TEST(Jog, EachArrowWritesItsAxisOnlyEndingWithClockHigh) {
-    const JogSettings none, all{true, true, true};
+    const JogSettings none;
     const struct {
         JogArrow arrow;
         JogSettings arrows;
@@ -124,8 +122,8 @@ TEST(Jog, EachArrowWritesItsAxisOnlyEndingWithClockHigh) {
         {JogArrow::XRight, none, {1, 3, 1, 3}}, {JogArrow::XLeft, none, {0, 2, 0, 2}},
         {JogArrow::YRight, none, {4, 12, 4, 12}}, {JogArrow::YLeft, none, {0, 8, 0, 8}},
         {JogArrow::ZUp, none, {0, 32, 0, 32}},  {JogArrow::ZDown, none, {16, 48, 16, 48}},
-        {JogArrow::XRight, all, {0, 2, 0, 2}},  {JogArrow::ZUp, all, {16, 48, 16, 48}},
-        {JogArrow::XRight, {false, true, true}, {1, 3, 1, 3}},
+        {JogArrow::XRight, {true, false, false}, {0, 2, 0, 2}}, {JogArrow::XRight, {false, true, true}, {1, 3, 1, 3}},
+        {JogArrow::YRight, {false, true, false}, {0, 8, 0, 8}}, {JogArrow::ZUp, {false, false, true}, {16, 48, 16, 48}},
     };
     for (const auto& c : cases) {
         Bench b;
@@ -178,28 +176,6 @@ TEST(ManualMotion, RefusesBadFieldsBeforeAnyWrite) {
     }
 }
 
-// ---------------------------------------------------------------------------------
-// Homing, from (0, 0, 0): 40 mm up to the clearance switch, 150 mm on X and Y, 100 mm
-// down to Z home, 10 mm back up.
-
-TEST(Home, ReachesTheFourSwitchesInOrderAndEndsTheToolDescentAboveZHome) {
-    Bench b;
-    b.form.toolDescentZ = "2,5";  // leading-number rule: 2 mm
-    ASSERT_EQ(b.home(), MotionEnd::Done);
-    const TracedMachine& m = b.port;
-    const std::size_t clearance = m.at("select=0"), zHome = m.at("error=0");
-    ASSERT_LT(zHome, m.trace.size());
-    EXPECT_LT(clearance, std::min(m.at("busy=0"), m.at("pe=0")));
-    EXPECT_LT(std::max(m.at("busy=0"), m.at("pe=0")), zHome);
-
-    EXPECT_EQ(m.writes(0, clearance), repeated(16, 48, 800));
-    EXPECT_EQ(m.writes(m.at("error=1") - 2, zHome), repeated(0, 32, 2000));
-    EXPECT_EQ(m.sim.xMm(), -150);
-    EXPECT_EQ(m.sim.yMm(), -150);
-    EXPECT_EQ(m.sim.zMm(), 60 - 2);
-    EXPECT_TRUE(b.dialogs.told.empty());
-}
-
 // Each axis stops on its own switch only, whichever reaches home first.
 TEST(Home, PhaseTwoReadsXThenYEachPassAndStepsOnlyAnAxisReadingOne) {
     using Events = std::vector<std::string>;
@@ -219,27 +195,35 @@ TEST(Home, PhaseTwoReadsXThenYEachPassAndStepsOnlyAnAxisReadingOne) {
     }
 }
 
-// One flag at a time: only that axis's homing direction turns; the arrow flags play no part.
-TEST(Home, EachAxisObeysItsOwnConfigurationInversion) {
+// Homing from (0, 0, 0): 40 mm up to the clearance switch, 150 mm on X and Y, 100 mm down to
+// Z home, the tool descent back up. One configuration flag at a time turns only its own
+// axis's homing direction; the arrow flags (all set) play no part.
+TEST(Home, ReachesTheFourSwitchesInOrderEachAxisObeyingItsOwnInversion) {
     const struct {
         bool ManualForm::*flag;
-        std::vector<int> zUp, xy, zDown;
+        int zUp, xy[4], zDown;  // full values: Z up, the first X and Y pass, Z down
     } cases[] = {
-        {&ManualForm::invertX, {16, 48}, {0, 2, 4, 12}, {0, 32}},
-        {&ManualForm::invertY, {16, 48}, {1, 3, 0, 8}, {0, 32}},
-        {&ManualForm::invertZ, {0, 32}, {1, 3, 4, 12}, {16, 48}},
+        {nullptr, 48, {1, 3, 4, 12}, 32},
+        {&ManualForm::invertX, 48, {0, 2, 4, 12}, 32},
+        {&ManualForm::invertY, 48, {1, 3, 0, 8}, 32},
+        {&ManualForm::invertZ, 32, {1, 3, 4, 12}, 48},
     };
     for (const auto& c : cases) {
         Bench b;
-        b.form.*c.flag = true;
+        if (c.flag) b.form.*c.flag = true;
         b.form.arrows = {true, true, true};
+        b.form.toolDescentZ = "2,5";  // leading-number rule: 2 mm
         ASSERT_EQ(b.home(), MotionEnd::Done);
         const TracedMachine& m = b.port;
-        const std::size_t phase2 = m.at("select=0") + 1;
-        EXPECT_EQ(m.writes(0, 2), c.zUp);
-        EXPECT_EQ(m.writes(phase2, phase2 + 6), c.xy);
-        EXPECT_EQ(m.writes(m.at("error=1") - 2, m.at("error=1")), c.zDown);
-        EXPECT_EQ(std::tuple(m.sim.xMm(), m.sim.yMm(), m.sim.zMm()), std::tuple(-150, -150, 50));
+        const std::size_t clearance = m.at("select=0"), zHome = m.at("error=0");
+        ASSERT_LT(zHome, m.trace.size());
+        EXPECT_LT(clearance, std::min(m.at("busy=0"), m.at("pe=0")));
+        EXPECT_LT(std::max(m.at("busy=0"), m.at("pe=0")), zHome);
+        EXPECT_EQ(m.writes(0, clearance), repeated(c.zUp & 16, c.zUp, 800));
+        EXPECT_EQ(m.writes(clearance + 1, clearance + 7), std::vector<int>(c.xy, c.xy + 4));
+        EXPECT_EQ(m.writes(m.at("error=1") - 2, zHome), repeated(c.zDown & 16, c.zDown, 2000));
+        EXPECT_EQ(std::tuple(m.sim.xMm(), m.sim.yMm(), m.sim.zMm()), std::tuple(-150, -150, 60 - 2));
+        EXPECT_TRUE(b.dialogs.told.empty());
     }
 }
 

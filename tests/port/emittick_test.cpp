@@ -6,49 +6,43 @@
 #include <string>
 #include <vector>
 
+#include "port/simulatedmachine.h"
+
 namespace tarvel {
 namespace {
 
-// Port, pump, waiter and speed in one, writing what happens into one trace:
-// "W<value>" a write (to port 2), "Y" a yield, "D<iterations>" a delay, "A" the
-// after-first-write hook.
-class Trace final : public ParallelPort, public EventPump, public DelayWaiter, public SpeedSource {
+// Pump, waiter and speed in one, writing what happens into one trace with the writes that
+// reach the simulated machine: "W<value>" a write, "Y" a yield, "D<iterations>" a delay,
+// "A" the after-first-write hook.
+class Trace final : public EventPump, public DelayWaiter, public SpeedSource {
 public:
+    SimulatedMachine port;
     std::vector<std::string> events;
     std::deque<double> sliderValues;  // one per read; the last one stays
-    double c = 0.02;
     int abortAtYield = 0;  // the n-th yield (from 1) asks the program to end; 0: never
     std::function<void()> duringDelay;
 
-    void Write_Port_Bit(std::int16_t port, std::int16_t value) override {
-        events.push_back((port == kPort2Address ? "W" : "W at another port ") + std::to_string(value));
+    Trace() {
+        port.addListener([this](const MachineMotion& m) { events.push_back("W" + std::to_string(m.value)); });
     }
-    std::int16_t Read_Busy(std::int16_t) override { return 1; }
-    std::int16_t Read_Pe(std::int16_t) override { return 1; }
-    std::int16_t Read_Select(std::int16_t) override { return 1; }
-    std::int16_t Read_Error(std::int16_t) override { return 1; }
-    std::string description() const override { return "trace"; }
-
     void yield() override {
         events.push_back("Y");
         ++yields_;
     }
     bool abortRequested() const override { return abortAtYield != 0 && yields_ >= abortAtYield; }
-
     void wait(std::uint64_t iterations) override {
         events.push_back("D" + std::to_string(iterations));
         if (duringDelay) duringDelay();
     }
-
     double sliderValue() override {
         const double v = sliderValues.front();
         if (sliderValues.size() > 1) sliderValues.pop_front();
         return v;
     }
-    double coefficient() override { return c; }
+    double coefficient() override { return 0.02; }
 
     bool tick(TickPattern pattern) {
-        StepOutput out{*this, kPort2Address, *this, *this, *this};
+        StepOutput out{port, kPort2Address, *this, *this, *this};
         return emitTick(out, 1, 3, pattern, [this] { events.push_back("A"); });
     }
 
@@ -87,6 +81,7 @@ TEST(EmitTick, WritesDirOnlyThenFullWithEachPatternsYieldsAndDelays) {
         if (k.sliderDuringDelay) t.duringDelay = [&] { t.sliderValues = {k.sliderDuringDelay}; };
         EXPECT_EQ(t.tick(k.pattern), k.abortAtYield == 0);
         EXPECT_EQ(t.events, k.expected);
+        EXPECT_EQ(t.port.addressesUsed(), std::vector<std::int16_t>{kPort2Address});
     }
 }
 

@@ -167,11 +167,12 @@ TEST(PpdevDeviceFor, MatchesBaseAddressesElseTakesPortsInOrder) {
     }
 }
 
+// A description starting with "Machine simulée (" and naming the device that failed when none is given.
 TEST(ChoosePortBackend, PicksTheBackendAndNamesIt) {
     const struct {
         const char* forced;
         int openErrno, claimErrno;
-        const char* description;  // nullptr: the simulation, naming the device that failed
+        const char* description;
     } cases[] = {
         {"sim", 0, 0, "Machine simulée (choisie par TARVEL_PORT=sim)"},
         {"", 0, 0, "Port parallèle /dev/parport0 (ppdev)"},
@@ -179,25 +180,18 @@ TEST(ChoosePortBackend, PicksTheBackendAndNamesIt) {
         {"", ENXIO, 0, "Machine simulée (aucun port parallèle disponible)"},
         {"/dev/parport2", 0, 0, "Port parallèle /dev/parport2 (ppdev)"},
         {"/dev/parport3", ENOENT, 0, nullptr},  // asked for by name: always explained
-        {"", EACCES, 0, nullptr},
-        {"", 0, EBUSY, nullptr},
+        {"", EACCES, 0, nullptr}, {"", 0, EBUSY, nullptr},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(::testing::Message() << '"' << k.forced << "\" " << k.openErrno << ' ' << k.claimErrno);
-        FakeState state;
-        state.openErrno = k.openErrno;
-        state.claimErrno = k.claimErrno;
-        const PortBackend b = choosePortBackend(k.forced, [&](const std::string& device) {
-            return std::make_unique<PpdevPort>(std::make_unique<FakePpdev>(state), device);
-        });
+        FakeState state{.openErrno = k.openErrno, .claimErrno = k.claimErrno};
+        const PortBackend b = choosePortBackend(k.forced, [&](const std::string& dev) { return portOn(state, dev); });
         ASSERT_TRUE(b.port);
-        const bool simulated = !k.description || std::string(k.description).starts_with("Machine simulée");
-        EXPECT_EQ(b.simulated, simulated);
+        EXPECT_EQ(b.simulated, b.description.starts_with("Machine simulée (")) << b.description;
         EXPECT_EQ(b.port->description(), b.description);
-        const std::string named = *k.forced ? k.forced : "/dev/parport0";
+        const std::string failed = *k.forced ? k.forced : "/dev/parport0";
         EXPECT_TRUE(k.description ? b.description == k.description
-                                  : b.description.starts_with("Machine simulée (") &&
-                                        b.description.find(named) != std::string::npos)
+                                  : b.simulated && b.description.find(failed) != std::string::npos)
             << b.description;
         EXPECT_TRUE(std::string(k.forced) != "sim" || state.calls.empty()) << "a device was touched";
     }
