@@ -65,9 +65,6 @@ private slots:
     }
 };
 
-int runConfigurationWindowTests(int argc, char** argv) {
-    ConfigurationWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(ConfigurationWindowTest)
 
 #include "configurationwindow_test.moc"

@@ -69,8 +69,6 @@ private:
 private slots:
     void init() {
         h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
-        h_->app.paths.scratchDir = h_->tmp.file("scratch");
-        std::filesystem::create_directory(h_->app.paths.scratchDir);
         h_->configure();
         QVERIFY(h_->show());
     }
@@ -85,17 +83,14 @@ private slots:
         QTest::newRow("Z normal") << 0 << "decouper";
         QTest::newRow("Z inversé") << 1 << "decouperInverse";
     }
-
     void opensOnTheConfigurationShowingOneDecouper() {
         QFETCH(int, invertZ);
         QFETCH(QString, shown);
         tarvel::MachineConfig c = tarvel::MachineConfig::defaults();
         c.invertZ = invertZ;
-        if (invertZ < 0) std::filesystem::remove(h_->app.paths.configFile());
-        else h_->configure(c);
+        invertZ < 0 ? void(std::filesystem::remove(h_->app.paths.configFile())) : h_->configure(c);
         CuttingWindow* mach = openMach();
-        const auto& missing = tarvel::config_messages::kMissingForCutting;
-        QCOMPARE(h_->dialogs.toldTexts(), invertZ < 0 ? Texts{missing.text} : Texts{});
+        QCOMPARE(h_->dialogs.toldTexts(), invertZ < 0 ? Texts{tarvel::config_messages::kMissingForCutting.text} : Texts{});
         for (const char* button : {"decouper", "decouperInverse"})
             QCOMPARE(named(mach, button)->isVisible(), shown == button);
     }
@@ -157,7 +152,7 @@ private slots:
     void feedEditsReachTheLiveFeedsAtOnce() {
         CuttingWindow* mach = openMach();
         for (const auto& [field, typed] : {std::pair{"cuttingFeed", "42,5"}, std::pair{"rapidFeed", "95"}}) {
-            named<QLineEdit>(mach, field)->clear();
+            named<QLineEdit>(mach, field)->selectAll();
             QTest::keyClicks(named<QLineEdit>(mach, field), typed);
         }
         QCOMPARE(h_->app.cutControl.liveCuttingFeed, 42.5);
@@ -264,17 +259,14 @@ private slots:
         QVERIFY(windows().close("Mach"));
     }
 
-    void timeLeftReadsInFrench() {
-        const std::pair<qulonglong, const char*> cases[] = {
-            {0, "0 s"}, {41'600'000, "42 s"}, {185'000'000, "3 min 05 s"}, {3'729'000'000, "1 h 02 min 09 s"}};
-        for (const auto& [microseconds, shown] : cases) QCOMPARE(QString::fromStdString(tarvel::timeLeftText(microseconds)), QString(shown));
+    void timeLeftAndTicksReadInFrench() {
+        for (const auto& [microseconds, shown] : {std::pair<qulonglong, const char*>{0, "0 s"}, {41'600'000, "42 s"},
+                                                  {185'000'000, "3 min 05 s"}, {3'729'000'000, "1 h 02 min 09 s"}})
+            QCOMPARE(QString::fromStdString(tarvel::timeLeftText(microseconds)), QString(shown));
         QCOMPARE(tarvel::groupedNumber(1234567), QString("1\u00A0234\u00A0567"));
     }
 };
 
-int runCuttingWindowTests(int argc, char** argv) {
-    CuttingWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(CuttingWindowTest)
 
 #include "cuttingwindow_test.moc"

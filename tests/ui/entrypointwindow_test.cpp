@@ -64,9 +64,6 @@ private slots:
     }
 };
 
-int runEntryPointWindowTests(int argc, char** argv) {
-    EntryPointWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(EntryPointWindowTest)
 
 #include "entrypointwindow_test.moc"

@@ -9,7 +9,6 @@
 #include <functional>
 
 #include "app/programwindows.h"
-#include "config/machineconfig.h"
 #include "drawing/drawingmessages.h"
 #include "support/faultydisk.h"
 #include "ui/cuttingwindow.h"
@@ -19,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using tarvel::testing::FileFault;
+using tarvel::testing::click;
 using tarvel::testing::FileStep;
 using tarvel::testing::Harness;
 using tarvel::testing::named;
@@ -34,19 +34,13 @@ std::map<std::string, std::string> filesIn(const fs::path& dir) {
     return files;
 }
 
-void click(QWidget* window, const char* button) {
-    QTest::mouseClick(named<QPushButton>(window, button), Qt::LeftButton);
-}
-void saveDefaultConfig(Harness& h) {
-    QVERIFY(!tarvel::saveMachineConfig(tarvel::MachineConfig::defaults(), h.app.paths.configFile()));
-}
 QWidget* configuration(Harness& h) { return h.windows().find(tarvel::kConfigurationWindow); }
 QWidget* drawing(Harness& h) { return h.windows().find(tarvel::kDrawingWindow); }
 tarvel::CuttingWindow* mach(Harness& h) { return h.windows().find<tarvel::CuttingWindow>(tarvel::kCuttingWindow); }
 
 // The cutting window on the job piece.def, with piece.det and piece.FRD from before.
 void openMachOnShortJob(Harness& h) {
-    saveDefaultConfig(h);
+    h.configure();
     h.tmp.write("piece.det", "\"ancien\",\"1\"\r\n");
     h.tmp.write("piece.FRD", "ancien\r\n");
     h.windows().open(tarvel::kCuttingWindow);
@@ -55,7 +49,7 @@ void openMachOnShortJob(Harness& h) {
 
 // Out 30 m along X and back at 20 steps per mm: 1.2 million ticks, 3.6 MB of cutting file.
 void openMachOnLongObject(Harness& h) {
-    saveDefaultConfig(h);
+    h.configure();
     h.app.lastObjectFile = h.tmp.write("piece.fra", "0,0,0\r\n\"30000\",\"0\",\"0\"\r\n0,0,0\r\n");
     h.windows().open(tarvel::kCuttingWindow);
 }
@@ -77,7 +71,7 @@ struct Case {
 const Case kCases[] = {
     {"configuration: rename refused", {FileStep::Rename, EIO, "tarvel1.cfg"}, "tarvel1.cfg",
      [](Harness& h) {
-         saveDefaultConfig(h);
+         h.configure();
          named<QAction>(h.window.get(), "config")->trigger();
          named<QLineEdit>(configuration(h), "rapidFeed")->setText("65");
      },
@@ -88,11 +82,11 @@ const Case kCases[] = {
      }},
     {"arrow settings: open refused", {FileStep::Open, EACCES, "tarvelman.cfg"}, "tarvelman.cfg",
      [](Harness& h) {
-         saveDefaultConfig(h);
+         h.configure();
          h.tmp.write("tarvelman.cfg", "1,0,1\r\n");
          QTest::mouseClick(named<QCheckBox>(h.windows().open(tarvel::kManualWindow), "inversionY"), Qt::LeftButton);
      },
-     [](Harness& h) { named<QPushButton>(h.windows().open(tarvel::kManualWindow), "Command5")->click(); },
+     [](Harness& h) { click(h.windows().open(tarvel::kManualWindow), "Command5"); },
      [](Harness& h) { return TempDir::read(h.tmp.file("tarvelman.cfg")) == "1,1,1\r\n"; }},
     // The drawing window holding plaque.fra, saved under "Fichier FRA" as copie. Its save
     // failure is one fixed sentence, which names no file.
@@ -137,8 +131,6 @@ private slots:
     void failedWriteIsToldAndChangesNothing() {
         for (const Case& c : kCases) {
             Harness h{tarvel::SimulatedMachineSettings{}};
-            h.app.paths.scratchDir = h.tmp.file("scratch");
-            fs::create_directory(h.app.paths.scratchDir);
             QVERIFY(h.show());
             c.setUp(h);
             h.dialogs.told.clear();
@@ -163,9 +155,6 @@ private slots:
     }
 };
 
-int runFileFaultsTests(int argc, char** argv) {
-    FileFaultsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(FileFaultsTest)
 
 #include "filefaults_test.moc"

@@ -104,9 +104,6 @@ private slots:
     }
 };
 
-int runManualWindowTests(int argc, char** argv) {
-    ManualWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(ManualWindowTest)
 
 #include "manualwindow_test.moc"

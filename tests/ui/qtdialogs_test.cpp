@@ -197,9 +197,6 @@ private slots:
     }
 };
 
-int runQtDialogsTests(int argc, char** argv) {
-    QtDialogsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(QtDialogsTest)
 
 #include "qtdialogs_test.moc"

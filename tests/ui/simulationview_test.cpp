@@ -107,9 +107,6 @@ private slots:
     }
 };
 
-int runSimulationViewTests(int argc, char** argv) {
-    SimulationViewTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(SimulationViewTest)
 
 #include "simulationview_test.moc"

@@ -194,9 +194,6 @@ private slots:
     }
 };
 
-int runWholeJobTests(int argc, char** argv) {
-    WholeJobTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(WholeJobTest)
 
 #include "wholejob_test.moc"
