@@ -37,6 +37,12 @@ std::map<std::string, std::string> filesIn(const fs::path& dir) {
 QWidget* configuration(Harness& h) { return h.windows().find(tarvel::kConfigurationWindow); }
 QWidget* drawing(Harness& h) { return h.windows().find(tarvel::kDrawingWindow); }
 tarvel::CuttingWindow* mach(Harness& h) { return h.windows().find<tarvel::CuttingWindow>(tarvel::kCuttingWindow); }
+// The drawing window's "Fichier FRA" with a name and a button ("Charger", "Sauver").
+void fichierFra(Harness& h, const std::string& name, const char* button) {
+    named<QAction>(drawing(h), "fichierfra")->trigger();
+    named<QLineEdit>(drawing(h), "Text1")->setText(QString::fromStdString(name));
+    click(drawing(h), button);
+}
 
 // The cutting window on the job piece.def, with piece.det and piece.FRD from before.
 void openMachOnShortJob(Harness& h) {
@@ -93,16 +99,9 @@ const Case kCases[] = {
     {"object file: disk full", {FileStep::Write, ENOSPC, ".fra", 10}, nullptr,
      [](Harness& h) {
          h.windows().open(tarvel::kDrawingWindow);
-         named<QAction>(drawing(h), "fichierfra")->trigger();
-         named<QLineEdit>(drawing(h), "Text1")->setText(
-             QString::fromStdString(h.tmp.write("plaque.fra", "0,0,0\r\n\"5\",\"5\",\"1\"\r\n0,0,0\r\n")));
-         click(drawing(h), "Command1");
+         fichierFra(h, h.tmp.write("plaque.fra", "0,0,0\r\n\"5\",\"5\",\"1\"\r\n0,0,0\r\n"), "Command1");
      },
-     [](Harness& h) {
-         named<QAction>(drawing(h), "fichierfra")->trigger();
-         named<QLineEdit>(drawing(h), "Text1")->setText(QString::fromStdString(h.tmp.file("copie")));
-         click(drawing(h), "Command2");
-     },
+     [](Harness& h) { fichierFra(h, h.tmp.file("copie"), "Command2"); },
      [](Harness& h) {
          return h.app.lastObjectFile == h.tmp.file("copie.fra") && h.windows().isOpen(tarvel::kCuttingWindow);
      }},
