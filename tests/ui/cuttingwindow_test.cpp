@@ -90,7 +90,8 @@ private slots:
         c.invertZ = invertZ;
         invertZ < 0 ? void(std::filesystem::remove(h_->app.paths.configFile())) : h_->configure(c);
         CuttingWindow* mach = openMach();
-        QCOMPARE(h_->dialogs.toldTexts(), invertZ < 0 ? Texts{tarvel::config_messages::kMissingForCutting.text} : Texts{});
+        const Texts missing{tarvel::config_messages::kMissingForCutting.text};
+        QCOMPARE(h_->dialogs.toldTexts(), invertZ < 0 ? missing : Texts{});
         for (const char* button : {"decouper", "decouperInverse"})
             QCOMPARE(named(mach, button)->isVisible(), shown == button);
     }

@@ -104,7 +104,8 @@ private slots:
 
     void helpOpensThePageWhileTheBoxStaysOpen() {
         QFETCH(bool, byKey);
-        dir_.write("aide.html", "<html><head><meta charset=\"utf-8\"></head><body><p>Page d'essai : découpe</p></body></html>");
+        dir_.write("aide.html",
+                   "<html><head><meta charset=\"utf-8\"></head><body><p>Page d'essai : découpe</p></body></html>");
         QtDialogs dialogs(dir_.str());
         bool boxStayedOpen = false, boxActive = true;
         QString help;  // title|text

@@ -171,7 +171,8 @@ private slots:
         tarvel::SwitchStates met;
         const int homing = machine.addListener([&](const tarvel::MachineMotion&) {
             const tarvel::SwitchStates now = tarvel::switchesReached(machine);
-            met = {met.xHome || now.xHome, met.yHome || now.yHome, met.zClearance || now.zClearance, met.zHome || now.zHome};
+            met = {met.xHome || now.xHome, met.yHome || now.yHome, met.zClearance || now.zClearance,
+                   met.zHome || now.zHome};
         });
         click(form5, "Command1");
         machine.removeListener(homing);
