@@ -69,8 +69,6 @@ private:
 private slots:
     void init() {
         h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
-        h_->app.paths.scratchDir = h_->tmp.file("scratch");
-        std::filesystem::create_directory(h_->app.paths.scratchDir);
         h_->configure();
         QVERIFY(h_->show());
     }
@@ -85,17 +83,15 @@ private slots:
         QTest::newRow("Z normal") << 0 << "decouper";
         QTest::newRow("Z inversé") << 1 << "decouperInverse";
     }
-
     void opensOnTheConfigurationShowingOneDecouper() {
         QFETCH(int, invertZ);
         QFETCH(QString, shown);
         tarvel::MachineConfig c = tarvel::MachineConfig::defaults();
         c.invertZ = invertZ;
-        if (invertZ < 0) std::filesystem::remove(h_->app.paths.configFile());
-        else h_->configure(c);
+        invertZ < 0 ? void(std::filesystem::remove(h_->app.paths.configFile())) : h_->configure(c);
         CuttingWindow* mach = openMach();
-        const auto& missing = tarvel::config_messages::kMissingForCutting;
-        QCOMPARE(h_->dialogs.toldTexts(), invertZ < 0 ? Texts{missing.text} : Texts{});
+        const Texts missing{tarvel::config_messages::kMissingForCutting.text};
+        QCOMPARE(h_->dialogs.toldTexts(), invertZ < 0 ? missing : Texts{});
         for (const char* button : {"decouper", "decouperInverse"})
             QCOMPARE(named(mach, button)->isVisible(), shown == button);
     }
@@ -116,8 +112,7 @@ private slots:
             closeRefused = !windows().close("Mach") && windows().frame("Mach")->isVisible();
         });
         click(mach, "creerDef");
-        QVERIFY(busyShown && closeRefused);
-        QVERIFY2(seen > 0 && seen < 100, qPrintable(QString::number(seen)));
+        QVERIFY2(busyShown && closeRefused && seen > 0 && seen < 100, qPrintable(QString::number(seen)));
         QVERIFY(!mach->busy() && named(mach, "progressionCreation")->isHidden());
         auto* files = named<QListWidget>(mach, "File1");
         QCOMPARE(files->count(), 1);  // "*.DEF" lists a lower-case piece.def
@@ -140,7 +135,6 @@ private slots:
         h_->app.lastObjectFile = object;
         CuttingWindow* mach = openMach();
         auto* files = named<QListWidget>(mach, "File1");
-        QCOMPARE(files->count(), 1);  // "*.DEF" at open
         QTest::mouseClick(named<QRadioButton>(mach, "choixFra"), Qt::LeftButton);
         QCOMPARE(files->count(), 2);
         emit files->itemDoubleClicked(files->findItems("PLAQUE.FRA", Qt::MatchExactly).front());
@@ -148,16 +142,15 @@ private slots:
 
         named<QLineEdit>(mach, "jobName")->setText(QString::fromStdString(def));
         click(mach, "chargerDef");
-        QVERIFY(h_->dialogs.told.empty());
-        QCOMPARE(textOf(mach, "objectFile"), QString::fromStdString(object));
-        QCOMPARE(textOf(mach, "stepsPerMmZ"), QString("27"));
-        QCOMPARE(named<QPlainTextEdit>(mach, "description")->toPlainText(), QString("fond, bord\n2e passe"));
+        QCOMPARE(textOf(mach, "objectFile") + "|" + textOf(mach, "stepsPerMmZ") + "|" +
+                     named<QPlainTextEdit>(mach, "description")->toPlainText(),
+                 QString::fromStdString(object) + "|27|fond, bord\n2e passe");
     }
 
     void feedEditsReachTheLiveFeedsAtOnce() {
         CuttingWindow* mach = openMach();
         for (const auto& [field, typed] : {std::pair{"cuttingFeed", "42,5"}, std::pair{"rapidFeed", "95"}}) {
-            named<QLineEdit>(mach, field)->clear();
+            named<QLineEdit>(mach, field)->selectAll();
             QTest::keyClicks(named<QLineEdit>(mach, field), typed);
         }
         QCOMPARE(h_->app.cutControl.liveCuttingFeed, 42.5);
@@ -174,10 +167,9 @@ private slots:
     void cutDrivenFromTheProgressWindow() {
         CuttingWindow* mach = openWithGeneratedJob();
         h_->dialogs.confirmAnswers = {true};
-        int phase = 0;
+        int phase = 0, percentAtStop = -1;
         std::int64_t zAtPause = 0;
         QString labelAtPause, ticksAtStop;
-        int percentAtStop = -1;
         bool machHidden = false;
         h_->dialogs.onTell = [&](const tarvel::Message& m) {
             if (m.text != msg::kCutPaused.text) return;
@@ -216,18 +208,15 @@ private slots:
 
         QCOMPARE(phase, 6);
         QCOMPARE(h_->dialogs.toldTexts(), (Texts{msg::kCutPaused.text, msg::kCutStopped.text}));
-        QCOMPARE(labelAtPause, QString("70"));
-        QCOMPARE(zAtPause, std::int64_t{220});
+        QCOMPARE(labelAtPause + " " + QString::number(zAtPause), QString("70 220"));
         // Stopped where the stop came, 1 mm deeper than the file says.
         QCOMPARE((std::vector<std::int64_t>{h_->machine->xSteps(), h_->machine->ySteps(), h_->machine->zSteps()}),
                  (std::vector<std::int64_t>{60, 0, 20}));
-        QCOMPARE(ticksAtStop, QString("Pas envoyés : 500 sur 560"));
-        QCOMPARE(percentAtStop, 89);
+        QCOMPARE(ticksAtStop + " " + QString::number(percentAtStop), QString("Pas envoyés : 500 sur 560 89"));
         QVERIFY(machHidden);
         // The feeds moved with the slider stay in the window.
         QCOMPARE(textOf(mach, "cuttingFeed") + " " + textOf(mach, "rapidFeed"), QString("70 90"));
-        QCOMPARE(h_->app.cutControl.flags.stopRequested, 0);
-        QVERIFY(!mach->busy());
+        QVERIFY(h_->app.cutControl.flags.stopRequested == 0 && !mach->busy());
     }
 
     // While the cut runs, "Outil" brings Mach back inert: its commands are ignored and
@@ -257,24 +246,19 @@ private slots:
         QVERIFY(inert && closeRefused && hiddenAfterClose);
         QCOMPARE(h_->dialogs.toldTexts(), Texts{msg::kCutStopped.text});
         QCOMPARE(h_->dialogs.saveAnswers.size(), std::size_t{1});  // never asked to save
-        QVERIFY(!windows().isOpen("dessin"));
-        QVERIFY(windows().isOpen("Mach") && windows().frame("Mach")->isVisible());
+        QVERIFY(!windows().isOpen("dessin") && windows().frame("Mach")->isVisible());
         QTRY_VERIFY(!windows().isOpen("decencours"));
-        // Idle again: closing works.
-        QVERIFY(windows().close("Mach"));
+        QVERIFY(windows().close("Mach"));  // idle again: closing works
     }
 
-    void timeLeftReadsInFrench() {
-        const std::pair<qulonglong, const char*> cases[] = {
-            {0, "0 s"}, {41'600'000, "42 s"}, {185'000'000, "3 min 05 s"}, {3'729'000'000, "1 h 02 min 09 s"}};
-        for (const auto& [microseconds, shown] : cases) QCOMPARE(QString::fromStdString(tarvel::timeLeftText(microseconds)), QString(shown));
+    void timeLeftAndTicksReadInFrench() {
+        for (const auto& [microseconds, shown] : {std::pair<qulonglong, const char*>{0, "0 s"}, {41'600'000, "42 s"},
+                                                  {185'000'000, "3 min 05 s"}, {3'729'000'000, "1 h 02 min 09 s"}})
+            QCOMPARE(QString::fromStdString(tarvel::timeLeftText(microseconds)), QString(shown));
         QCOMPARE(tarvel::groupedNumber(1234567), QString("1\u00A0234\u00A0567"));
     }
 };
 
-int runCuttingWindowTests(int argc, char** argv) {
-    CuttingWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(CuttingWindowTest)
 
 #include "cuttingwindow_test.moc"

@@ -9,7 +9,6 @@
 #include <functional>
 
 #include "app/programwindows.h"
-#include "config/machineconfig.h"
 #include "drawing/drawingmessages.h"
 #include "support/faultydisk.h"
 #include "ui/cuttingwindow.h"
@@ -19,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using tarvel::testing::FileFault;
+using tarvel::testing::click;
 using tarvel::testing::FileStep;
 using tarvel::testing::Harness;
 using tarvel::testing::named;
@@ -34,19 +34,19 @@ std::map<std::string, std::string> filesIn(const fs::path& dir) {
     return files;
 }
 
-void click(QWidget* window, const char* button) {
-    QTest::mouseClick(named<QPushButton>(window, button), Qt::LeftButton);
-}
-void saveDefaultConfig(Harness& h) {
-    QVERIFY(!tarvel::saveMachineConfig(tarvel::MachineConfig::defaults(), h.app.paths.configFile()));
-}
 QWidget* configuration(Harness& h) { return h.windows().find(tarvel::kConfigurationWindow); }
 QWidget* drawing(Harness& h) { return h.windows().find(tarvel::kDrawingWindow); }
 tarvel::CuttingWindow* mach(Harness& h) { return h.windows().find<tarvel::CuttingWindow>(tarvel::kCuttingWindow); }
+// The drawing window's "Fichier FRA" with a name and a button ("Charger", "Sauver").
+void fichierFra(Harness& h, const std::string& name, const char* button) {
+    named<QAction>(drawing(h), "fichierfra")->trigger();
+    named<QLineEdit>(drawing(h), "Text1")->setText(QString::fromStdString(name));
+    click(drawing(h), button);
+}
 
 // The cutting window on the job piece.def, with piece.det and piece.FRD from before.
 void openMachOnShortJob(Harness& h) {
-    saveDefaultConfig(h);
+    h.configure();
     h.tmp.write("piece.det", "\"ancien\",\"1\"\r\n");
     h.tmp.write("piece.FRD", "ancien\r\n");
     h.windows().open(tarvel::kCuttingWindow);
@@ -55,7 +55,7 @@ void openMachOnShortJob(Harness& h) {
 
 // Out 30 m along X and back at 20 steps per mm: 1.2 million ticks, 3.6 MB of cutting file.
 void openMachOnLongObject(Harness& h) {
-    saveDefaultConfig(h);
+    h.configure();
     h.app.lastObjectFile = h.tmp.write("piece.fra", "0,0,0\r\n\"30000\",\"0\",\"0\"\r\n0,0,0\r\n");
     h.windows().open(tarvel::kCuttingWindow);
 }
@@ -77,7 +77,7 @@ struct Case {
 const Case kCases[] = {
     {"configuration: rename refused", {FileStep::Rename, EIO, "tarvel1.cfg"}, "tarvel1.cfg",
      [](Harness& h) {
-         saveDefaultConfig(h);
+         h.configure();
          named<QAction>(h.window.get(), "config")->trigger();
          named<QLineEdit>(configuration(h), "rapidFeed")->setText("65");
      },
@@ -88,27 +88,20 @@ const Case kCases[] = {
      }},
     {"arrow settings: open refused", {FileStep::Open, EACCES, "tarvelman.cfg"}, "tarvelman.cfg",
      [](Harness& h) {
-         saveDefaultConfig(h);
+         h.configure();
          h.tmp.write("tarvelman.cfg", "1,0,1\r\n");
          QTest::mouseClick(named<QCheckBox>(h.windows().open(tarvel::kManualWindow), "inversionY"), Qt::LeftButton);
      },
-     [](Harness& h) { named<QPushButton>(h.windows().open(tarvel::kManualWindow), "Command5")->click(); },
+     [](Harness& h) { click(h.windows().open(tarvel::kManualWindow), "Command5"); },
      [](Harness& h) { return TempDir::read(h.tmp.file("tarvelman.cfg")) == "1,1,1\r\n"; }},
     // The drawing window holding plaque.fra, saved under "Fichier FRA" as copie. Its save
     // failure is one fixed sentence, which names no file.
     {"object file: disk full", {FileStep::Write, ENOSPC, ".fra", 10}, nullptr,
      [](Harness& h) {
          h.windows().open(tarvel::kDrawingWindow);
-         named<QAction>(drawing(h), "fichierfra")->trigger();
-         named<QLineEdit>(drawing(h), "Text1")->setText(
-             QString::fromStdString(h.tmp.write("plaque.fra", "0,0,0\r\n\"5\",\"5\",\"1\"\r\n0,0,0\r\n")));
-         click(drawing(h), "Command1");
+         fichierFra(h, h.tmp.write("plaque.fra", "0,0,0\r\n\"5\",\"5\",\"1\"\r\n0,0,0\r\n"), "Command1");
      },
-     [](Harness& h) {
-         named<QAction>(drawing(h), "fichierfra")->trigger();
-         named<QLineEdit>(drawing(h), "Text1")->setText(QString::fromStdString(h.tmp.file("copie")));
-         click(drawing(h), "Command2");
-     },
+     [](Harness& h) { fichierFra(h, h.tmp.file("copie"), "Command2"); },
      [](Harness& h) {
          return h.app.lastObjectFile == h.tmp.file("copie.fra") && h.windows().isOpen(tarvel::kCuttingWindow);
      }},
@@ -137,8 +130,6 @@ private slots:
     void failedWriteIsToldAndChangesNothing() {
         for (const Case& c : kCases) {
             Harness h{tarvel::SimulatedMachineSettings{}};
-            h.app.paths.scratchDir = h.tmp.file("scratch");
-            fs::create_directory(h.app.paths.scratchDir);
             QVERIFY(h.show());
             c.setUp(h);
             h.dialogs.told.clear();
@@ -163,9 +154,6 @@ private slots:
     }
 };
 
-int runFileFaultsTests(int argc, char** argv) {
-    FileFaultsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(FileFaultsTest)
 
 #include "filefaults_test.moc"

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -49,8 +50,9 @@ inline void clickRow(QListView* list, int row, bool twice = false) {
     if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-// The main window on a program folder of its own, with scripted dialogs and, when asked,
-// a simulated machine on the port. Paths may be changed before show().
+// The main window on a program folder of its own, its scratch files in a "scratch" folder
+// inside, with scripted dialogs and, when asked, a simulated machine on the port. Paths
+// may be changed before show().
 struct Harness {
     TempDir tmp;
     ScriptedDialogs dialogs;
@@ -60,7 +62,8 @@ struct Harness {
 
     explicit Harness(std::optional<SimulatedMachineSettings> simulated = std::nullopt) {
         app.paths.programDir = tmp.str();
-        app.paths.scratchDir = tmp.str();
+        app.paths.scratchDir = tmp.file("scratch");
+        std::filesystem::create_directory(app.paths.scratchDir);
         if (!simulated) return;
         auto m = std::make_unique<SimulatedMachine>(*simulated);
         machine = m.get();

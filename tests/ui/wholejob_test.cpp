@@ -55,7 +55,6 @@ private slots:
         // "Fichier", then the drawing imported as "Fichier DXF".
         named<QAction>(h.window.get(), "coo")->trigger();
         QWidget* dessin = windows.find(tarvel::kDrawingWindow);
-        QVERIFY(dessin != nullptr);
         named<QAction>(dessin, "fichierdxf")->trigger();
         named<QLineEdit>(dessin, "Text1")->setText(TARVEL_TESTDATA_DIR "/drawing/wholejob.dxf");
         click(dessin, "Command1");
@@ -69,10 +68,9 @@ private slots:
         const std::pair<int, const char*> entries[] = {{1, "2"}, {5 + 18, "3"}, {83, "1"}};
         for (const auto& [row, order] : entries) {
             tarvel::testing::clickRow(entryMarks, row, true);
-            QWidget* form7 = windows.find("Form7");
-            QVERIFY(form7 != nullptr && windows.frame("Form7")->isVisible());
-            named<QLineEdit>(form7, "Text1")->setText(order);
-            click(form7, "Command1");
+            QVERIFY(windows.frame("Form7")->isVisible());
+            named<QLineEdit>(windows.find("Form7"), "Text1")->setText(order);
+            click(windows.find("Form7"), "Command1");
             QCOMPARE(entryMarks->model()->index(row, 0).data().toString(), QString(order));
         }
         click(dessin, "Command7");
@@ -94,10 +92,9 @@ private slots:
         // The cut, watched step by step: what the tool visits at cutting depth, one list
         // per contour, and the pause on the left half of the last one.
         std::vector<std::vector<Step>> contours;
-        bool atDepth = false, pauseAsked = false, paused = false;
+        bool atDepth = false, pauseAsked = false, paused = false, stayedPut = true, cameBack = false;
         std::int64_t pauseZ = 0, pauseTop = 0;
         Step pausedAt;
-        bool stayedPut = true, cameBack = false;
         auto clickSoon = [&](const char* button) {
             QTimer::singleShot(0, h.window.get(), [&windows, button] { click(windows.find("decencours"), button); });
         };
@@ -117,10 +114,7 @@ private slots:
                 paused = !cameBack;
                 return;
             }
-            if (m.z == kDepth) {
-                if (!atDepth) contours.emplace_back();
-                contours.back().push_back({m.x, m.y});
-            }
+            if (m.z == kDepth) (atDepth ? contours.back() : contours.emplace_back()).push_back({m.x, m.y});
             atDepth = m.z == kDepth;
             if (!pauseAsked && atDepth && contours.size() == 3 && m.x <= steps(62.5)) {
                 pauseAsked = true;
@@ -131,15 +125,13 @@ private slots:
         click(mach, "decouper");
         machine.removeListener(listener);
 
-        QCOMPARE(dialogs.asked.size(), std::size_t{1});
-        QCOMPARE(dialogs.asked[0].text, std::string("Prêt pour la découpe ?"));
+        QCOMPARE(dialogs.asked.size() == 1 ? dialogs.asked[0].text : "", std::string("Prêt pour la découpe ?"));
         QCOMPARE(dialogs.toldTexts(),
                  (std::vector<std::string>{"Fichier découpe créé avec succés", "Pause !", "découpe terminée !"}));
         // The cuts in the chosen order, each reaching the depth at its entry point.
         QCOMPARE(contours.size(), std::size_t{3});
-        QCOMPARE(contours[0].front(), at(130, 40));
-        QCOMPARE(contours[1].front(), at(10, 10));
-        QCOMPARE(contours[2].front(), at(70, 55));
+        QCOMPARE((std::vector{contours[0].front(), contours[1].front(), contours[2].front()}),
+                 (std::vector{at(130, 40), at(10, 10), at(70, 55)}));
         // Once around the polyline, through its four vertices, back where it began.
         for (const Step& vertex : {at(100, 40), at(100, 10), at(130, 10)})
             QVERIFY(std::find(contours[0].begin(), contours[0].end(), vertex) != contours[0].end());
@@ -154,8 +146,7 @@ private slots:
         QCOMPARE(contours[2].back(), contours[2].front());
         // The pause lifted the tool by the clearance, on the spot, and brought it back.
         QVERIFY(pauseAsked && cameBack && stayedPut);
-        QCOMPARE(pauseZ, kDepth);
-        QCOMPARE(pauseTop, kDepth - kClearance);
+        QCOMPARE((std::pair{pauseZ, pauseTop}), (std::pair{kDepth, kDepth - kClearance}));
         // Home again. Each segment is rounded to whole steps on its own, with no carry, so
         // only segments of fractional length can leave the tool off the origin: here the
         // circle's chords alone, and opposite chords have opposite lengths whose roundings
@@ -169,11 +160,10 @@ private slots:
         // "Manettes virtuelles": the X → arrow moves 1 mm towards the X home switch.
         click(mach, "manettes");
         QWidget* form5 = windows.find(tarvel::kManualWindow);
-        QVERIFY(form5 != nullptr && windows.frame(tarvel::kManualWindow)->isVisible());
+        QVERIFY(windows.frame(tarvel::kManualWindow)->isVisible());
         const Step beforeJog{machine.xSteps(), machine.ySteps()};
         click(form5, "Command10");
-        QCOMPARE(machine.xSteps(), beforeJog.x - kStepsPerMm);
-        QCOMPARE(machine.ySteps(), beforeJog.y);
+        QCOMPARE((Step{machine.xSteps(), machine.ySteps()}), (Step{beforeJog.x - kStepsPerMm, beforeJog.y}));
 
         // "A la niche": every switch met on the way, then the tool at X and Y home and the
         // tool descent above the Z home switch.
@@ -194,9 +184,6 @@ private slots:
     }
 };
 
-int runWholeJobTests(int argc, char** argv) {
-    WholeJobTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(WholeJobTest)
 
 #include "wholejob_test.moc"
