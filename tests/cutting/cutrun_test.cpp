@@ -270,6 +270,7 @@ TEST(RunCutProgram, StartsWithTheSliderOnTheCuttingFeedAndForgetsOldRequests) {
     EXPECT_EQ(rig.run().end, CutRunEnd::Finished);
     EXPECT_EQ(rig.delays, (std::vector<std::uint64_t>{951, 951}));
     EXPECT_EQ(rig.form.cuttingFeed + " " + rig.form.rapidFeed, "79,5 50");  // the preset slider changed neither feed
+    EXPECT_EQ(std::tuple(rig.control.slider, rig.control.speedLabel), std::tuple(20, "80"));
     EXPECT_EQ(written(rig), ticksOf({2}));
 }
 

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -87,33 +86,6 @@ TEST(Generation, WorkedExampleGivesItsScratchFilesAndHundredTicks) {
                                                  g.job() + ".def\",\"2\",\"20\",\"20\"\r\n");
 }
 
-// The ticks (from 1) of the first `ticks` lines of the cutting file that carry the CLOCK weight.
-std::vector<int> stepTicks(const std::string& def, int ticks, int clockWeight) {
-    std::vector<int> found;
-    std::istringstream lines(def);
-    std::string line;
-    for (int tick = 1; tick <= ticks && std::getline(lines, line); ++tick)
-        if (std::stoi(line) & clockWeight) found.push_back(tick);
-    return found;
-}
-
-TEST(Generation, PulseRulePlacesTheStepsOfTheSmallerAxis) {
-    const struct {
-        int longest, steps;
-        std::vector<int> ticks;
-    } cases[] = {{10, 3, {3, 6, 9}}, {5, 2, {2, 5}}, {4, 4, {1, 2, 3, 4}}, {7, 1, {7}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.longest) + " ticks, " + std::to_string(c.steps) + " steps");
-        Job g;
-        g.form.stepsPerMmX = g.form.stepsPerMmY = "1";
-        // Out along X and Y, then back along X only so the return holds no Y step.
-        g.object({{std::to_string(c.longest), std::to_string(c.steps), "0"}, {"0", std::to_string(c.steps), "0"}});
-        ASSERT_TRUE(g.generate());
-        EXPECT_EQ(stepTicks(g.cuttingFile(), c.longest, 8), c.ticks);
-        EXPECT_EQ(stepTicks(g.cuttingFile(), c.longest, 2).size(), static_cast<std::size_t>(c.longest));
-    }
-}
-
 TEST(Generation, ReadsEachFieldByItsOwnRule) {
     const struct {
         const char *scale, *descent, *steps;
@@ -179,12 +151,21 @@ TEST(Generation, ChecksFailInOrderWithTheirMessagesAndWriteNothing) {
 }
 
 TEST(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
+    const auto unitSteps = [](CuttingForm& f) { f.stepsPerMmX = f.stepsPerMmY = "1"; };
     const struct {
         const char* name;
         std::vector<Point> points;
         std::function<void(CuttingForm&)> change;
         std::string def;
     } cases[] = {
+        // The pulse rule: the smaller axis steps at the ticks where its share passes a whole
+        // step. Out along X and Y at one step per mm, back along X, then Y home.
+        {"pulse rule 10/3", {{"10", "3", "0"}, {"0", "3", "0"}}, unitSteps,
+         crlfLines({"2", "2", "10", "2", "2", "10", "2", "2", "10", "2"}) + repeated("3", 10) + repeated("12", 3)},
+        {"pulse rule 7/1", {{"7", "1", "0"}, {"0", "1", "0"}}, unitSteps,
+         repeated("2", 6) + repeated("10", 1) + repeated("3", 7) + repeated("12", 1)},
+        {"pulse rule 4/4", {{"4", "4", "0"}, {"0", "4", "0"}}, unitSteps,
+         repeated("10", 4) + repeated("3", 4) + repeated("12", 4)},
         // Four moves of 0.4 step along X make no X step although they cover 1.6 steps; a move
         // that rounds to no step still sets its DIR; the return steps X once at its tick 20.
         {"rounding",

@@ -92,16 +92,5 @@ TEST(ToolPath, KeepsFewCornersAndStaysWithinTheTolerance) {
     }
 }
 
-TEST(ToolPath, DropsTheOldestCornersPastItsBound) {
-    ToolPath path(ToolPath::kToleranceMm, 8);
-    std::vector<Xy> zigzag{{0, 0}};
-    for (int i = 1; i <= 40; ++i) zigzag.push_back({i * 100.0, (i % 2) * 100.0});
-    walk(path, zigzag);
-    EXPECT_LE(path.corners().size(), 8u);
-    EXPECT_EQ(path.committedCount(), 40u);  // the start and 39 turns
-    EXPECT_NEAR(path.corners().back().x, 39 * 100 * kStep, ToolPath::kToleranceMm);
-    EXPECT_FLOAT_EQ(path.current().x, 40 * 100 * kStep);
-}
-
 }  // namespace
 }  // namespace tarvel
