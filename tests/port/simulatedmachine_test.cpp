@@ -97,24 +97,5 @@ TEST(SimulatedMachine, WriteMadeToFailMovesNothingAndIsRecorded) {
     EXPECT_EQ(std::tuple(m.failedWrites(), m.xSteps()), std::tuple(0u, 2));
 }
 
-TEST(SimulatedMachine, TellsListenersThePathAndRecordsOnRequest) {
-    SimulatedMachine m;
-    std::vector<MachineMotion> seen;
-    int selfRemoving = 0, id = 0;
-    id = m.addListener([&](const MachineMotion&) { ++selfRemoving, m.removeListener(id); });
-    const int listener = m.addListener([&](const MachineMotion& mm) { seen.push_back(mm); });
-    write(m, {0, 32, 16});
-    EXPECT_EQ(selfRemoving, 1);  // it may remove itself while called
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_TRUE(!seen[0].moved && seen[1].moved && seen[1].inMaterial && seen[1].z == 1 && seen[2].value == 16);
-    EXPECT_TRUE(m.recorded().empty());
-
-    m.removeListener(listener);
-    m.setRecording(true);
-    write(m, {48, 0});
-    EXPECT_EQ(seen.size(), 3u);
-    EXPECT_EQ(m.recorded(), (std::vector<std::uint8_t>{48, 0}));
-}
-
 }  // namespace
 }  // namespace tarvel
