@@ -262,16 +262,19 @@ TEST(RunCutProgram, RefusesOrIsDeclinedBeforeSendingAnything) {
 }
 
 TEST(RunCutProgram, StartsWithTheSliderOnTheCuttingFeedAndForgetsOldRequests) {
-    Rig rig(cut({2}));
-    rig.control.flags.outOfMaterial = 1;  // as a finished run leaves it
-    rig.control.pressPause();
-    rig.control.pressDeeper();
-    rig.form.cuttingFeed = "79,5";  // 100 - 79,5 = 20,5: halves go to even
-    EXPECT_EQ(rig.run().end, CutRunEnd::Finished);
-    EXPECT_EQ(rig.delays, (std::vector<std::uint64_t>{951, 951}));
-    EXPECT_EQ(rig.form.cuttingFeed + " " + rig.form.rapidFeed, "79,5 50");  // the preset slider changed neither feed
-    EXPECT_EQ(std::tuple(rig.control.slider, rig.control.speedLabel), std::tuple(20, "80"));
-    EXPECT_EQ(written(rig), ticksOf({2}));
+    for (int outOfMaterial : {1, 0}) {  // as a finished run leaves it, or one stopped in the material
+        Rig rig(cut({2}));
+        rig.control.flags.outOfMaterial = outOfMaterial;
+        rig.control.pressPause();
+        rig.control.pressDeeper();
+        rig.form.cuttingFeed = "79,5";  // 100 - 79,5 = 20,5: halves go to even
+        EXPECT_EQ(rig.run().end, CutRunEnd::Finished);
+        EXPECT_EQ(rig.delays, (std::vector<std::uint64_t>{951, 951}));
+        // The preset slider changed neither feed.
+        EXPECT_EQ(rig.form.cuttingFeed + " " + rig.form.rapidFeed, "79,5 50") << outOfMaterial;
+        EXPECT_EQ(std::tuple(rig.control.slider, rig.control.speedLabel), std::tuple(20, "80"));
+        EXPECT_EQ(written(rig), ticksOf({2}));
+    }
 }
 
 TEST(RunCutProgram, QuittingTheProgramEndsTheRunAtOnce) {
