@@ -1,12 +1,5 @@
 // QtDialogs: what the logic hands over reaches the screen as it was given, and what the
 // user does comes back.
-#include <QAbstractButton>
-#include <QInputDialog>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QTextBrowser>
-
 #include "ui/qtdialogs.h"
 #include "uitesting.h"
 
@@ -19,9 +12,8 @@ Q_DECLARE_METATYPE(tarvel::Icon)
 
 namespace {
 
-// Runs `act` on the modal dialog the code under test is about to open, polling from the
-// dialog's own event loop. A dialog that never shows leaves `act` unrun, which the test
-// then sees; a modal of another kind is closed, so that a wrong one cannot hang the test.
+// Runs `act` on the modal dialog about to open, polling from its own event loop; a dialog
+// that never shows leaves `act` unrun, a modal of another kind is closed.
 template <class T>
 void whenModal(std::function<void(T*)> act) {
     auto* poll = new QTimer(qApp);
