@@ -1,6 +1,4 @@
-// The configuration window, driven by its object names from the main window's
-// "Configurer": a pin field answers each keystroke, "Sauvegarder" says why it refuses and
-// stays, the frame's close box writes nothing. Which entries are refused is the
+// The configuration window from "Configurer"; which entries are refused is the
 // configuration logic's, tested with it.
 #include <filesystem>
 
@@ -9,7 +7,7 @@
 #include "uitesting.h"
 
 using tarvel::ConfigurationWindow;
-using tarvel::testing::named;
+using tarvel::testing::retype;
 using tarvel::testing::textOf;
 using Texts = std::vector<std::string>;
 
@@ -20,26 +18,18 @@ private:
     std::unique_ptr<tarvel::testing::Harness> h_;
 
     ConfigurationWindow* configurer() {
-        named<QAction>(h_->window.get(), "config")->trigger();
+        tarvel::testing::named<QAction>(h_->window.get(), "config")->trigger();
         return h_->windows().find<ConfigurationWindow>("configuration");
-    }
-    // Replaces the field's text as the user would: select all, then type.
-    void retype(const char* field, const QString& text) {
-        named<QLineEdit>(configurer(), field)->selectAll();
-        QTest::keyClicks(named<QLineEdit>(configurer(), field), text);
     }
     QString text(const char* field) { return textOf(configurer(), field); }
 
 private slots:
-    void init() {
-        h_ = std::make_unique<tarvel::testing::Harness>();
-        QVERIFY(h_->show());
-    }
+    void init() { QVERIFY((h_ = std::make_unique<tarvel::testing::Harness>())->show()); }
     void cleanup() { h_.reset(); }
 
     // A refused pin is told at the keystroke and replaced by 2.
     void aPinOutsideTwoToNineIsRefusedAtTheKeystroke() {
-        retype("xClockPin", "1");
+        retype(configurer(), "xClockPin", "1");
         QCOMPARE(h_->dialogs.toldTexts(), Texts{tarvel::config_messages::kPinOutOfRange.text});
         QCOMPARE(text("xClockPin"), QString("2"));
     }
@@ -47,7 +37,7 @@ private slots:
     // A refused save says why and keeps the window and its edits; the close box forgets
     // them. Neither writes. A save that passes is the file faults test's, on a healthy disk.
     void refusedSaveAndCloseBoxWriteNothing() {
-        retype("rapidFeed", "6\"5");
+        retype(configurer(), "rapidFeed", "6\"5");
         tarvel::testing::click(configurer(), "sauvegarder");
         QCOMPARE(h_->dialogs.toldTexts(), Texts{tarvel::config_messages::kQuoteInField.text});
         QVERIFY(h_->windows().isOpen("configuration"));

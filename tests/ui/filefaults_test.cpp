@@ -1,10 +1,5 @@
-// Every window that writes a file, on a disk that refuses: the file cannot be opened, the
-// disk fills up midway, the sync or the rename fails. The window tells why in French,
-// naming the file, stays usable, and the folder keeps exactly the files and bytes it had.
-//
-// The disk is this program's own fileCalls(): the real calls until a case makes one refuse.
-#include <QCheckBox>
-
+// Every window that writes a file, on a disk (our fileCalls()) that refuses: the window tells
+// why, naming the file, stays usable, and the folder keeps exactly the files it had.
 #include <filesystem>
 #include <functional>
 
@@ -17,14 +12,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tarvel::testing::FileFault;
-using tarvel::testing::click;
-using tarvel::testing::FileStep;
-using tarvel::testing::Harness;
-using tarvel::testing::named;
-using tarvel::testing::TempDir;
+using namespace tarvel::testing;
 
-tarvel::testing::FaultyDisk disk;
+FaultyDisk disk;
 
 // The regular files of a folder with their bytes.
 std::map<std::string, std::string> filesIn(const fs::path& dir) {
@@ -46,7 +36,6 @@ void fichierFra(Harness& h, const std::string& name, const char* button) {
 
 // The cutting window on the job piece.def, with piece.det and piece.FRD from before.
 void openMachOnShortJob(Harness& h) {
-    h.configure();
     h.tmp.write("piece.det", "\"ancien\",\"1\"\r\n");
     h.tmp.write("piece.FRD", "ancien\r\n");
     h.windows().open(tarvel::kCuttingWindow);
@@ -55,7 +44,6 @@ void openMachOnShortJob(Harness& h) {
 
 // Out 30 m along X and back at 20 steps per mm: 1.2 million ticks, 3.6 MB of cutting file.
 void openMachOnLongObject(Harness& h) {
-    h.configure();
     h.app.lastObjectFile = h.tmp.write("piece.fra", "0,0,0\r\n\"30000\",\"0\",\"0\"\r\n0,0,0\r\n");
     h.windows().open(tarvel::kCuttingWindow);
 }
@@ -77,8 +65,7 @@ struct Case {
 const Case kCases[] = {
     {"configuration: rename refused", {FileStep::Rename, EIO, "tarvel1.cfg"}, "tarvel1.cfg",
      [](Harness& h) {
-         h.configure();
-         named<QAction>(h.window.get(), "config")->trigger();
+              named<QAction>(h.window.get(), "config")->trigger();
          named<QLineEdit>(configuration(h), "rapidFeed")->setText("65");
      },
      [](Harness& h) { click(configuration(h), "sauvegarder"); },
@@ -88,8 +75,7 @@ const Case kCases[] = {
      }},
     {"arrow settings: open refused", {FileStep::Open, EACCES, "tarvelman.cfg"}, "tarvelman.cfg",
      [](Harness& h) {
-         h.configure();
-         h.tmp.write("tarvelman.cfg", "1,0,1\r\n");
+              h.tmp.write("tarvelman.cfg", "1,0,1\r\n");
          QTest::mouseClick(named<QCheckBox>(h.windows().open(tarvel::kManualWindow), "inversionY"), Qt::LeftButton);
      },
      [](Harness& h) { click(h.windows().open(tarvel::kManualWindow), "Command5"); },
@@ -129,7 +115,7 @@ class FileFaultsTest : public QObject {
 private slots:
     void failedWriteIsToldAndChangesNothing() {
         for (const Case& c : kCases) {
-            Harness h{tarvel::SimulatedMachineSettings{}};
+            Harness h{tarvel::SimulatedMachineSettings{}, true};
             QVERIFY(h.show());
             c.setUp(h);
             h.dialogs.told.clear();

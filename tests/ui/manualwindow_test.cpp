@@ -1,8 +1,4 @@
-// The manual-control window (form5) on a simulated machine, driven by object names,
-// with a scripted UserDialogs and a configuration in a temporary program directory.
-#include <QCheckBox>
-#include <QSlider>
-
+// The manual-control window (form5) on a configured simulated machine.
 #include <filesystem>
 
 #include "app/programwindows.h"
@@ -28,9 +24,8 @@ private:
 private slots:
     // The defaults: 20 steps per mm, coefficient 0,02, pins 2 to 7, tool descent 10.
     void init() {
-        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{});
+        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{}, true);
         machine_ = h_->machine;
-        h_->configure();
         QVERIFY(h_->show());
     }
     void cleanup() { h_.reset(); }
@@ -39,11 +34,10 @@ private slots:
     // drives the simulated machine towards smaller coordinates. A preset distance and the
     // slider set the next move.
     void eachArrowMovesItsAxisByTheDistanceSet() {
-        for (const auto& [arrow, at] : {std::pair<const char*, std::vector<std::int64_t>>{"Command10", {-20, 0, 0}},
-                                        {"Command11", {0, 0, 0}}, {"Command6", {0, -20, 0}}, {"Command7", {0, 0, 0}},
-                                        {"Command8", {0, 0, 20}}, {"Command9", {0, 0, 0}}}) {
+        for (const auto& [arrow, at] : {std::pair{"Command10", "-20 0 0"}, {"Command11", "0 0 0"}, {"Command6", "0 -20 0"},
+                                        {"Command7", "0 0 0"}, {"Command8", "0 0 20"}, {"Command9", "0 0 0"}}) {
             click(arrow);
-            QCOMPARE((std::vector<std::int64_t>{machine_->xSteps(), machine_->ySteps(), machine_->zSteps()}), at);
+            QCOMPARE(tarvel::testing::stepsOf(*machine_), QString(at));
         }
         QWidget* manual = openManual();
         named<QSlider>(manual, "reglageVitesse")->setValue(5);
@@ -64,8 +58,7 @@ private slots:
             named<QPushButton>(manual, "arreter")->click();
         });
         click("Command1");  // at 2 ms a step: still climbing at 30 ms
-        QVERIFY(stopOffered);
-        QVERIFY(!named<QPushButton>(manual, "arreter")->isEnabled());
+        QVERIFY(stopOffered && !named<QPushButton>(manual, "arreter")->isEnabled());
         QCOMPARE(h_->dialogs.toldTexts(), std::vector<std::string>{tarvel::manual_messages::kHomingStopped.text});
         QVERIFY(machine_->zSteps() < 0 && machine_->zSteps() > -800 && machine_->xSteps() == 0);
     }
@@ -79,8 +72,7 @@ private slots:
         QVERIFY(!frame()->close() && !frame()->isVisible());
         QCOMPARE(jogSettings(), std::string("\"0\",\"0\",\"0\"\r\n"));
         click("Command5");
-        QCOMPARE(jogSettings(), std::string("1,0,0\r\n"));
-        QVERIFY(!frame()->isVisible() && windows().frame(tarvel::kCuttingWindow)->isVisible());
+        QVERIFY(jogSettings() == "1,0,0\r\n" && !frame()->isVisible() && windows().frame(tarvel::kCuttingWindow)->isVisible());
         h_->tmp.write("tarvelman.cfg", "0,1,1\r\n");
         QCOMPARE(openManual(), manual);
         QVERIFY(named<QCheckBox>(manual, "inversionX")->isChecked());

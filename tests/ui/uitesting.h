@@ -1,17 +1,8 @@
 // Helpers shared by the window tests, with the Qt controls most of them drive.
 #pragma once
 
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtWidgets>
 
 #include <filesystem>
 #include <memory>
@@ -41,6 +32,15 @@ inline void click(const QObject* root, const char* button) {
     QTest::mouseClick(named<QPushButton>(root, button), Qt::LeftButton);
 }
 inline QString textOf(const QObject* root, const char* field) { return named<QLineEdit>(root, field)->text(); }
+// Replaces a field's text as the user would: select all, then type.
+inline void retype(const QObject* root, const char* field, const QString& text) {
+    named<QLineEdit>(root, field)->selectAll();
+    QTest::keyClicks(named<QLineEdit>(root, field), text);
+}
+// Where the machine stands, in steps on X, Y and Z.
+inline QString stepsOf(const SimulatedMachine& m) {
+    return QString("%1 %2 %3").arg(m.xSteps()).arg(m.ySteps()).arg(m.zSteps());
+}
 // A click, or a double click, on a row of a list, brought into sight first.
 inline void clickRow(QListView* list, int row, bool twice = false) {
     const QModelIndex index = list->model()->index(row, 0);
@@ -60,10 +60,11 @@ struct Harness {
     SimulatedMachine* machine = nullptr;
     std::unique_ptr<MainWindow> window;
 
-    explicit Harness(std::optional<SimulatedMachineSettings> simulated = std::nullopt) {
+    explicit Harness(std::optional<SimulatedMachineSettings> simulated = std::nullopt, bool configured = false) {
         app.paths.programDir = tmp.str();
         app.paths.scratchDir = tmp.file("scratch");
         std::filesystem::create_directory(app.paths.scratchDir);
+        if (configured) configure();
         if (!simulated) return;
         auto m = std::make_unique<SimulatedMachine>(*simulated);
         machine = m.get();

@@ -1,11 +1,6 @@
-// One job from a drawing to motor steps, through the windows as a user goes: the
-// configuration in place, "Fichier", a DXF drawing of a line, a circle and a closed
-// polyline imported, an entry point and a new place in the order for each cut (Form7),
-// "Réorganisation coupes", the object saved under "Fichier FRA", the job made in the
-// cutting window and cut on the simulated machine with a pause, then a jog and a homing
-// from "Manettes virtuelles". The machine's own record of its moves is the judge.
-#include <QSlider>
-
+// One job from a DXF drawing (a line, a circle, a closed polyline) to motor steps, through
+// the windows as a user goes: entry points and order (Form7), "Fichier FRA", the job made
+// and cut with a pause, then a jog and a homing. The simulated machine's moves judge.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -22,8 +17,7 @@ using tarvel::testing::click;
 using tarvel::testing::named;
 using tarvel::testing::textOf;
 
-// The default configuration: 20 steps per mm on every axis, 10 mm tool descent, 30 mm
-// tool-change clearance.
+// The default configuration (see Harness::configure).
 constexpr std::int64_t kStepsPerMm = 20;
 constexpr std::int64_t kDepth = 10 * kStepsPerMm;
 constexpr std::int64_t kClearance = 30 * kStepsPerMm;
@@ -147,10 +141,7 @@ private slots:
         // The pause lifted the tool by the clearance, on the spot, and brought it back.
         QVERIFY(pauseAsked && cameBack && stayedPut);
         QCOMPARE((std::pair{pauseZ, pauseTop}), (std::pair{kDepth, kDepth - kClearance}));
-        // Home again. Each segment is rounded to whole steps on its own, with no carry, so
-        // only segments of fractional length can leave the tool off the origin: here the
-        // circle's chords alone, and opposite chords have opposite lengths whose roundings
-        // cancel. Z moves whole steps (descent x steps per mm): it ends exactly at 0.
+        // Home again: only the circle's chords round (opposite ones cancel); Z moves whole steps.
         QVERIFY2(std::abs(machine.xSteps()) <= 1 && std::abs(machine.ySteps()) <= 1,
                  qPrintable(QString("%1 %2").arg(machine.xSteps()).arg(machine.ySteps())));
         QCOMPARE(machine.zSteps(), std::int64_t{0});
@@ -176,8 +167,8 @@ private slots:
         });
         click(form5, "Command1");
         machine.removeListener(homing);
-        QVERIFY(met.xHome && met.yHome && met.zClearance && met.zHome);
         const auto& s = machine.settings();
+        QVERIFY(met.xHome && met.yHome && met.zClearance && met.zHome);
         QCOMPARE((Step{machine.xSteps(), machine.ySteps()}), at(s.xHomeMm, s.yHomeMm));
         QCOMPARE(machine.zSteps(), steps(s.zHomeMm) - kDepth);
         QCOMPARE(dialogs.told.size(), std::size_t{3});  // no word from the manual moves
