@@ -31,9 +31,7 @@ TEST(RecordReader, SplitsFieldsByTheFileRules) {
     std::vector<FieldEnd> ends;
     allFields("a,b\r\nc", &ends);
     EXPECT_EQ(ends, (std::vector<FieldEnd>{FieldEnd::Comma, FieldEnd::LineEnd, FieldEnd::FileEnd}));
-}
-
-TEST(RecordReader, ReadRecordNeedsAllFieldsOnTheLine) {
+    // A record needs all its fields on its line.
     auto r = RecordReader::fromText("1,2,3,4\r\n5,6\r\n7,8,9\r\n");
     Fields a, b, c;
     EXPECT_TRUE(r.readRecord(a, 3));
@@ -58,26 +56,25 @@ TEST(RecordReader, LineNumbersCountTheLineEndsInsideQuotes) {
     }
 }
 
-TEST(RecordReader, ReadLineKeepsTheWholeLineAndWriterQuotesTextEndingWithCrLf) {
+TEST(RecordReader, ReadLineKeepsTheWholeLineFilesAreWindows1252AndTheWriterQuotes) {
     auto r = RecordReader::fromText(" 1.0  0.5, x\r\nlast");
     std::string first, last;
     EXPECT_TRUE(r.readLine(first) && r.readLine(last));
     EXPECT_EQ(first + "|" + last, " 1.0  0.5, x|last");
     EXPECT_FALSE(r.readLine(last));
     EXPECT_EQ(recordLine({quotedField("0,02"), "0", quotedField("")}), "\"0,02\",0,\"\"\r\n");
-}
 
-TEST(RecordReader, FilesAreReadAsWindows1252AcrossBufferBoundaries) {
+    // Files are read as Windows-1252, across the reader's buffer boundaries.
     testing::TempDir dir;
     std::string big;
     for (int i = 0; i < 30000; ++i) big += "\"d\xE9" "cal\xE9\",\"" + std::to_string(i) + "\"\r\n";
     auto path = dir.write("big.txt", big);
-    RecordReader r(path);
+    RecordReader file(path);
     Fields f;
     int n = 0;
-    while (r.readRecord(f, 2) && f == Fields{"décalé", std::to_string(n)}) ++n;
+    while (file.readRecord(f, 2) && f == Fields{"décalé", std::to_string(n)}) ++n;
     EXPECT_EQ(n, 30000) << ::testing::PrintToString(f);
-    EXPECT_FALSE(r.failed());
+    EXPECT_FALSE(file.failed());
     RecordReader missing(dir.file("absent"));
     EXPECT_FALSE(missing.isOpen());
     EXPECT_TRUE(missing.atEnd());

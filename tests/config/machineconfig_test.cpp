@@ -27,7 +27,7 @@ TEST(SaveMachineConfig, DefaultsGiveExactlyTheOneLineAndAFailureKeepsTheFile) {
 
 // Every field holds its own value and one flag at a time is set, so two fields swapped
 // on the way in or out fail. The steps per mm and the coefficient are saved with a comma.
-TEST(MachineConfigFile, EveryFieldIsReadAndWrittenInItsOwnPlace) {
+TEST(MachineConfigFile, EveryFieldIsReadAndWrittenInItsOwnPlaceAndAShortFileLeavesTheRestEmpty) {
     std::string fields;
     std::vector<std::string> expected = {"1.5", "2", "3", "4.5"};
     for (int i = 5; i <= 25; ++i) fields += ",\"" + std::to_string(i) + "\"", expected.push_back(std::to_string(i));
@@ -48,9 +48,7 @@ TEST(MachineConfigFile, EveryFieldIsReadAndWrittenInItsOwnPlace) {
         ASSERT_FALSE(saveMachineConfig(*c, dir.file("out.cfg")).has_value());
         EXPECT_EQ(TempDir::read(dir.file("out.cfg")), "\"1,5\",\"2\",\"3\",\"4,5\"" + fields + "," + flags + "\r\n");
     }
-}
-
-TEST(LoadMachineConfig, ShortFileLeavesTheRestEmptyAndFlagsUnset) {
+    // A short file leaves the rest empty and the flags unset.
     TempDir dir;
     const auto c = loadMachineConfig(dir.write("a.cfg", "\"25\",\"30\"\r\n"));
     ASSERT_TRUE(c.has_value());
@@ -58,12 +56,10 @@ TEST(LoadMachineConfig, ShortFileLeavesTheRestEmptyAndFlagsUnset) {
               std::tuple("25", "30", "", "", false));
 }
 
-TEST(PortAddressFor, OnlyTwoSelectsPortTwo) {
+// Only "2" selects port 2; pins 2 to 9 weigh powers of two, others are 1 or refused.
+TEST(PortAndPins, AddressAndWeightsFollowTheirFields) {
     EXPECT_EQ(portAddressFor("2"), 632);
     for (const char* other : {"1", "3", "", " 2", "2,0"}) EXPECT_EQ(portAddressFor(other), 888) << other;
-}
-
-TEST(PinWeight, PinsTwoToNineWeighPowersOfTwoOthersAreOneOrRefused) {
     const std::pair<const char*, const char*> weighed[] = {{"2", "1"}, {"5", "8"}, {"9", "128"}, {"3,0", "2"},
                                                            {"", "1"},  {"abc", "1"}, {"2.5x", "1"}};
     for (const auto& [pin, weight] : weighed) {

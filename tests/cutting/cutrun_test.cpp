@@ -215,6 +215,9 @@ TEST(RunCutProgram, TimeLeftIsTheSumOfTheDelaysStillToCome) {
         EXPECT_EQ(rig.reports.back().percent(), 100);
         EXPECT_EQ(rig.reports[3].percent(), 33);
     }
+    // Rounded to the second, in the words of the cut-in-progress window and tarvel-cli.
+    EXPECT_EQ(estimatedTimeLeftLine(499'999) + "|" + timeLeftText(3'599'500'000) + "|" + timeLeftText(3'723'000'000),
+              "Temps restant estimé : 0 s|1 h 00 min 00 s|1 h 02 min 03 s");
 }
 
 // Refused before the question, or the question answered with its preselected "No".

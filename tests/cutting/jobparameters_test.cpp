@@ -18,7 +18,7 @@ JobParameters boite() {
     return p;
 }
 
-TEST(JobParameters, RecordIsTenQuotedFieldsInTheirOrderAndMatchesTheForm) {
+TEST(JobParameters, RecordIsTenQuotedFieldsInTheirOrderMatchesTheFormAndRoundTrips) {
     EXPECT_EQ(jobParametersRecord(boite()),
               "\"50\",\"C:\\pieces\\boite.fra\",\"1,5\",\"20\",\"Couvercle, 3 mm\",\"80\",\"boite.def\",\"2\","
               "\"25\",\"40\"\r\n");
@@ -27,9 +27,8 @@ TEST(JobParameters, RecordIsTenQuotedFieldsInTheirOrderAndMatchesTheForm) {
     EXPECT_EQ(form.jobName, "boite.def");
     EXPECT_EQ(form.toolDescent, "2");
     EXPECT_EQ(JobParameters::fromForm(form, "boite.def"), boite());
-}
 
-TEST(JobParameters, RoundTripKeepsCommasLineBreaksAndAccentsButNotQuotes) {
+    // The file keeps commas, line breaks and accents, but not quotes.
     TempDir tmp;
     JobParameters p = boite();
     p.description = "Paramètres par défaut\r\nbord, puis fond\r\n";

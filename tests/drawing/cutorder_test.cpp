@@ -58,6 +58,7 @@ TEST(ReorderCuts, RebuildsEveryCutFromItsEntryPointInOrder) {
         // As a .fra of two single-point cuts loads: nothing to walk in either.
         {"one inside row", {"0", "1", "0", "0", "1", "0"}, {{4, "1"}, {1, "2"}}, nullptr,
          {"4", "4", "4", "1", "1", "1"}},
+        {"long cut first", kShortThenLong, {{2, "2"}, {6, "1"}}, nullptr, {"6", "6", "5", "6", "6", "1", "1", "2", "2"}},
     };
     for (const Case& c : cases) {
         CutObject o = objectFromZ(c.z);
@@ -70,19 +71,12 @@ TEST(ReorderCuts, RebuildsEveryCutFromItsEntryPointInOrder) {
         EXPECT_EQ(o.y[1], "y" + c.x[1]);
         EXPECT_EQ(o.entryMark, Texts(o.x.size(), ".")) << c.what;
         EXPECT_EQ(o.cutCount, c.cutCount ? c.cutCount : objectFromZ(c.z).cutCount);
+        // The rebuilt rows are marked again from their Z.
+        CutObject marked = o;
+        markCuts(marked);
+        EXPECT_EQ(o.marker, marked.marker) << c.what;
+        EXPECT_EQ(o.cutNumber, marked.cutNumber) << c.what;
     }
-}
-
-TEST(ReorderCuts, MarksTheRebuiltRowsAgain) {
-    CutObject o = objectFromZ(kShortThenLong);
-    o.entryMark[2] = "2";
-    o.entryMark[6] = "1";
-    ScriptedDialogs dialogs;
-    ASSERT_TRUE(reorderCuts(o, dialogs));
-    EXPECT_EQ(o.x, (Texts{"6", "6", "5", "6", "6", "1", "1", "2", "2"}));
-    EXPECT_EQ(o.z, (Texts{"0", "1", "1", "1", "0", "0", "1", "1", "0"}));
-    EXPECT_EQ(o.marker, (Texts{"D", "0", "0", "0", "F", "D", "0", "0", "F"}));
-    EXPECT_EQ(o.cutNumber, (Texts{".", "1", ".", ".", ".", ".", "2", ".", "."}));
 }
 
 TEST(ReorderCuts, FailureSaysSoKeepsRowsAndClearsEveryEntryMark) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "drawing/drawingmessages.h"
 #include "support/tempdir.h"
 
 namespace tarvel {
@@ -71,8 +72,7 @@ TEST(ImportDat, RowsOfEachLayout) {
 
 TEST(ImportDat, RefusalsLeaveTheObjectAndFailuresKeepThePointsBeforeTheFault) {
     const std::string big = "T\r\n1 0\r\n0.5 1" + std::string(400, '0') + "\r\n0 0\r\n";
-    const char* unusable = "le fichier choisi n'est pas utilisable choisir un fichier valide ou reportez vous à "
-                           "la notice d'utilisation. ";
+    const std::string unusable = drawingmessages::kDatUnusable.text;
     const struct {
         const char *content, *name;
         ImportStatus status;
@@ -81,10 +81,10 @@ TEST(ImportDat, RefusalsLeaveTheObjectAndFailuresKeepThePointsBeforeTheFault) {
     } cases[] = {
         {"T\r\n1 0\r\n", "profil.DAT", ImportStatus::Refused, "choisir un fichier DAT", 1},
         {nullptr, "autre.dat", ImportStatus::Refused, "Fichier introuvable !", 1},
-        {"SD 7003\r\n", "p.dat", ImportStatus::Failed, unusable, 0},
-        {"0.5\r\n", "p.dat", ImportStatus::Failed, unusable, 0},
+        {"SD 7003\r\n", "p.dat", ImportStatus::Failed, unusable.c_str(), 0},
+        {"0.5\r\n", "p.dat", ImportStatus::Failed, unusable.c_str(), 0},
         // A number out of range is a conversion error.
-        {big.c_str(), "p.dat", ImportStatus::Failed, unusable, 2},
+        {big.c_str(), "p.dat", ImportStatus::Failed, unusable.c_str(), 2},
     };
     for (const auto& c : cases) {
         Import i = importText(c.content, c.name);

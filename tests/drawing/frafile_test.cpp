@@ -52,14 +52,11 @@ TEST(FraFile, SavedBytesAndReloadWithShiftedMarkers) {
     EXPECT_EQ(back.cutNumber, (Texts{".", "1", ".", ".", ".", "2"}));
     EXPECT_EQ(back.entryMark, Texts(6, "."));
     EXPECT_EQ(back.cutCount, "2");
-}
 
-TEST(FraFile, WritesXAndYByNumberTextZAsHeldAndWindows1252OnDisk) {
-    TempDir dir;
+    // X and Y by the number-text rule, Z as held; Windows-1252 on disk.
     ASSERT_FALSE(writeFraFile(dir.file("p"), rows({{"5.25", "-12.5", "1.5"}, {"5€", "é", "ü"}})));
     EXPECT_EQ(TempDir::read(dir.file("p.fra")),
               "0,0,0\r\n\"5,25\",\"-12,5\",\"1.5\"\r\n\"5\x80\",\"\xE9\",\"\xFC\"\r\n0,0,0\r\n");
-    CutObject back;
     readFraFile(dir.file("p.fra"), back);
     EXPECT_EQ(back.x[2] + back.y[2] + back.z[2], "5€éü");
 }

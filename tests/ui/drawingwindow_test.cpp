@@ -62,7 +62,7 @@ private slots:
     }
     void cleanup() { h_.reset(); }
 
-    void loadedObjectFillsTheListsFollowsTheSelectionAndIsDrawn() {
+    void loadedObjectFillsTheListsFollowsTheSelectionIsDrawnAndTheMenusLeave() {
         const QImage empty = picture();
         load(h_->tmp.write("plaque.fra", plate()));
         QVERIFY(h_->dialogs.told.empty());
@@ -89,9 +89,7 @@ private slots:
         QMouseEvent move(QEvent::MouseMove, at, area.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(&area, &move);
         QCOMPARE(named<QLabel>(drawing(), "Label1")->text() + named<QLabel>(drawing(), "Label2")->text(), QString("00"));
-    }
-
-    void leavingTheWindow() {
+        // Leaving the window by its menus.
         trigger("retouraccueil");
         QVERIFY(!window_->windows().isOpen("dessin") && !window_->windows().isOpen("Mach"));
         window_->windows().open("dessin");
