@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/encoding.h"
 #include "support/tempdir.h"
 
 namespace tarvel {
@@ -78,6 +79,19 @@ TEST(RecordReader, ReadLineKeepsTheWholeLineFilesAreWindows1252AndTheWriterQuote
     RecordReader missing(dir.file("absent"));
     EXPECT_FALSE(missing.isOpen());
     EXPECT_TRUE(missing.atEnd());
+}
+
+TEST(Windows1252, EveryByteAndFrenchTextRoundTripTheRestBecomesQuestionMarks) {
+    const std::string text = "Paramètres par défaut à l'échelle – «coupe» €";
+    const std::string bytes = windows1252FromUtf8(text);
+    EXPECT_EQ(bytes, "Param\xE8tres par d\xE9" "faut \xE0 l'\xE9" "chelle \x96 \xAB" "coupe\xBB \x80");
+    EXPECT_EQ(utf8FromWindows1252(bytes), text);
+    // Unmappable characters, a cut sequence, a byte that starts none.
+    EXPECT_EQ(windows1252FromUtf8("日本|a\xC3|\xFF" "b"), "??|a?|?b");
+    // Every byte survives a round trip.
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    EXPECT_EQ(windows1252FromUtf8(utf8FromWindows1252(all)), all);
 }
 
 }  // namespace

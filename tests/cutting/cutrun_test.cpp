@@ -172,7 +172,7 @@ TEST(RunCutProgram, StopEndsTheRunAtTheEndOfTheTick) {
         EXPECT_EQ(result.end, CutRunEnd::Stopped);
         EXPECT_EQ(result.ticksSent, stopAt);
         EXPECT_EQ(written(rig), ticksOf(Values(stopAt, 2)) + repeated(20, {0, 32}));
-        EXPECT_EQ(rig.dialogs.toldTexts(), std::vector<std::string>{"Découpe arretée !"});
+        EXPECT_EQ(rig.dialogs.toldTexts(), std::vector{m::kCutStopped.text});
         EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours", "hide decencours",
                                                        "show Mach", "show Mach", "close decencours"}));
         EXPECT_EQ(rig.control.flags.stopRequested, 0);
@@ -189,7 +189,7 @@ TEST(RunCutProgram, SendsEveryRecordAndEndsAtTheOriginWithFeedsBackInTheForm) {
     EXPECT_EQ(result.end, CutRunEnd::Finished);
     EXPECT_EQ(result.ticksSent, program.size());
     EXPECT_EQ(written(rig), ticksOf(program));
-    EXPECT_EQ(rig.dialogs.toldTexts(), std::vector<std::string>{"découpe terminée !"});
+    EXPECT_EQ(rig.dialogs.toldTexts(), std::vector{m::kCutFinished.text});
     EXPECT_EQ(rig.views, (std::vector<std::string>{"hide Mach", "show decencours", "show Mach", "close decencours"}));
     EXPECT_EQ(rig.form.cuttingFeed + " " + rig.form.rapidFeed, "70 5");
     EXPECT_EQ(result.delayIterations, std::accumulate(rig.delays.begin(), rig.delays.end(), std::uint64_t{0}));
@@ -303,16 +303,16 @@ TEST(RunCutProgram, PauseRaisesByTheClearanceWaitsForResumeAndLowers) {
         std::vector<std::string> told;
     } cases[] = {
         {ZSense::Normal, 2, [](Rig& r, int n) { if (n == 5) r.control.pressResume(); }, CutRunEnd::Finished,
-         ticksOf({2, 2}) + up + down + ticksOf({2}), {"Pause !", "découpe terminée !"}},
+         ticksOf({2, 2}) + up + down + ticksOf({2}), {m::kCutPaused.text, m::kCutFinished.text}},
         {ZSense::Inverted, 2, [](Rig& r, int n) { if (n == 5) r.control.pressResume(); }, CutRunEnd::Finished,
-         ticksOf({2, 2}) + down + up + ticksOf({2}), {"Pause !", "découpe terminée !"}},
+         ticksOf({2, 2}) + down + up + ticksOf({2}), {m::kCutPaused.text, m::kCutFinished.text}},
         {ZSense::Normal, 1,
          [](Rig& r, int n) {
              if (n == 1) r.control.pressStop();
              if (n == 3) r.control.pressResume();
          },
-         CutRunEnd::Stopped, ticksOf({2}) + up + down, {"Pause !", "Découpe arretée !"}},
-        {ZSense::Normal, 1, [](Rig& r, int) { r.aborting = true; }, CutRunEnd::Aborted, ticksOf({2}) + up, {"Pause !"}},
+         CutRunEnd::Stopped, ticksOf({2}) + up + down, {m::kCutPaused.text, m::kCutStopped.text}},
+        {ZSense::Normal, 1, [](Rig& r, int) { r.aborting = true; }, CutRunEnd::Aborted, ticksOf({2}) + up, {m::kCutPaused.text}},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.told.back());

@@ -79,8 +79,8 @@ TEST(ImportDat, RefusalsLeaveTheObjectAndFailuresKeepThePointsBeforeTheFault) {
         const char* told;
         std::size_t rows;
     } cases[] = {
-        {"T\r\n1 0\r\n", "profil.DAT", ImportStatus::Refused, "choisir un fichier DAT", 1},
-        {nullptr, "autre.dat", ImportStatus::Refused, "Fichier introuvable !", 1},
+        {"T\r\n1 0\r\n", "profil.DAT", ImportStatus::Refused, drawingmessages::kNotDatFile.text.c_str(), 1},
+        {nullptr, "autre.dat", ImportStatus::Refused, drawingmessages::kFileNotFound.text.c_str(), 1},
         {"SD 7003\r\n", "p.dat", ImportStatus::Failed, unusable.c_str(), 0},
         {"0.5\r\n", "p.dat", ImportStatus::Failed, unusable.c_str(), 0},
         // A number out of range is a conversion error.

@@ -107,16 +107,16 @@ TEST(DrawingFormCharger, FailuresKeepTheCountAndTheFileControls) {
         int selected;
         Texts rows;
     } cases[] = {
-        {FileType::Fra, "", {"Nom du fichier ?"}, 2, 0, untouched},
-        {FileType::Fra, dir.file("absent.fra"), {"Fichier introuvable !"}, 2, 0, untouched},
+        {FileType::Fra, "", {msg::kNoFileName.text}, 2, 0, untouched},
+        {FileType::Fra, dir.file("absent.fra"), {msg::kFileNotFound.text}, 2, 0, untouched},
         {FileType::None, dir.write("p.fra", kTwoCuts), {}, 2, 0, untouched},
         // A short last record: the rows before it stay.
         {FileType::Fra, dir.write("short.fra", "0,0,0\r\n\"1,5\",\"2\",\"1\"\r\n\"3\",\"4\"\r\n"),
-         {"Saisie incompatible! Le fichier FRA choisi n'est pas utilisable."}, 0.35, -1,
+         {msg::kIncompatibleFra.text}, 0.35, -1,
          {"0;D;.;.", "1,5;0;1;."}},
         // The DXF import sets the zoom before its checks.
-        {FileType::Dxf, "", {"Nom du fichier ?"}, 0.35, 0, untouched},
-        {FileType::Dxf, dir.file("absent.dxf"), {"Fichier introuvable !"}, 0.35, 0, untouched},
+        {FileType::Dxf, "", {msg::kNoFileName.text}, 0.35, 0, untouched},
+        {FileType::Dxf, dir.file("absent.dxf"), {msg::kFileNotFound.text}, 0.35, 0, untouched},
         {FileType::Dxf, dir.write("coupe.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n"),
          {msg::kDxfNoEndsec.text}, 0.35, -1, {}},
         {FileType::Dat, dir.write("vide.dat", ""), {msg::kDatUnusable.text}, 0.35, -1, {}},

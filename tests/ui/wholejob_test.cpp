@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/programwindows.h"
+#include "cutting/cuttingmessages.h"
 #include "port/toolpath.h"
 #include "ui/cuttingwindow.h"
 #include "uitesting.h"
@@ -16,6 +17,7 @@ namespace {
 using tarvel::testing::click;
 using tarvel::testing::named;
 using tarvel::testing::textOf;
+namespace msg = tarvel::cutting_messages;
 
 // The default configuration (see Harness::configure).
 constexpr std::int64_t kStepsPerMm = 20;
@@ -93,7 +95,7 @@ private slots:
             QTimer::singleShot(0, h.window.get(), [&windows, button] { click(windows.find("decencours"), button); });
         };
         dialogs.onTell = [&](const tarvel::Message& m) {
-            if (m.text != "Pause !") return;
+            if (m.text != msg::kCutPaused.text) return;
             paused = true;
             pauseZ = pauseTop = machine.zSteps();
             pausedAt = {machine.xSteps(), machine.ySteps()};
@@ -119,9 +121,9 @@ private slots:
         click(mach, "decouper");
         machine.removeListener(listener);
 
-        QCOMPARE(dialogs.asked.size() == 1 ? dialogs.asked[0].text : "", std::string("Prêt pour la découpe ?"));
+        QCOMPARE(dialogs.asked.size() == 1 ? dialogs.asked[0].text : "", msg::kCutConfirm.text);
         QCOMPARE(dialogs.toldTexts(),
-                 (std::vector<std::string>{"Fichier découpe créé avec succés", "Pause !", "découpe terminée !"}));
+                 (std::vector{msg::kCutProgramCreated.text, msg::kCutPaused.text, msg::kCutFinished.text}));
         // The cuts in the chosen order, each reaching the depth at its entry point.
         QCOMPARE(contours.size(), std::size_t{3});
         QCOMPARE((std::vector{contours[0].front(), contours[1].front(), contours[2].front()}),
