@@ -74,7 +74,7 @@ int runObject(const Args& args) {
     DrawingForm form(dialogs);
     form.chooseFileTypeFromMenu(chosen->type);
     form.fileName = *file;
-    const bool loaded = form.charger();
+    const bool loaded = form.load();
     auto print = [&] {
         if (!o.has("--quiet")) std::fputs(objectListing(form.object).c_str(), stdout);
     };
@@ -104,7 +104,7 @@ int runObject(const Args& args) {
         entryPoints.valider(form.object, selectedRow);
         if (entryPoints.visible) return failWithLastMessage("Numéro d'ordre refusé.");
     }
-    if (o.has("--reorder") && !reorganisationCoupes(form, dialogs))
+    if (o.has("--reorder") && !reorderShownCuts(form, dialogs))
         return failWithLastMessage("La réorganisation des coupes a échoué.");
     print();
 
@@ -113,7 +113,7 @@ int runObject(const Args& args) {
         std::string lastObjectFile;
         form.chooseFileTypeFromMenu(FileType::Fra);
         form.fileName = *name;
-        if (form.sauver(lastObjectFile) != AfterCommand::OpenCuttingWindow)
+        if (form.save(lastObjectFile) != AfterCommand::OpenCuttingWindow)
             return fail(dialogs.told.empty() ? "L'objet n'a pas été sauvé." : dialogs.told.back().text);
     }
     return kDone;

@@ -190,7 +190,7 @@ bool reorderCuts(CutObject& object, UserDialogs& dialogs) {
     return rebuilt;
 }
 
-bool reorganisationCoupes(DrawingForm& form, UserDialogs& dialogs) {
+bool reorderShownCuts(DrawingForm& form, UserDialogs& dialogs) {
     return reorderCuts(form.object, dialogs);
 }
 

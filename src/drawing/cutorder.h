@@ -55,7 +55,7 @@ bool doubleClickMarker(CutObject& object, std::size_t row, int& selectedRow);
 bool reorderCuts(CutObject& object, UserDialogs& dialogs);
 
 // "Réorganisation coupes" in the drawing window: reorderCuts on its object.
-bool reorganisationCoupes(DrawingForm& form, UserDialogs& dialogs);
+bool reorderShownCuts(DrawingForm& form, UserDialogs& dialogs);
 
 // The entry-point window (Form7) without its widgets. It acts on the drawing window's
 // object at SelectedRow and hides after each command.

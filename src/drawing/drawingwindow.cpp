@@ -31,7 +31,7 @@ void DrawingForm::chooseFileTypeFromMenu(FileType type) {
     fileType = type;
 }
 
-bool DrawingForm::charger() {
+bool DrawingForm::load() {
     switch (fileType) {
         case FileType::Fra:
             return loadFra(fileName);
@@ -77,7 +77,7 @@ bool DrawingForm::finishImport(const ImportResult& result) {
     return true;
 }
 
-AfterCommand DrawingForm::sauver(std::string& lastObjectFile) {
+AfterCommand DrawingForm::save(std::string& lastObjectFile) {
     if (fileType != FileType::Fra) return AfterCommand::Stay;
     return saveFra(fileName, lastObjectFile);
 }

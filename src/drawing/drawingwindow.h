@@ -8,7 +8,7 @@
 //   DrawingForm form(dialogs);
 //   form.chooseFileTypeFromMenu(FileType::Fra);
 //   form.fileName = "/home/moi/pieces/boite.fra";
-//   form.charger();
+//   form.load();
 //   std::string text = objectListing(form.object);
 #pragma once
 
@@ -66,8 +66,8 @@ public:
     AngleTables angleTables;  // loaded by loadAngleTables()
 
     // --- What the window shows ------------------------------------------------------
-    bool chargerShown() const { return fileControlsVisible && fileType != FileType::None; }
-    bool sauverShown() const { return fileControlsVisible && fileType == FileType::Fra; }
+    bool loadShown() const { return fileControlsVisible && fileType != FileType::None; }
+    bool saveShown() const { return fileControlsVisible && fileType == FileType::Fra; }
 
     // --- Commands -------------------------------------------------------------------
     // Menu entries "Fichier FRA", "Fichier DXF", "Fichier DAT": show the file controls,
@@ -76,7 +76,7 @@ public:
 
     // "Charger": loadFra, importDxf or importDat of the file-name field, by the choice.
     // False when nothing was loaded, or a message was shown.
-    bool charger();
+    bool load();
 
     // The window became the active window: reads the angle tables again from the
     // program directory. A fault is kept in angleTables and told by the DXF import.
@@ -96,7 +96,7 @@ public:
     bool importDat(const std::string& name);
 
     // "Sauver": saveFra of the file-name field under "Fichier FRA"; no effect otherwise.
-    AfterCommand sauver(std::string& lastObjectFile);
+    AfterCommand save(std::string& lastObjectFile);
 
     // Replaces the object by the .fra file at `path`. A missing name or file changes
     // nothing. Once reading starts, the zoom goes to 0.35 and the work lists are emptied;

@@ -70,7 +70,7 @@ void fileClicked(DrawingForm& form, const FileLists& lists, std::string_view nam
     form.fileName = lists.directoryText + std::string(name);
 }
 
-bool effacer(const DrawingForm& form, UserDialogs& dialogs) {
+bool deleteFile(const DrawingForm& form, UserDialogs& dialogs) {
     const std::string& path = form.fileName;
     if (path.empty() || path.back() == '/') {
         dialogs.tell(drawingmessages::kNothingToDelete);
@@ -86,7 +86,7 @@ bool effacer(const DrawingForm& form, UserDialogs& dialogs) {
     return true;
 }
 
-bool renommer(const DrawingForm& form, UserDialogs& dialogs) {
+bool renameFile(const DrawingForm& form, UserDialogs& dialogs) {
     const std::string& path = form.fileName;
     if (!path.empty() && path.back() == '/') {
         dialogs.tell(drawingmessages::kNothingToRename);
@@ -111,7 +111,7 @@ bool renommer(const DrawingForm& form, UserDialogs& dialogs) {
     return true;
 }
 
-bool revenirAccueil(const DrawingForm& form, UserDialogs& dialogs) {
+bool mayReturnToMainWindow(const DrawingForm& form, UserDialogs& dialogs) {
     if (form.object.x.size() != form.object.y.size()) {
         dialogs.tell(drawingmessages::kHomeListLengths);
         return false;

@@ -44,17 +44,17 @@ void fileClicked(DrawingForm& form, const FileLists& lists, std::string_view nam
 // A field that is empty or names a directory ("/" at the end) is refused with a warning.
 // A deletion the file system refuses is told in French and leaves the disk as it was.
 // True when the file was deleted.
-bool effacer(const DrawingForm& form, UserDialogs& dialogs);
+bool deleteFile(const DrawingForm& form, UserDialogs& dialogs);
 
 // "Renommer": asks the new name ("nouveau nom?", offering the field's text), then
 // confirms. A name without a directory stays in the file's own directory; a path moves
 // the file. An existing file is never replaced. A cancelled input box ends the command;
 // an empty name, a missing file or a name in use is told in French and changes nothing.
 // True when the file was renamed.
-bool renommer(const DrawingForm& form, UserDialogs& dialogs);
+bool renameFile(const DrawingForm& form, UserDialogs& dialogs);
 
 // "Revenir à l'écran d'accueil": true when the window may close; X and Y lists of
 // different lengths keep it open with a message.
-bool revenirAccueil(const DrawingForm& form, UserDialogs& dialogs);
+bool mayReturnToMainWindow(const DrawingForm& form, UserDialogs& dialogs);
 
 }  // namespace tarvel

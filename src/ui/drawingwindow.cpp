@@ -523,8 +523,8 @@ void DrawingWindowWidget::showForm() {
 
     fileControls_->setVisible(form_.fileControlsVisible);
     typeOptions_->setVisible(form_.typeOptionsVisible);
-    charger_->setVisible(form_.chargerShown());
-    sauver_->setVisible(form_.sauverShown());
+    charger_->setVisible(form_.loadShown());
+    sauver_->setVisible(form_.saveShown());
     filesGroup_->setVisible(form_.fileControlsVisible || form_.typeOptionsVisible);
     showing_ = false;
     fitFrame();
@@ -694,7 +694,7 @@ void DrawingWindowWidget::fileChosen(const QModelIndex& index) {
 
 // --- Commands ---------------------------------------------------------------------------
 
-void DrawingWindowWidget::charger() { objectLoaded(form_.charger()); }
+void DrawingWindowWidget::charger() { objectLoaded(form_.load()); }
 
 void DrawingWindowWidget::ouvrirUnFichier() { objectLoaded(form_.ouvrirUnFichier()); }
 
@@ -710,25 +710,25 @@ void DrawingWindowWidget::objectLoaded(bool loaded) {
 }
 
 void DrawingWindowWidget::sauver() {
-    const AfterCommand after = form_.sauver(app_.lastObjectFile);
+    const AfterCommand after = form_.save(app_.lastObjectFile);
     showForm();
     if (after == AfterCommand::OpenCuttingWindow) closeAndOpenCuttingWindow();
 }
 
 void DrawingWindowWidget::effacer() {
-    if (!tarvel::effacer(form_, app_.dialogs)) return;
+    if (!tarvel::deleteFile(form_, app_.dialogs)) return;
     refreshFileList(form_, fileLists_);
     showFileLists();
 }
 
 void DrawingWindowWidget::renommer() {
-    if (!tarvel::renommer(form_, app_.dialogs)) return;
+    if (!tarvel::renameFile(form_, app_.dialogs)) return;
     refreshFileList(form_, fileLists_);
     showFileLists();
 }
 
 void DrawingWindowWidget::revenirAccueil() {
-    if (tarvel::revenirAccueil(form_, app_.dialogs)) closeWindow();
+    if (tarvel::mayReturnToMainWindow(form_, app_.dialogs)) closeWindow();
 }
 
 void DrawingWindowWidget::allerVersOutil() { closeAndOpenCuttingWindow(); }
@@ -761,7 +761,7 @@ void DrawingWindowWidget::markerDoubleClicked(int row) {
 }
 
 void DrawingWindowWidget::reorganiserCoupes() {
-    reorganisationCoupes(form_, app_.dialogs);
+    reorderShownCuts(form_, app_.dialogs);
     showObject();
 }
 

@@ -58,11 +58,11 @@ struct Window {
     }
     bool untouched() const {
         return rows() == Texts{"7;D;.;1"} && form.object.cutCount == "4" && form.zoom == 2 &&
-               form.selectedRow == 0 && form.verticalScroll == 0 && form.sauverShown();
+               form.selectedRow == 0 && form.verticalScroll == 0 && form.saveShown();
     }
 };
 
-TEST(DrawingFormCharger, LoadsEachFileTypeHidesTheFileControlsAndResetsTheWindow) {
+TEST(DrawingFormLoad, LoadsEachFileTypeHidesTheFileControlsAndResetsTheWindow) {
     TempDir dir;
     const struct {
         FileType type;
@@ -80,7 +80,7 @@ TEST(DrawingFormCharger, LoadsEachFileTypeHidesTheFileControlsAndResetsTheWindow
         SCOPED_TRACE(c.file);
         Window w(c.type);
         w.form.fileName = c.file;
-        EXPECT_TRUE(w.form.charger());
+        EXPECT_TRUE(w.form.load());
         EXPECT_EQ(std::make_tuple(w.form.zoom, w.form.verticalScroll, w.form.selectedRow),
                   std::make_tuple(0.35, c.scroll, -1));
         EXPECT_EQ(w.form.object.rows(), c.rows);
@@ -96,7 +96,7 @@ TEST(DrawingFormCharger, LoadsEachFileTypeHidesTheFileControlsAndResetsTheWindow
     }
 }
 
-TEST(DrawingFormCharger, FailuresKeepTheCountAndTheFileControls) {
+TEST(DrawingFormLoad, FailuresKeepTheCountAndTheFileControls) {
     TempDir dir;
     const Texts untouched = {"7;D;.;1"};
     const struct {
@@ -125,7 +125,7 @@ TEST(DrawingFormCharger, FailuresKeepTheCountAndTheFileControls) {
         SCOPED_TRACE(c.name);
         Window w(c.type);
         w.form.fileName = c.name;
-        EXPECT_FALSE(w.form.charger());
+        EXPECT_FALSE(w.form.load());
         EXPECT_EQ(w.dialogs.toldTexts(), c.told);
         EXPECT_EQ(std::make_pair(w.form.zoom, w.form.selectedRow), std::make_pair(c.zoom, c.selected));
         EXPECT_EQ(w.rows(), c.rows);
@@ -138,25 +138,25 @@ TEST(DrawingFormCharger, FailuresKeepTheCountAndTheFileControls) {
     noTables.form.paths.programDir = dir.str();
     noTables.form.loadAngleTables();
     noTables.form.fileName = TARVEL_TESTDATA_DIR "/drawing/r12-drawing.dxf";
-    EXPECT_FALSE(noTables.form.charger());
+    EXPECT_FALSE(noTables.form.load());
     ASSERT_EQ(noTables.dialogs.told.size(), 1u);
     EXPECT_EQ(noTables.dialogs.told[0].title, "Tables d'angles");
     EXPECT_EQ(noTables.rows(), untouched);
 }
 
-TEST(DrawingFormSauver, SavesRecordsLastObjectFileAndLeavesOrKeepsAllOnAWriteError) {
+TEST(DrawingFormSave, SavesRecordsLastObjectFileAndLeavesOrKeepsAllOnAWriteError) {
     TempDir dir;
     Window w;
     std::string lastObjectFile = "ancien.fra";
     w.form.fileName = dir.file("absent/piece");
-    EXPECT_EQ(w.form.sauver(lastObjectFile), AfterCommand::Stay);
+    EXPECT_EQ(w.form.save(lastObjectFile), AfterCommand::Stay);
     EXPECT_EQ(w.dialogs.toldTexts(), Texts{msg::kWriteError.text});
     EXPECT_EQ(lastObjectFile, "ancien.fra");
     EXPECT_TRUE(w.untouched());
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
     w.form.fileName = dir.file("piece");
-    EXPECT_EQ(w.form.sauver(lastObjectFile), AfterCommand::OpenCuttingWindow);
+    EXPECT_EQ(w.form.save(lastObjectFile), AfterCommand::OpenCuttingWindow);
     EXPECT_EQ(lastObjectFile, dir.file("piece.fra"));
     EXPECT_TRUE(std::filesystem::exists(lastObjectFile));
     EXPECT_FALSE(w.form.fileControlsVisible || w.form.fileType != FileType::None);

@@ -73,7 +73,7 @@ TEST(FileLists, AtTheRootTheNameFollowsTheSeparatorOnceAndUnreadableChangesNothi
     EXPECT_EQ(std::tie(w.lists.directoryText, w.form.fileName), std::tuple("/", "/a.dxf"));
 }
 
-TEST(Effacer, AsksBeforeDeletingAndSaysWhyItCannot) {
+TEST(DeleteFile, AsksBeforeDeletingAndSaysWhyItCannot) {
     TempDir dir;
     const std::string file = dir.write("boite.fra", "0,0,0\r\n");
     fs::create_directories(dir.file("pieces"));
@@ -98,7 +98,7 @@ TEST(Effacer, AsksBeforeDeletingAndSaysWhyItCannot) {
         Window w;
         w.form.fileName = c.field;
         w.dialogs.confirmAnswers.assign(c.answers.begin(), c.answers.end());
-        EXPECT_EQ(effacer(w.form, w.dialogs), c.deleted);
+        EXPECT_EQ(deleteFile(w.form, w.dialogs), c.deleted);
         EXPECT_EQ(w.told(), c.told.empty() ? Texts{} : Texts{c.told});
         EXPECT_EQ(w.asked(), c.asked ? Texts{drawingmessages::kConfirmDelete.text} : Texts{});
         EXPECT_EQ(fs::exists(file), !c.deleted);
@@ -106,7 +106,7 @@ TEST(Effacer, AsksBeforeDeletingAndSaysWhyItCannot) {
     }
 }
 
-TEST(Renommer, AsksTheNameThenConfirmsAndRefusesToReplace) {
+TEST(RenameFile, AsksTheNameThenConfirmsAndRefusesToReplace) {
     TempDir dir;
     const std::string file = dir.file("boite.fra");
     dir.write("pris.fra", "pris");
@@ -142,7 +142,7 @@ TEST(Renommer, AsksTheNameThenConfirmsAndRefusesToReplace) {
         w.form.fileName = c.field;
         w.dialogs.askAnswers = {c.name};
         w.dialogs.confirmAnswers.assign(c.answers.begin(), c.answers.end());
-        EXPECT_EQ(renommer(w.form, w.dialogs), !c.movedTo.empty());
+        EXPECT_EQ(renameFile(w.form, w.dialogs), !c.movedTo.empty());
         EXPECT_EQ(w.asked(), Texts(questions.begin(), questions.begin() + c.questions));
         EXPECT_EQ(w.told(), c.told.empty() ? Texts{} : Texts{c.told});
         EXPECT_EQ(fs::exists(file), c.movedTo.empty());
@@ -152,11 +152,11 @@ TEST(Renommer, AsksTheNameThenConfirmsAndRefusesToReplace) {
     }
 }
 
-TEST(RevenirAccueil, StaysWhileXAndYListsDiffer) {
+TEST(MayReturnToMainWindow, StaysWhileXAndYListsDiffer) {
     Window w;
-    EXPECT_TRUE(revenirAccueil(w.form, w.dialogs));
+    EXPECT_TRUE(mayReturnToMainWindow(w.form, w.dialogs));
     w.form.object.x = {"1", "2"}, w.form.object.y = {"1"};
-    EXPECT_FALSE(revenirAccueil(w.form, w.dialogs));
+    EXPECT_FALSE(mayReturnToMainWindow(w.form, w.dialogs));
     EXPECT_EQ(w.told(), Texts{drawingmessages::kHomeListLengths.text});
 }
 
