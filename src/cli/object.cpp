@@ -101,7 +101,7 @@ int runObject(const Args& args) {
             return failWithLastMessage("Point d'entrée refusé.");
         entryPoints.show();
         entryPoints.orderNumber = entry.order;
-        entryPoints.valider(form.object, selectedRow);
+        entryPoints.confirmEntry(form.object, selectedRow);
         if (entryPoints.visible) return failWithLastMessage("Numéro d'ordre refusé.");
     }
     if (o.has("--reorder") && !reorderShownCuts(form, dialogs))

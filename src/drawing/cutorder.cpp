@@ -194,7 +194,7 @@ bool reorderShownCuts(DrawingForm& form, UserDialogs& dialogs) {
     return reorderCuts(form.object, dialogs);
 }
 
-std::optional<std::size_t> EntryPointForm::valider(CutObject& object, int selectedRow) {
+std::optional<std::size_t> EntryPointForm::confirmEntry(CutObject& object, int selectedRow) {
     const std::optional<double> number = commaNumber(orderNumber);
     if (!number) {
         dialogs_.tell(drawingmessages::kOrderNumberNotANumber);
@@ -208,13 +208,13 @@ std::optional<std::size_t> EntryPointForm::valider(CutObject& object, int select
     return row;
 }
 
-void EntryPointForm::supprimer(CutObject& object, int selectedRow) {
+void EntryPointForm::removeEntry(CutObject& object, int selectedRow) {
     if (isRow(object.entryMark, selectedRow))
         object.entryMark[static_cast<std::size_t>(selectedRow)] = ".";
     visible = false;
 }
 
-void EntryPointForm::supprimerTous(CutObject& object) {
+void EntryPointForm::removeAllEntries(CutObject& object) {
     object.entryMark.assign(object.z.size(), ".");
     visible = false;
 }

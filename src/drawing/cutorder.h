@@ -76,15 +76,15 @@ public:
     // over. A field that is not a number is refused with a message, and the window stays
     // open to correct it. A `selectedRow` that is no row of the object (the object was
     // loaded again meanwhile) marks nothing, and the window hides as usual.
-    std::optional<std::size_t> valider(CutObject& object, int selectedRow);
+    std::optional<std::size_t> confirmEntry(CutObject& object, int selectedRow);
 
     // "Supprimer un point d'entrée dans la matière": the entry mark of `selectedRow`
     // becomes ".".
-    void supprimer(CutObject& object, int selectedRow);
+    void removeEntry(CutObject& object, int selectedRow);
 
     // "Supprimer tous les points d'entrée": one "." per row of the Z column. The field
     // keeps its number.
-    void supprimerTous(CutObject& object);
+    void removeAllEntries(CutObject& object);
 
 private:
     UserDialogs& dialogs_;

@@ -126,7 +126,7 @@ bool DrawingForm::editY() {
     return true;
 }
 
-bool DrawingForm::ouvrirUnFichier() {
+bool DrawingForm::openFromMenu() {
     std::optional<std::string> chosen = dialogs_.chooseOpenFile(drawingmessages::kOpenFraChoice);
     if (!chosen || lastChars(*chosen, 3) != "fra") {
         dialogs_.tell(drawingmessages::kActionCancelled);

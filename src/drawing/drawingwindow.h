@@ -120,7 +120,7 @@ public:
     // Menu "Ouvrir un fichier": loads the .fra chosen in the open dialog. A cancelled
     // dialog, or a name whose last three characters are not exactly "fra", says "action
     // annulée." and changes nothing.
-    bool ouvrirUnFichier();
+    bool openFromMenu();
 
 private:
     bool finishImport(const ImportResult& result);

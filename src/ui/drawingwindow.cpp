@@ -696,7 +696,7 @@ void DrawingWindowWidget::fileChosen(const QModelIndex& index) {
 
 void DrawingWindowWidget::charger() { objectLoaded(form_.load()); }
 
-void DrawingWindowWidget::ouvrirUnFichier() { objectLoaded(form_.ouvrirUnFichier()); }
+void DrawingWindowWidget::ouvrirUnFichier() { objectLoaded(form_.openFromMenu()); }
 
 void DrawingWindowWidget::objectLoaded(bool loaded) {
     showObject();

@@ -56,19 +56,19 @@ void EntryPointWindow::setTarget(QWidget& drawingWindow, CutObject& object, Chan
 }
 
 void EntryPointWindow::valider() {
-    run([this](CutObject& object) { return form_.valider(object, app_.selectedRow); });
+    run([this](CutObject& object) { return form_.confirmEntry(object, app_.selectedRow); });
 }
 
 void EntryPointWindow::supprimer() {
     run([this](CutObject& object) {
-        form_.supprimer(object, app_.selectedRow);
+        form_.removeEntry(object, app_.selectedRow);
         return std::optional<std::size_t>();
     });
 }
 
 void EntryPointWindow::supprimerTous() {
     run([this](CutObject& object) {
-        form_.supprimerTous(object);
+        form_.removeAllEntries(object);
         return std::optional<std::size_t>();
     });
 }

@@ -125,7 +125,7 @@ TEST(EntryMarkDoubleClick, OpensTheEntryWindowOnlyInsideTheMaterial) {
     }
 }
 
-TEST(EntryPointForm, ValiderStoresTheNumberAndOffersTheNextOrRefusesText) {
+TEST(EntryPointForm, ConfirmEntryStoresTheNumberAndOffersTheNextOrRefusesText) {
     for (auto [field, fieldAfter] : {std::pair{"9", "10"}, {"2,5", "3,5"}, {"2.5", ""}}) {
         ScriptedDialogs dialogs;
         CutObject o = objectFromZ(kContour);
@@ -133,7 +133,7 @@ TEST(EntryPointForm, ValiderStoresTheNumberAndOffersTheNextOrRefusesText) {
         form.show();
         form.orderNumber = field;
         const bool refused = *fieldAfter == 0;
-        EXPECT_EQ(form.valider(o, 2), refused ? std::nullopt : std::optional<std::size_t>(2)) << field;
+        EXPECT_EQ(form.confirmEntry(o, 2), refused ? std::nullopt : std::optional<std::size_t>(2)) << field;
         EXPECT_EQ(o.entryMark[2], refused ? "." : field);
         EXPECT_EQ(form.orderNumber, refused ? field : fieldAfter);
         EXPECT_EQ(form.visible, refused) << "stays open to correct the number";

@@ -195,12 +195,12 @@ TEST(DrawingFormEditY, StoresAnswerAndMovesSelection) {
     }
 }
 
-TEST(DrawingFormOuvrir, LoadsOnlyNamesEndingInLowerCaseFra) {
+TEST(DrawingFormOpenFromMenu, LoadsOnlyNamesEndingInLowerCaseFra) {
     TempDir dir;
     for (const auto& chosen : {std::optional<std::string>(), std::optional(dir.write("P.FRA", kTwoCuts))}) {
         Window w;
         w.dialogs.openAnswers.push_back(chosen);
-        EXPECT_FALSE(w.form.ouvrirUnFichier());
+        EXPECT_FALSE(w.form.openFromMenu());
         ASSERT_EQ(w.dialogs.told.size(), 1u);
         EXPECT_EQ(w.dialogs.told[0].text + "|" + w.dialogs.told[0].title, "action annulée.|Mauvaise saisie !");
         EXPECT_EQ(w.dialogs.told[0].icon, Icon::Error);
@@ -208,7 +208,7 @@ TEST(DrawingFormOuvrir, LoadsOnlyNamesEndingInLowerCaseFra) {
     }
     Window w;
     w.dialogs.openAnswers.push_back(dir.write("p.fra", kTwoCuts));
-    EXPECT_TRUE(w.form.ouvrirUnFichier());
+    EXPECT_TRUE(w.form.openFromMenu());
     EXPECT_TRUE(w.dialogs.told.empty());
     EXPECT_EQ(w.form.object.cutCount, "2");
 }
