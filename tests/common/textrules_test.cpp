@@ -45,5 +45,11 @@ TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour) {
     for (const auto& [in, out] : cases) EXPECT_EQ(roundHalfEven(in), out) << in;
 }
 
+TEST(ReadsAsOne, TheNumberOneWithACommaOrAPoint) {
+    const std::pair<const char*, bool> cases[] = {{"1", true},   {" 1 ", true},  {"1,0", true}, {"1.0", true},
+                                                  {"2", false},  {"2.0", false}, {"", false},   {"0,5", false}};
+    for (const auto& [text, one] : cases) EXPECT_EQ(readsAsOne(text), one) << text;
+}
+
 }  // namespace
 }  // namespace tarvel
