@@ -23,20 +23,32 @@ const std::array<std::string MachineConfig::*, MachineConfig::kTextFieldCount>& 
     return fields;
 }
 
+namespace {
+
+// Each channel's pin field beside its weight field, in channel order.
+struct ChannelFields {
+    std::string MachineConfig::* pin;
+    std::string PinWeights::* weight;
+};
+constexpr std::array<ChannelFields, kStepChannelCount> kChannelFields = {{
+    {&MachineConfig::xDirPin, &PinWeights::xDirWeight},
+    {&MachineConfig::xClockPin, &PinWeights::xClockWeight},
+    {&MachineConfig::yDirPin, &PinWeights::yDirWeight},
+    {&MachineConfig::yClockPin, &PinWeights::yClockWeight},
+    {&MachineConfig::zDirPin, &PinWeights::zDirWeight},
+    {&MachineConfig::zClockPin, &PinWeights::zClockWeight},
+    {&MachineConfig::spareDirPin, &PinWeights::spareDirWeight},
+    {&MachineConfig::spareClockPin, &PinWeights::spareClockWeight},
+}};
+
+}  // namespace
+
 std::string PinWeights::* weightFieldOf(StepChannel channel) {
-    static constexpr std::array<std::string PinWeights::*, kStepChannelCount> fields = {
-        &PinWeights::xDirWeight, &PinWeights::xClockWeight, &PinWeights::yDirWeight,
-        &PinWeights::yClockWeight, &PinWeights::zDirWeight, &PinWeights::zClockWeight,
-        &PinWeights::spareDirWeight, &PinWeights::spareClockWeight};
-    return fields[static_cast<std::size_t>(channel)];
+    return kChannelFields[static_cast<std::size_t>(channel)].weight;
 }
 
 std::string MachineConfig::* pinFieldOf(StepChannel channel) {
-    static constexpr std::array<std::string MachineConfig::*, kStepChannelCount> fields = {
-        &MachineConfig::xDirPin, &MachineConfig::xClockPin, &MachineConfig::yDirPin,
-        &MachineConfig::yClockPin, &MachineConfig::zDirPin, &MachineConfig::zClockPin,
-        &MachineConfig::spareDirPin, &MachineConfig::spareClockPin};
-    return fields[static_cast<std::size_t>(channel)];
+    return kChannelFields[static_cast<std::size_t>(channel)].pin;
 }
 
 MachineConfig MachineConfig::defaults() {

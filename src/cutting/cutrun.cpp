@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "common/files.h"
-#include "cutting/cutprogram.h"
 #include "common/textrules.h"
+#include "cutting/cutprogram.h"
 #include "cutting/cuttingmessages.h"
 #include "cutting/stepchannel.h"
 #include "port/emittick.h"
