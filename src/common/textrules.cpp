@@ -46,6 +46,15 @@ std::string_view trimBlanks(std::string_view s) {
     return s;
 }
 
+std::optional<double> pointNumber(std::string_view text) {
+    std::string_view s = trimBlanks(text);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
 bool readsAsOne(std::string_view text) {
     if (const std::optional<double> v = commaNumber(text)) return *v == 1.0;
     // A flag written with a decimal point ("1.0") is the same number.

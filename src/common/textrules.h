@@ -38,6 +38,12 @@ double leadingNumber(std::string_view text);
 // (empty text, a ".", letters, a second comma) is not a number.
 std::optional<double> commaNumber(std::string_view text);
 
+// Decimal-point rule, for the files the program reads as written by programs: an
+// optional "+" or "-", digits with "." as decimal point, an optional exponent, blanks
+// around allowed ("0.0871557427476582", "-2E-05"). Anything else, infinities included,
+// is not a number.
+std::optional<double> pointNumber(std::string_view text);
+
 // Decimal text with "," as separator: at most 15 significant digits, no trailing
 // zeros, exponent form below 0.0001 in magnitude ("3,06E-16") and from 1E+15 up.
 std::string decimalText(double value);

@@ -1,7 +1,6 @@
 // The first two stages of a generation: the object file in motor steps, then the
 // steps of each segment.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "common/files.h"
@@ -27,14 +26,6 @@ void appendPremNumber(std::string& out, double v) {
     std::string text = decimalText(v);
     std::replace(text.begin(), text.end(), ',', '.');
     out += text;
-}
-
-std::optional<double> premNumber(std::string_view s) {
-    s = trimBlanks(s);
-    double v = 0;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || ptr != s.data() + s.size() || s.empty()) return std::nullopt;
-    return v;
 }
 
 Message objectFailure(const std::string& objectFile, const FraFailure& f) {
@@ -94,7 +85,7 @@ StageFailure segmentObject(GenerationRun& run) {
         std::int64_t lineNo = in.lineNumber();
         if (!in.readRecord(f, 4)) return msg::scratchFileUnreadable(path, lineNo);
         for (int i = 0; i < 4; ++i) {
-            auto v = premNumber(f[i]);
+            auto v = pointNumber(f[i]);
             if (!v) return msg::scratchFileUnreadable(path, lineNo);
             current[i] = *v;
         }

@@ -1,7 +1,5 @@
 #include "drawing/angletables.h"
 
-#include <charconv>
-#include <cmath>
 #include <string_view>
 
 #include "common/paths.h"
@@ -15,16 +13,6 @@ namespace {
 
 namespace msg = drawingmessages;
 
-// A whole number with "." as decimal point and an optional exponent; nothing else.
-std::optional<double> tableValue(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return std::nullopt;
-    double v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
 // Fills entries 1.. of `table`; nullopt when the file served.
 std::optional<Message> readTable(const std::string& programDir, std::string_view name,
                                  std::array<double, AngleTables::kLastEntry + 1>& table) {
@@ -37,7 +25,7 @@ std::optional<Message> readTable(const std::string& programDir, std::string_view
         if (!in.readField(field)) break;
         std::string_view text = trimBlanks(field);
         if (text.empty()) continue;
-        std::optional<double> value = tableValue(text);
+        std::optional<double> value = pointNumber(text);
         if (!value) return msg::angleTableFault(name, msg::angleTableNotANumber(integerText(line)));
         if (++index > AngleTables::kLastEntry) return msg::angleTableFault(name, msg::kAngleTableTooLong);
         if (index > 0) table[static_cast<std::size_t>(index)] = *value;
