@@ -126,6 +126,8 @@ int runPlay(const Args& args) {
                 static_cast<long long>(machine.ySteps()), static_cast<long long>(machine.zSteps()),
                 static_cast<unsigned long long>(result.delayIterations),
                 timeLeftText(view.microseconds.value_or(0)).c_str());
+    // A run stopped by a fault (the file changed under it) is no finished cut.
+    if (result.problem) return fail(result.problem->text);
     return kDone;
 }
 

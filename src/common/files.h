@@ -18,6 +18,8 @@ namespace tarvel {
 
 bool fileExists(const std::string& path);        // a regular file, not a directory
 bool directoryExists(const std::string& path);
+// Both name one existing file (the same one, through whatever path or link).
+bool isSameFile(const std::string& a, const std::string& b);
 bool removeFile(const std::string& path);        // true when the file is gone afterwards
 bool renameFile(const std::string& from, const std::string& to);
 std::string systemErrorText(int errnoValue);     // French text of an errno value

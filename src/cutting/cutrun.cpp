@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/files.h"
 #include "common/textrules.h"
@@ -102,9 +103,55 @@ std::uint64_t& countOf(TickCounts& counts, TickKind kind) {
     return counts.outOfMaterial;
 }
 
+// A fingerprint of each block of ticks the check read, so that the run sends exactly
+// what was checked: a cutting file truncated, edited or replaced after the check stops
+// the run before the first block that differs is sent. A few thousand ticks a block
+// keeps the read ahead short against the step timing and the prints small (8 bytes).
+class TickBlocks {
+public:
+    static constexpr std::size_t kTicks = 4096;
+
+    void add(int r) {
+        hash_ = mixed(hash_, r);
+        if (++inBlock_ == kTicks) close();
+    }
+    void closeLast() {
+        if (inBlock_ > 0) close();
+    }
+    std::size_t blocks() const { return prints_.size(); }
+    std::size_t ticksOf(std::size_t block) const {
+        return block + 1 < prints_.size() ? kTicks : lastTicks_;
+    }
+    std::uint64_t printOf(std::size_t block) const { return prints_[block]; }
+
+    static std::uint64_t printOf(const std::vector<std::uint8_t>& values) {
+        std::uint64_t h = kStart;
+        for (std::uint8_t v : values) h = mixed(h, v);
+        return h;
+    }
+
+private:
+    static constexpr std::uint64_t kStart = 0xcbf29ce484222325ull;  // FNV-1a
+    static std::uint64_t mixed(std::uint64_t h, int r) {
+        return (h ^ static_cast<std::uint8_t>(r)) * 0x100000001b3ull;
+    }
+    void close() {
+        prints_.push_back(hash_);
+        lastTicks_ = inBlock_;
+        hash_ = kStart;
+        inBlock_ = 0;
+    }
+    std::vector<std::uint64_t> prints_;
+    std::uint64_t hash_ = kStart;
+    std::size_t inBlock_ = 0;
+    std::size_t lastTicks_ = 0;
+};
+
 // Reads the whole file before anything is sent: every record must be a port value.
-// Counts the ticks of each kind, running the in-material test as the run will.
-std::optional<Message> checkCutFile(const std::string& path, const RunSetup& setup, TickCounts& counts) {
+// Counts the ticks of each kind, running the in-material test as the run will, and
+// keeps the fingerprints the run compares against.
+std::optional<Message> checkCutFile(const std::string& path, const RunSetup& setup, TickCounts& counts,
+                                    TickBlocks& blocks) {
     CutProgramReader reader(path);
     if (!reader.isOpen()) return msg::cutFileUnreadable(path);
     int outOfMaterial = 1;
@@ -121,9 +168,52 @@ std::optional<Message> checkCutFile(const std::string& path, const RunSetup& set
         }
         if (outOfMaterial == 0 && setup.leaves(r)) outOfMaterial = 1;
         ++countOf(counts, kindOf(outOfMaterial, plunged));
+        blocks.add(r);
     }
+    blocks.closeLast();
     return std::nullopt;
 }
+
+// The run's reading of the cutting file: a block at a time, handed out only once it
+// matches what the check read.
+class CheckedTicks {
+public:
+    enum class Next { Value, End, Changed, Unreadable };
+
+    CheckedTicks(const std::string& path, const TickBlocks& blocks) : reader_(path), blocks_(blocks) {}
+
+    Next next(int& r) {
+        if (at_ == values_.size()) {
+            if (block_ == blocks_.blocks()) return Next::End;
+            if (const Next n = readBlock(); n != Next::Value) return n;
+        }
+        r = values_[at_++];
+        return Next::Value;
+    }
+
+private:
+    Next readBlock() {
+        values_.clear();
+        at_ = 0;
+        if (!reader_.isOpen()) return Next::Unreadable;
+        int r = 0;
+        while (values_.size() < blocks_.ticksOf(block_)) {
+            const NextRecord next = nextPortValue(reader_, r);
+            if (next == NextRecord::Unreadable) return Next::Unreadable;
+            if (next != NextRecord::Value) return Next::Changed;
+            values_.push_back(static_cast<std::uint8_t>(r));
+        }
+        if (TickBlocks::printOf(values_) != blocks_.printOf(block_)) return Next::Changed;
+        ++block_;
+        return Next::Value;
+    }
+
+    CutProgramReader reader_;
+    const TickBlocks& blocks_;
+    std::vector<std::uint8_t> values_;
+    std::size_t at_ = 0;
+    std::size_t block_ = 0;
+};
 
 // The slider value that shows a feed (a feed of 100 is no delay at all).
 int sliderFor(double feed) {
@@ -277,7 +367,7 @@ private:
         if (!cuttingFeed) return msg::cutFeedOutOfRange(msg::kCuttingFeedCaption, form_.cuttingFeed);
         if (!rapidFeed) return msg::cutFeedOutOfRange(msg::kRapidFeedCaption, form_.rapidFeed);
         if (std::optional<Message> m = checkCoefficient(form_.speedCoefficient, coefficient_)) return m;
-        if (std::optional<Message> m = checkCutFile(form_.jobName, setup_, counts_)) return m;
+        if (std::optional<Message> m = checkCutFile(form_.jobName, setup_, counts_, blocks_)) return m;
         result_.totalTicks = counts_.total();
         return std::nullopt;
     }
@@ -289,7 +379,7 @@ private:
         view_.hideCuttingWindow();
         view_.showProgressWindow();
         flags_.outOfMaterial = 1;  // the program starts at the origin with the tool raised
-        CutProgramReader reader(form_.jobName);
+        CheckedTicks ticks(form_.jobName, blocks_);
         port_.useWiring(wiringOf(form_));
 
         RunSpeed speed(control_, coefficient_);
@@ -318,13 +408,11 @@ private:
             report();
         };
 
-        if (!reader.isOpen()) trouble_ = msg::cutFileUnreadable(form_.jobName);
         while (!trouble_) {
-            const NextRecord next = nextPortValue(reader, r);
-            if (next == NextRecord::End) break;
-            if (next == NextRecord::Unreadable) trouble_ = msg::cutFileUnreadable(form_.jobName);
-            if (next == NextRecord::NotPortValue)
-                trouble_ = msg::cutRecordChangedDuringRun(reader.lineNumber(), reader.lineText());
+            const CheckedTicks::Next next = ticks.next(r);
+            if (next == CheckedTicks::Next::End) break;
+            if (next == CheckedTicks::Next::Unreadable) trouble_ = msg::cutFileUnreadable(form_.jobName);
+            if (next == CheckedTicks::Next::Changed) trouble_ = msg::kCutFileChangedDuringRun;
             if (trouble_) break;
             if (!emitTick(out, r & setup_.dirMask, r, TickPattern::CutProgram, inMaterialTest)) return false;
             if (!handleRequests(out)) return false;
@@ -401,6 +489,7 @@ private:
     TallyWaiter tally_;
     double coefficient_ = 0;
     TickCounts counts_;
+    TickBlocks blocks_;
     std::optional<Message> trouble_;
     CutRunResult result_;
 };

@@ -124,6 +124,11 @@ inline Message packSourceEmpty(std::string_view path) {
     return {"Le fichier de découpe " + std::string(path) + " est vide : rien n'a été compressé.",
             "ziper un def", Icon::Exclamation};
 }
+inline Message packTargetIsSource(std::string_view path) {
+    return {"Le fichier " + std::string(path) +
+                " serait remplacé par sa propre copie compressée : rien n'a été compressé.",
+            "ziper un def", Icon::Exclamation};
+}
 inline Message packWriteFailed(std::string_view reason) {
     return {"Le fichier compressé n'a pas pu être écrit. " + std::string(reason), "ziper un def", Icon::Error};
 }
@@ -165,13 +170,9 @@ inline Message cutRecordNotPortValue(std::int64_t line, std::string_view text) {
                 " n'est pas un nombre entier de 0 à 255. Rien n'a été envoyé à la machine.",
             "Fichier de découpe", Icon::Error};
 }
-// The same found while cutting: the file changed after it was checked.
-inline Message cutRecordChangedDuringRun(std::int64_t line, std::string_view text) {
-    return {"Ligne " + integerText(line) + " du fichier de découpe : " + cutRecordExcerpt(text) +
-                " n'est pas un nombre entier de 0 à 255 : le fichier a changé pendant la découpe, "
-                "qui s'arrête ici.",
-            "Fichier de découpe", Icon::Error};
-}
+// Found while cutting: what the run reads no longer matches what it checked.
+inline const Message kCutFileChangedDuringRun{
+    "Le fichier de découpe a changé pendant la découpe, qui s'arrête ici.", "Fichier de découpe", Icon::Error};
 // `field` is the caption of the feed field in the cutting window.
 inline Message cutFeedOutOfRange(std::string_view field, std::string_view text) {
     return {"« " + std::string(field) + " » doit être un nombre de 0 à 100 (saisi : " +

@@ -155,13 +155,18 @@ bool packJob(const CuttingForm& form, UserDialogs& dialogs) {
         dialogs.tell(msg::packSourceMissing(source));
         return false;
     }
+    const std::string target = packedPathFor(source);
+    if (isSameFile(source, target)) {
+        dialogs.tell(msg::packTargetIsSource(source));
+        return false;
+    }
     std::int64_t value = 0;
     auto status = in.next(value);
     if (status == CutProgramReader::Status::End) {
         dialogs.tell(msg::packSourceEmpty(source));
         return false;
     }
-    TextFileWriter out(packedPathFor(source));
+    TextFileWriter out(target);
     while (status == CutProgramReader::Status::Tick) {
         std::int64_t runValue = value;
         std::int64_t count = 0;

@@ -195,6 +195,32 @@ TEST(RunCutProgram, SendsEveryRecordAndEndsAtTheOriginWithFeedsBackInTheForm) {
     EXPECT_EQ(result.delayIterations, std::accumulate(rig.delays.begin(), rig.delays.end(), std::uint64_t{0}));
 }
 
+TEST(RunCutProgram, PlaysOnlyWhatItCheckedWhenTheFileChangesUnderIt) {
+    // Cut short or edited in place after the check, the file stops the run before the
+    // first block of 4096 ticks that differs; rewritten the same, it plays to the end.
+    // Padded lines make the file far larger than what one read brings in.
+    auto padded = [](int n, const std::string& value) {
+        std::string text;
+        for (int i = 0; i < n; ++i) text += value + std::string(17, ' ') + "\r\n";
+        return text;
+    };
+    const std::string checked = padded(20000, "2");
+    const std::pair<std::string, std::uint64_t> cases[] = {
+        {padded(100, "2"), 0}, {padded(15000, "2") + padded(1, "3") + padded(4999, "2"), 12288}, {checked, 20000}};
+    for (const auto& [changed, sent] : cases) {
+        Rig rig(checked);
+        rig.at(1, 1, [&changed](Rig& r) { r.dir.write("piece.def", changed); });
+        const CutRunResult result = rig.run();
+        const bool whole = sent == 20000;
+        EXPECT_EQ(result.ticksSent % 4096, whole ? 20000 % 4096 : 0);
+        EXPECT_TRUE(sent == 0 || result.ticksSent == sent) << result.ticksSent;
+        EXPECT_EQ(written(rig), ticksOf(Values(result.ticksSent, 2)));
+        const std::vector<std::string> told = whole ? std::vector{m::kCutFinished.text}
+                                                    : std::vector{m::kCutFileChangedDuringRun.text, m::kCutStopped.text};
+        EXPECT_EQ(rig.dialogs.toldTexts(), told);
+    }
+}
+
 TEST(RunCutProgram, TimeLeftIsTheSumOfTheDelaysStillToCome) {
     // Ticks before the first plunge run at the cutting feed's slider, then each state at
     // its own feed. A slider moved during tick 6 is seen from the report of tick 7 on.
