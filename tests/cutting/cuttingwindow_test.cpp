@@ -135,6 +135,7 @@ TEST_F(CuttingWindow, PackWritesOneLinePerRunOrNothingWithoutAUsableSource) {
         {"", nullptr, m::kPackNameEmpty},
         {tmp.file("absent.def"), nullptr, m::packSourceMissing(tmp.file("absent.def"))},
         {old, "", m::packSourceEmpty(old)},
+        {tmp.file("old.FRD"), nullptr, m::packTargetIsSource(tmp.file("old.FRD"))},
         {old, "2\r\nx\r\n", m::cutFileLineNotInteger(old, 2, "x")},
     };
     for (const auto& c : cases) {
