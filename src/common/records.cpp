@@ -21,7 +21,7 @@ RecordReader::RecordReader() = default;
 
 // O_NONBLOCK: opening a FIFO with no writer would otherwise wait for one forever. The
 // file is refused before any byte is read unless it is a regular file.
-RecordReader::RecordReader(const std::string& path, std::size_t recordBound) : bound_(recordBound) {
+RecordReader::RecordReader(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return;
     struct stat st {};

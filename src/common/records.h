@@ -34,7 +34,7 @@ public:
 
     // Opens a regular file without ever blocking; check isOpen(), false also for what is
     // not a regular file. Fields come out as UTF-8 (the file is Windows-1252).
-    explicit RecordReader(const std::string& path, std::size_t recordBound = kDefaultRecordBound);
+    explicit RecordReader(const std::string& path);
     // Reads from text already in memory (UTF-8, no conversion), for short fixtures.
     static RecordReader fromText(std::string_view text);
     ~RecordReader();
@@ -59,6 +59,8 @@ public:
     // record ends (line or file end) before its n-th field. Fields beyond the n-th on
     // the same line are read and dropped.
     bool readRecord(std::vector<std::string>& fields, std::size_t n);
+    // The bound of the reads that follow, for a field that may be longer than others.
+    void setRecordBound(std::size_t bytes) { bound_ = bytes; }
     // 1-based number of the line the next read starts on (for messages).
     std::int64_t lineNumber() const;
 

@@ -8,7 +8,7 @@
 namespace tarvel {
 
 namespace {
-// The notes may be long; every other field of the record is short.
+// The notes may be long; every other field keeps the bound of all records.
 constexpr std::size_t kNotesBound = 1 << 20;
 }  // namespace
 
@@ -61,21 +61,19 @@ std::optional<Message> writeJobParameters(const JobParameters& p, const std::str
 }
 
 std::optional<JobParameters> readJobParameters(const std::string& path) {
-    RecordReader reader(path, kNotesBound);
+    RecordReader reader(path);
     if (!reader.isOpen()) return std::nullopt;
-    std::vector<std::string> values;
     // Exactly ten fields and nothing beside them: a double quote inside a field shifts
     // or swallows the others, and the window must not take shifted values as settings.
-    std::string extra;
+    JobParameters p;
     FieldEnd end = FieldEnd::FileEnd;
     for (std::size_t i = 0; i < JobParameters::kFieldCount; ++i) {
+        const auto field = JobParameters::fields()[i];
         const bool last = i + 1 == JobParameters::kFieldCount;
-        if (!reader.readField(extra, &end) || (end == FieldEnd::Comma) == last) return std::nullopt;
-        values.push_back(std::move(extra));
+        reader.setRecordBound(field == &JobParameters::description ? kNotesBound : RecordReader::kDefaultRecordBound);
+        if (!reader.readField(p.*field, &end) || (end == FieldEnd::Comma) == last) return std::nullopt;
     }
     if (!reader.atEnd() || reader.failed() || reader.strayText()) return std::nullopt;
-    JobParameters p;
-    for (std::size_t i = 0; i < JobParameters::kFieldCount; ++i) p.*JobParameters::fields()[i] = values[i];
     return p;
 }
 
