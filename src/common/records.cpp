@@ -47,7 +47,8 @@ RecordReader::~RecordReader() {
 
 RecordReader::RecordReader(RecordReader&& o) noexcept
     : file_(std::exchange(o.file_, nullptr)), convert_(o.convert_), failed_(o.failed_),
-      strayText_(o.strayText_), bound_(o.bound_), buffer_(std::move(o.buffer_)), pos_(o.pos_), len_(o.len_), line_(o.line_) {}
+      strayText_(o.strayText_), bound_(o.bound_), buffer_(std::move(o.buffer_)), pos_(o.pos_), len_(o.len_),
+      line_(o.line_) {}
 
 RecordReader& RecordReader::operator=(RecordReader&& o) noexcept {
     if (this != &o) {

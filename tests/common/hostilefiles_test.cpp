@@ -21,6 +21,7 @@ namespace tarvel {
 namespace {
 
 using testing::TempDir;
+constexpr auto ReadError = CutProgramReader::Status::ReadError;
 
 // Each reader's extension, and whether it took the file as usable.
 const std::pair<const char*, std::function<bool(const std::string&)>> kReaders[] = {
@@ -29,7 +30,7 @@ const std::pair<const char*, std::function<bool(const std::string&)>> kReaders[]
     {".fra", [](const std::string& p) { CutObject o; return readFraFile(p, o).status == FraReadStatus::Read; }},
     {".dat", [](const std::string& p) { CutObject o; return importDatFile(p, o).status == ImportStatus::Imported; }},
     {".dxf", [](const std::string& p) { return scanDxf(p, p + ".scan").status != DxfScanStatus::Unreadable; }},
-    {".def", [](const std::string& p) { std::int64_t v; return CutProgramReader(p).next(v) != CutProgramReader::Status::ReadError; }},
+    {".def", [](const std::string& p) { std::int64_t v; return CutProgramReader(p).next(v) != ReadError; }},
     {".det", [](const std::string& p) { return readJobParameters(p).has_value(); }},
 };
 
@@ -54,7 +55,8 @@ TEST(HostileFiles, WritersFollowSymbolicLinksAndRefuseOtherNonRegularTargets) {
               0);
     std::filesystem::create_directory(dir.path() / "folder");
     EXPECT_FALSE(replaceFileText(dir.file("link"), "new"));
-    for (const char* name : {"fifo", "to-fifo", "folder"}) EXPECT_TRUE(replaceFileText(dir.file(name), "x")) << name;
+    for (const char* name : {"fifo", "to-fifo", "folder"})
+        EXPECT_TRUE(replaceFileText(dir.file(name), "x")) << name;
     EXPECT_EQ(TempDir::read(target), "new");
     namespace fs = std::filesystem;
     EXPECT_TRUE(fs::is_symlink(dir.file("link")) && fs::is_symlink(dir.file("to-fifo")) && fs::is_fifo(dir.file("fifo")));
