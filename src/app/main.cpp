@@ -10,6 +10,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <exception>
+#include <functional>
+#include <new>
 
 #include "app/mainwindow.h"
 #include "port/portbackend.h"
@@ -33,14 +36,40 @@ void scheduleScreenshot(tarvel::MainWindow& window, const QString& file, const Q
     });
 }
 
+// No exception may cross Qt's event loop: one that a command did not foresee (memory
+// exhausted by a file far larger than any the program makes) ends that command with a
+// message, and the program carries on.
+class GuardedApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+    std::function<void(const tarvel::Message&)> tell;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            report(true);
+        } catch (const std::exception&) {
+            report(false);
+        }
+        return false;
+    }
+
+private:
+    void report(bool outOfMemory) {
+        if (tell) tell(tarvel::commandInterrupted(outOfMemory));
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication qtApp(argc, argv);
+    GuardedApplication qtApp(argc, argv);
     QApplication::setApplicationName("Tarvel");
     QApplication::setWindowIcon(tarvel::programIcon());
 
     tarvel::QtDialogs dialogs;
+    qtApp.tell = [&dialogs](const tarvel::Message& m) { dialogs.tell(m); };
     tarvel::AppContext app(dialogs);
     app.showHelp = [&dialogs](int context) { dialogs.showHelp(context); };
     app.port = tarvel::choosePortBackendFromEnvironment();

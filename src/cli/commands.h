@@ -2,6 +2,7 @@
 // failed (its French message on standard error), 2 the command line was not understood.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,8 @@ using Args = std::vector<std::string_view>;
 int printUsage();
 int usageError(const std::string& what);
 int fail(const std::string& message);
+// Text on one line, NUL bytes included, on `to`; a closed output is passed over quietly.
+void printLine(std::FILE* to, const std::string& text);
 
 int runObject(const Args& args);
 int runGenerate(const Args& args);

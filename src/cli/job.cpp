@@ -28,7 +28,7 @@ CuttingForm openWindow(const Options& o, const Paths& paths) {
     CuttingForm form;
     CliDialogs dialogs;
     openCuttingWindowWith(form, dialogs, cfg ? *cfg : paths.configFile(), "");
-    for (const auto& m : dialogs.told) std::fprintf(stderr, "%s\n", oneLine(m.text).c_str());
+    for (const auto& m : dialogs.told) printLine(stderr, m.text);
     return form;
 }
 
@@ -62,7 +62,7 @@ int runGenerate(const Args& args) {
     CliDialogs dialogs;
     if (!generateCutProgram(form, dialogs, paths))
         return fail(dialogs.told.empty() ? "Le fichier de découpe n'a pas été créé." : dialogs.told.back().text);
-    std::printf("%s\n", oneLine(dialogs.told.back().text).c_str());
+    printLine(stdout, dialogs.told.back().text);
     return kDone;
 }
 

@@ -1,11 +1,15 @@
 // tarvel-cli: the command-line companion of Tarvel. It runs the same operations as the
 // windows, on files, for scripts and tests: each command is what a user would do in a
 // freshly opened window, with every question answered Yes.
+#include <csignal>
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "cli/clidialogs.h"
 #include "cli/commands.h"
+#include "common/userdialogs.h"
 
 namespace tarvel::cli {
 
@@ -62,8 +66,13 @@ int usageError(const std::string& what) {
     return kUsageError;
 }
 
+void printLine(std::FILE* to, const std::string& text) {
+    const std::string line = oneLine(text) + "\n";
+    std::fwrite(line.data(), 1, line.size(), to);
+}
+
 int fail(const std::string& message) {
-    std::fprintf(stderr, "%s\n", oneLine(message).c_str());
+    printLine(stderr, message);
     return kFailed;
 }
 
@@ -120,9 +129,10 @@ bool parseOptions(const Args& args, const std::vector<std::string>& valued,
 
 }  // namespace tarvel::cli
 
-int main(int argc, char** argv) {
+namespace {
+
+int runCommand(const tarvel::cli::Args& args) {
     using namespace tarvel::cli;
-    Args args(argv + 1, argv + argc);
     if (args.empty()) return usageError("commande manquante");
     std::string_view command = args[0];
     Args rest(args.begin() + 1, args.end());
@@ -136,4 +146,20 @@ int main(int argc, char** argv) {
     if (command == "pack") return runPack(rest);
     if (command == "play") return runPlay(rest);
     return usageError("commande inconnue : " + std::string(command));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tarvel::cli;
+    // A reader that closed the pipe (| head) must not kill a command before its save:
+    // the writes to standard output fail quietly instead.
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        return runCommand(Args(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        return fail(tarvel::commandInterrupted(true).text);
+    } catch (const std::exception&) {
+        return fail(tarvel::commandInterrupted(false).text);
+    }
 }

@@ -76,7 +76,9 @@ int runObject(const Args& args) {
     form.fileName = *file;
     const bool loaded = form.load();
     auto print = [&] {
-        if (!o.has("--quiet")) std::fputs(objectListing(form.object).c_str(), stdout);
+        if (o.has("--quiet")) return;
+        const std::string listing = objectListing(form.object);
+        std::fwrite(listing.data(), 1, listing.size(), stdout);
     };
     auto failWithLastMessage = [&](const char* otherwise) {
         print();
@@ -84,7 +86,7 @@ int runObject(const Args& args) {
     };
     if (!loaded) return failWithLastMessage("Le fichier n'a pas pu être chargé.");
     // A drawing imported with entities left out comes with a notice: said, not a failure.
-    for (const Message& notice : dialogs.told) std::fprintf(stderr, "%s\n", oneLine(notice.text).c_str());
+    for (const Message& notice : dialogs.told) printLine(stderr, notice.text);
     dialogs.told.clear();
 
     // Rows are checked against the object before any is entered: a row out of range is a

@@ -51,6 +51,21 @@ public:
     }
 };
 
+// The file a replacement lands in: symbolic links followed, a relative link read from
+// its own directory. A loop of links ends on a link, which the writer then refuses.
+std::string followLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) break;
+        target.resize(static_cast<std::size_t>(n));
+        path = target.front() == '/' ? target : directoryOf(path) + "/" + target;
+    }
+    return path;
+}
+
 // The target's own permissions when it exists, else those of a new file.
 mode_t newFileMode(const std::string& target) {
     struct stat st {};
@@ -110,16 +125,22 @@ FileCalls& systemFileCalls() {
     return calls;
 }
 
-TextFileWriter::TextFileWriter(std::string path, FileCalls& calls) : calls_(calls), path_(std::move(path)) {
+TextFileWriter::TextFileWriter(std::string path, FileCalls& calls)
+    : calls_(calls), path_(std::move(path)), target_(followLinks(path_)) {
+    struct stat st {};
+    if (::lstat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        failBecause(S_ISDIR(st.st_mode) ? systemErrorText(EISDIR) : "ce n'est pas un fichier ordinaire");
+        return;
+    }
     buffer_.reserve(kFlushAt + 4096);
-    const int fd = calls_.createTemporary(path_, tempPath_);
+    const int fd = calls_.createTemporary(target_, tempPath_);
     if (fd < 0) {
         fail(-fd);
         return;
     }
     fd_ = fd;
     // mkstemp makes the file owner-only; the replaced file's readers must keep reading it.
-    if (const int r = calls_.setMode(fd_, newFileMode(path_)); r != 0) fail(-r);
+    if (const int r = calls_.setMode(fd_, newFileMode(target_)); r != 0) fail(-r);
 }
 
 TextFileWriter::~TextFileWriter() {
@@ -128,10 +149,12 @@ TextFileWriter::~TextFileWriter() {
 
 bool TextFileWriter::isOpen() const { return fd_ >= 0 && !failed_; }
 
-void TextFileWriter::fail(int errnoValue) {
+void TextFileWriter::fail(int errnoValue) { failBecause(systemErrorText(errnoValue)); }
+
+void TextFileWriter::failBecause(const std::string& reason) {
     if (failed_) return;
     failed_ = true;
-    error_ = "Impossible d'écrire le fichier " + path_ + " : " + systemErrorText(errnoValue) + ".";
+    error_ = "Impossible d'écrire le fichier " + path_ + " : " + reason + ".";
 }
 
 void TextFileWriter::write(std::string_view text) {
@@ -182,7 +205,7 @@ bool TextFileWriter::commit() {
         fd_ = -1;
     }
     if (!failed_) {
-        if (const int r = calls_.rename(tempPath_, path_); r != 0) fail(-r);
+        if (const int r = calls_.rename(tempPath_, target_); r != 0) fail(-r);
     }
     if (failed_) {
         discard();

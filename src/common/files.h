@@ -4,6 +4,10 @@
 // syncing it, then renaming it over the target: no crash or full disk can leave the file
 // missing or half written. On any failure the previous file stays as it was and the
 // temporary file is removed. A replaced file keeps its permissions.
+//
+// A symbolic link is written through: its target is replaced and the link stays a link.
+// A name that holds something other than a regular file (a directory, a FIFO, a device
+// such as /dev/null) is refused, never replaced.
 #pragma once
 
 #include <cstddef>
@@ -72,9 +76,11 @@ public:
 private:
     void flushBuffer();
     void fail(int errnoValue);
+    void failBecause(const std::string& reason);
 
     FileCalls& calls_;
     std::string path_;
+    std::string target_;  // path_ with its symbolic links followed
     std::string tempPath_;
     int fd_ = -1;
     std::string buffer_;

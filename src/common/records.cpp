@@ -1,6 +1,9 @@
 #include "common/records.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 #include "common/encoding.h"
@@ -16,9 +19,18 @@ bool isLineEnd(int c) { return c == '\r' || c == '\n'; }
 
 RecordReader::RecordReader() = default;
 
+// O_NONBLOCK: opening a FIFO with no writer would otherwise wait for one forever. The
+// file is refused before any byte is read unless it is a regular file.
 RecordReader::RecordReader(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "rb");
-    if (file_) buffer_.resize(kBufferSize);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) file_ = ::fdopen(fd, "rb");
+    if (!file_) {
+        ::close(fd);
+        return;
+    }
+    buffer_.resize(kBufferSize);
 }
 
 RecordReader RecordReader::fromText(std::string_view text) {
@@ -35,7 +47,8 @@ RecordReader::~RecordReader() {
 
 RecordReader::RecordReader(RecordReader&& o) noexcept
     : file_(std::exchange(o.file_, nullptr)), convert_(o.convert_), failed_(o.failed_),
-      buffer_(std::move(o.buffer_)), pos_(o.pos_), len_(o.len_), line_(o.line_) {}
+      strayText_(o.strayText_), bound_(o.bound_), buffer_(std::move(o.buffer_)), pos_(o.pos_), len_(o.len_),
+      line_(o.line_) {}
 
 RecordReader& RecordReader::operator=(RecordReader&& o) noexcept {
     if (this != &o) {
@@ -43,6 +56,8 @@ RecordReader& RecordReader::operator=(RecordReader&& o) noexcept {
         file_ = std::exchange(o.file_, nullptr);
         convert_ = o.convert_;
         failed_ = o.failed_;
+        strayText_ = o.strayText_;
+        bound_ = o.bound_;
         buffer_ = std::move(o.buffer_);
         pos_ = o.pos_;
         len_ = o.len_;
@@ -64,6 +79,7 @@ bool RecordReader::refill() {
 }
 
 int RecordReader::peekByte() {
+    if (failed_) return kEof;
     if (pos_ >= len_ && !refill()) return kEof;
     return static_cast<unsigned char>(buffer_[pos_]);
 }
@@ -80,6 +96,15 @@ bool RecordReader::atEnd() { return peekByte() == kEof; }
 void RecordReader::skipLineEnd(int first) {
     if (first == '\r' && peekByte() == '\n') ++pos_;
     ++line_;
+}
+
+bool RecordReader::keep(std::string& raw, int c) {
+    if (raw.size() >= bound_) {
+        failed_ = true;
+        return false;
+    }
+    raw += static_cast<char>(c);
+    return true;
 }
 
 std::string RecordReader::finishText(std::string&& raw) const {
@@ -106,14 +131,22 @@ bool RecordReader::readField(std::string& field, FieldEnd* end) {
         ++pos_;
         while ((c = getByte()) != kEof && c != '"') {
             if (c == '\n' || (c == '\r' && peekByte() != '\n')) ++line_;
-            raw += static_cast<char>(c);
+            if (!keep(raw, c)) return false;
         }
+        if (failed_) return false;
         if (c == kEof) return finish(kEof);
         // Text after the closing quote, up to the delimiter, is not part of the field.
-        while ((c = getByte()) != kEof && c != ',' && !isLineEnd(c)) {}
+        std::size_t dropped = 0;
+        while ((c = getByte()) != kEof && c != ',' && !isLineEnd(c)) {
+            if (!isBlank(c)) strayText_ = true;
+            if (++dropped > bound_) failed_ = true;
+        }
+        if (failed_) return false;
         return finish(c);
     }
-    while ((c = getByte()) != kEof && c != ',' && !isLineEnd(c)) raw += static_cast<char>(c);
+    while ((c = getByte()) != kEof && c != ',' && !isLineEnd(c))
+        if (!keep(raw, c)) return false;
+    if (failed_) return false;
     return finish(c);
 }
 
@@ -122,7 +155,9 @@ bool RecordReader::readLine(std::string& line) {
     if (atEnd()) return false;
     std::string raw;
     int c;
-    while ((c = getByte()) != kEof && !isLineEnd(c)) raw += static_cast<char>(c);
+    while ((c = getByte()) != kEof && !isLineEnd(c))
+        if (!keep(raw, c)) return false;
+    if (failed_) return false;
     if (c != kEof) skipLineEnd(c);
     line = finishText(std::move(raw));
     return true;

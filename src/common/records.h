@@ -9,6 +9,11 @@
 //   - any other field runs to the next comma or line end and keeps its trailing blanks;
 //   - a line ends at CR LF, LF or CR.
 // The reader streams: a cutting file of millions of lines is never held whole.
+//
+// Hostile files: only a regular file is opened (a FIFO, a device such as /dev/zero or a
+// directory would block, never end or fail later), and a field or line longer than the
+// record bound makes the file unreadable, as a failed read does, instead of growing
+// without end.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +29,11 @@ enum class FieldEnd { Comma, LineEnd, FileEnd };
 
 class RecordReader {
 public:
-    // Opens a file; check isOpen(). Fields come out as UTF-8 (the file is Windows-1252).
+    // A field or line longer than this fails the reading (see failed()).
+    static constexpr std::size_t kDefaultRecordBound = 64 * 1024;
+
+    // Opens a regular file without ever blocking; check isOpen(), false also for what is
+    // not a regular file. Fields come out as UTF-8 (the file is Windows-1252).
     explicit RecordReader(const std::string& path);
     // Reads from text already in memory (UTF-8, no conversion), for short fixtures.
     static RecordReader fromText(std::string_view text);
@@ -35,8 +44,12 @@ public:
     bool isOpen() const;
     // True when no byte is left: the next read would run past the end of the file.
     bool atEnd();
-    // True when a read of the underlying file failed (not merely reached its end).
+    // True when a read of the underlying file failed (not merely reached its end), or a
+    // field or line ran past the record bound.
     bool failed() const;
+    // True when a field read so far had text after its closing double quote (text that
+    // the reading drops).
+    bool strayText() const { return strayText_; }
 
     // One field; false when the file had no byte left. `end` tells what ended it.
     bool readField(std::string& field, FieldEnd* end = nullptr);
@@ -46,6 +59,8 @@ public:
     // record ends (line or file end) before its n-th field. Fields beyond the n-th on
     // the same line are read and dropped.
     bool readRecord(std::vector<std::string>& fields, std::size_t n);
+    // The bound of the reads that follow, for a field that may be longer than others.
+    void setRecordBound(std::size_t bytes) { bound_ = bytes; }
     // 1-based number of the line the next read starts on (for messages).
     std::int64_t lineNumber() const;
 
@@ -56,10 +71,14 @@ private:
     void skipLineEnd(int first);
     bool refill();
     std::string finishText(std::string&& raw) const;
+    // Appends one byte to a field or line; false (and failed) past the record bound.
+    bool keep(std::string& raw, int c);
 
     std::FILE* file_ = nullptr;
     bool convert_ = true;
     bool failed_ = false;
+    bool strayText_ = false;
+    std::size_t bound_ = kDefaultRecordBound;
     std::vector<char> buffer_;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;

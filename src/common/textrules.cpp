@@ -188,4 +188,19 @@ std::string_view lastChars(std::string_view text, std::size_t n) {
     return text.size() <= n ? text : text.substr(text.size() - n);
 }
 
+std::string excerpt(std::string_view text) {
+    constexpr std::size_t kShownChars = 60;
+    std::string shown;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+        if (!continuation && chars++ == kShownChars) return shown + "…";
+        if (c == '\0') shown += "␀";
+        else if (c == '\r' || c == '\n') shown += ' ';
+        else shown += c;
+    }
+    return shown;
+}
+
 }  // namespace tarvel

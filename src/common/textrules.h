@@ -58,4 +58,9 @@ std::int64_t roundHalfEven(double value);
 // program compare these exactly, case included.
 std::string_view lastChars(std::string_view text, std::size_t n);
 
+// A file's text as a message quotes it: its first 60 characters, then "…" when there
+// was more, so that a line of megabytes neither floods a terminal nor freezes a message
+// box. A NUL byte shows as "␀", line breaks as spaces: the quote stays one visible line.
+std::string excerpt(std::string_view text);
+
 }  // namespace tarvel

@@ -38,4 +38,12 @@ public:
     virtual std::optional<std::string> chooseSaveFile(const FileChoice& c) = 0;
 };
 
+// A command stopped by a failure none of its checks foresaw (memory exhausted, most
+// often by a file far larger than any the program makes): the program carries on.
+inline Message commandInterrupted(bool outOfMemory) {
+    return {outOfMemory ? "La commande a été interrompue : la mémoire ne suffit pas (fichier trop grand ?)."
+                        : "La commande a été interrompue par une erreur inattendue.",
+            "Erreur", Icon::Error};
+}
+
 }  // namespace tarvel

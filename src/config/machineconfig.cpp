@@ -99,6 +99,9 @@ std::optional<MachineConfig> loadMachineConfig(const std::string& path) {
         }
         ++index;
     }
+    // A file that cannot be read through, or whose record runs past the bound, is no
+    // configuration at all, as a missing one.
+    if (!reader.isOpen() || reader.failed()) return std::nullopt;
     return config;
 }
 

@@ -34,12 +34,12 @@ inline const Message kCutProgramCreated{"Fichier découpe créé avec succés", 
 inline Message stepsPerMmNotNumber(std::string_view axis, std::string_view typed) {
     std::string field = "Le nombre de pas par mm de l'axe " + std::string(axis);
     if (typed.empty()) return {field + " n'est pas saisi.", "Mauvaise saisie !", Icon::Error};
-    return {field + " (« " + std::string(typed) +
+    return {field + " (« " + excerpt(typed) +
                 " ») n'est pas un nombre. Utilisez la virgule comme séparateur décimal, par exemple 12,5.",
             "Mauvaise saisie !", Icon::Error};
 }
 inline Message channelWeightNotWhole(std::string_view channel, std::string_view typed) {
-    return {"La valeur de la sortie " + std::string(channel) + " (« " + std::string(typed) +
+    return {"La valeur de la sortie " + std::string(channel) + " (« " + excerpt(typed) +
                 " ») doit être un nombre entier positif. Vérifiez la configuration de la machine.",
             "Mauvaise saisie !", Icon::Error};
 }
@@ -61,7 +61,7 @@ inline Message objectLineIncomplete(std::string_view path, std::int64_t line) {
 inline Message objectValueNotNumber(std::string_view path, std::int64_t line, std::string_view column,
                                     std::string_view text) {
     return generationFailed("dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) +
-                            ", la valeur " + std::string(column) + " « " + std::string(text) +
+                            ", la valeur " + std::string(column) + " « " + excerpt(text) +
                             " » n'est pas un nombre (la virgule est le séparateur décimal).");
 }
 inline Message objectValueTooLarge(std::string_view path, std::int64_t line) {
@@ -77,7 +77,7 @@ inline Message scratchFileUnreadable(std::string_view path, std::int64_t line) {
 // Cutting files read back (.def).
 inline Message cutFileLineNotInteger(std::string_view path, std::int64_t line, std::string_view text) {
     return {"Le fichier découpe " + std::string(path) + " est illisible : la ligne " + integerText(line) +
-                " (« " + std::string(text) + " ») n'est pas un nombre entier.",
+                " (« " + excerpt(text) + " ») n'est pas un nombre entier.",
             "Mauvaise saisie !", Icon::Error};
 }
 inline Message cutFileReadError(std::string_view path) {
@@ -158,12 +158,7 @@ inline Message cutFileUnreadable(std::string_view path) {
             "Fichier de découpe", Icon::Error};
 }
 // A long line is cut short: what matters is where it is.
-inline std::string cutRecordExcerpt(std::string_view text) {
-    constexpr std::size_t kShown = 20;
-    std::string shown(text.substr(0, kShown));
-    if (text.size() > kShown) shown += "…";
-    return "« " + shown + " »";
-}
+inline std::string cutRecordExcerpt(std::string_view text) { return "« " + excerpt(text) + " »"; }
 // Pins shared by two signals add up, so a generated file can hold values above 255.
 inline Message cutRecordNotPortValue(std::int64_t line, std::string_view text) {
     return {"Ligne " + integerText(line) + " du fichier de découpe : " + cutRecordExcerpt(text) +

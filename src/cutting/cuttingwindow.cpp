@@ -219,7 +219,9 @@ bool saveCutProgramAs(CuttingForm& form, UserDialogs& dialogs, const Paths& path
 Preview previewObject(CuttingForm& form, double bottom, UserDialogs& dialogs) {
     Preview preview;
     const std::string& path = form.objectFile;
-    if (path.empty() || path.back() == '/') return preview;
+    // The preview follows every keystroke: a name that is no regular file (a folder, a
+    // FIFO, /dev/zero) is passed over by a look at it, without opening it.
+    if (!fileExists(path)) return preview;
     FraReader in(path);
     const double zoom = form.previewZoom;
     std::string x, y, z;

@@ -7,6 +7,11 @@
 
 namespace tarvel {
 
+namespace {
+// The notes may be long; every other field keeps the bound of all records.
+constexpr std::size_t kNotesBound = 1 << 20;
+}  // namespace
+
 const std::array<std::string JobParameters::*, JobParameters::kFieldCount>& JobParameters::fields() {
     static const std::array<std::string JobParameters::*, kFieldCount> order{
         &JobParameters::cuttingFeed, &JobParameters::objectFile,  &JobParameters::scaleFactor,
@@ -58,10 +63,17 @@ std::optional<Message> writeJobParameters(const JobParameters& p, const std::str
 std::optional<JobParameters> readJobParameters(const std::string& path) {
     RecordReader reader(path);
     if (!reader.isOpen()) return std::nullopt;
-    std::vector<std::string> values;
-    if (!reader.readRecord(values, JobParameters::kFieldCount) || reader.failed()) return std::nullopt;
+    // Exactly ten fields and nothing beside them: a double quote inside a field shifts
+    // or swallows the others, and the window must not take shifted values as settings.
     JobParameters p;
-    for (std::size_t i = 0; i < JobParameters::kFieldCount; ++i) p.*JobParameters::fields()[i] = values[i];
+    FieldEnd end = FieldEnd::FileEnd;
+    for (std::size_t i = 0; i < JobParameters::kFieldCount; ++i) {
+        const auto field = JobParameters::fields()[i];
+        const bool last = i + 1 == JobParameters::kFieldCount;
+        reader.setRecordBound(field == &JobParameters::description ? kNotesBound : RecordReader::kDefaultRecordBound);
+        if (!reader.readField(p.*field, &end) || (end == FieldEnd::Comma) == last) return std::nullopt;
+    }
+    if (!reader.atEnd() || reader.failed() || reader.strayText()) return std::nullopt;
     return p;
 }
 

@@ -44,8 +44,8 @@ std::string jobParametersRecord(const JobParameters& p);
 // Replaces the file with the record. nullopt when done; otherwise why it could not be.
 std::optional<Message> writeJobParameters(const JobParameters& p, const std::string& path);
 
-// The record of a details file; nullopt when the file cannot be opened or holds fewer
-// than ten fields.
+// The record of a details file; nullopt when the file cannot be opened, holds more or
+// fewer than ten fields, text after a field's closing quote, or notes above 1 MiB.
 std::optional<JobParameters> readJobParameters(const std::string& path);
 
 }  // namespace tarvel

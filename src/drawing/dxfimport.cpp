@@ -551,7 +551,7 @@ ImportResult importDxfFile(const std::string& path, const AngleTables& tables,
         std::string list;
         for (const EntityCount& e : scan.notImported) {
             if (!list.empty()) list += ", ";
-            list += integerText(e.count) + " " + e.name;
+            list += integerText(e.count) + " " + excerpt(e.name);
         }
         imported.message = msg::notImportedEntities(list, scan.otherEntities);
     }

@@ -95,7 +95,8 @@ FraReadResult readFraFile(const std::string& path, CutObject& object) {
 std::string fraPathFor(const std::string& name) { return name + ".fra"; }
 
 std::optional<Message> writeFraFile(const std::string& name, const CutObject& object) {
-    if (name.empty()) return drawingmessages::kNoFileName;
+    // "dossier/" names a folder and no file: saving it would make a hidden ".fra".
+    if (name.empty() || name.back() == '/') return drawingmessages::kNoFileName;
     std::string_view ending = lastChars(name, 3);
     if (ending == "dxf" || ending == "dat" || ending == "pro") return drawingmessages::kNoExtension;
     const std::string path = fraPathFor(name);

@@ -15,6 +15,7 @@ JogSettings loadJogSettings(const std::string& path) {
     if (!reader.isOpen()) return s;
     std::vector<std::string> fields;
     reader.readRecord(fields, 3);  // a short line leaves the missing flags cleared
+    if (reader.failed()) return s;
     bool* flags[] = {&s.invertArrowX, &s.invertArrowY, &s.invertArrowZ};
     for (std::size_t i = 0; i < fields.size() && i < 3; ++i) *flags[i] = readsAsOne(fields[i]);
     return s;

@@ -23,7 +23,7 @@ inline constexpr std::string_view kZHomeSwitch = "Pin 15 point 0 axe Z";
 inline Message stepsPerMmNotUsable(std::string_view axis, std::string_view typed) {
     const std::string field = "Le nombre de pas par mm de l'axe " + std::string(axis);
     if (typed.empty()) return {field + " n'est pas saisi : aucun mouvement n'a été fait.", kTitle, Icon::Exclamation};
-    return {field + " (« " + std::string(typed) +
+    return {field + " (« " + excerpt(typed) +
                 " ») doit être un nombre supérieur à 0, avec la virgule comme séparateur décimal "
                 "(par exemple 12,5) : aucun mouvement n'a été fait.",
             kTitle, Icon::Exclamation};

@@ -45,6 +45,19 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 QString notesForEditor(const std::string& description) { return qs(description).replace("\r\n", "\n"); }
 std::string notesFromEditor(const QString& text) { return QString(text).replace("\n", "\r\n").toStdString(); }
 
+// Breaking lines at word boundaries, Qt lays out a word wider than the box in time that
+// grows as the square of its length (a note of one 400 000-character word took 40 s):
+// notes holding such a word wrap anywhere.
+QTextOption::WrapMode notesWrapMode(const QString& notes) {
+    constexpr qsizetype kLongestWord = 1000;
+    qsizetype run = 0;
+    for (QChar c : notes) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestWord) return QTextOption::WrapAnywhere;
+    }
+    return QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
 QString parentDirectory(const QString& path) {
     if (path.isEmpty()) return {};
     const QFileInfo info(path);
@@ -451,7 +464,10 @@ void CuttingWindow::showForm() {
         if (f.edit->text() != text) f.edit->setText(text);
     }
     const QString notes = notesForEditor(form_.description);
-    if (description_->toPlainText() != notes) description_->setPlainText(notes);
+    if (description_->toPlainText() != notes) {
+        description_->setWordWrapMode(notesWrapMode(notes));
+        description_->setPlainText(notes);
+    }
     (form_.fileKind == JobFileKind::Object ? choiceFra_ : choiceDef_)->setChecked(true);
     showingForm_ = false;
     if (objectEdit_->text() != objectBefore) redrawPreview(kBottomAfterFieldChange);

@@ -40,12 +40,18 @@ TEST(JobParameters, RecordIsTenQuotedFieldsInTheirOrderMatchesTheFormAndRoundTri
     // Windows-1252 on disk, so that files made on Windows read unchanged.
     EXPECT_NE(TempDir::read(tmp.file("boite.det")).find("Param\xe8tres"), std::string::npos);
 
+    // Notes may run past the bound of other fields, up to theirs.
+    for (std::size_t notes : {200u << 10, (1u << 20) + 1}) {
+        p.description.assign(notes, 'n');
+        ASSERT_EQ(writeJobParameters(p, tmp.file("long.det")), std::nullopt);
+        EXPECT_EQ(readJobParameters(tmp.file("long.det")) == p, notes < (1u << 20));
+    }
+
+    // A double quote inside a field shifts or swallows the others: nothing is taken.
     p.description = "dit \"ok\"";
-    ASSERT_EQ(writeJobParameters(p, tmp.file("q.det")), std::nullopt);
-    back = readJobParameters(tmp.file("q.det"));
-    EXPECT_TRUE(!back || *back != p);
-    EXPECT_FALSE(readJobParameters(tmp.file("absent.det")));
-    EXPECT_FALSE(readJobParameters(tmp.write("short.det", "\"50\",\"a.fra\",\"1\"\r\n")));
+    const std::string ten = jobParametersRecord(p);
+    for (const std::string& bad : {ten, "\"1\"," + ten, ten + "\r\n", std::string("\"50\",\"a.fra\",\"1\"\r\n")})
+        EXPECT_FALSE(readJobParameters(tmp.write("bad.det", bad))) << bad;
 }
 
 }  // namespace
