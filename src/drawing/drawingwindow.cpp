@@ -121,7 +121,7 @@ bool DrawingForm::editY() {
     const auto row = static_cast<std::size_t>(selectedRow);
     std::optional<std::string> answer = dialogs_.ask(drawingmessages::kEditY, object.y[row]);
     if (!answer) return false;
-    object.y[row] = editedYText(*answer);
+    object.y.set(row, editedYText(*answer));
     if (row + 1 < object.y.size()) ++selectedRow;
     return true;
 }

@@ -69,7 +69,7 @@ Texts rowsOf(const CutObject& o) {
     Texts rows;
     for (std::size_t i = 0; i < o.rows(); ++i) {
         EXPECT_EQ(o.entryMark[i], ".");
-        rows.push_back(o.x[i] + ";" + o.y[i] + ";" + o.z[i] + ";" + o.marker[i] + ";" + o.cutNumber[i]);
+        rows.push_back(std::string(o.x[i]).append(";").append(o.y[i]).append(";").append(o.z[i]).append(";").append(o.marker[i]).append(";").append(o.cutNumber[i]));
     }
     return rows;
 }
