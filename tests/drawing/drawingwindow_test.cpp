@@ -96,6 +96,35 @@ TEST(DrawingFormLoad, LoadsEachFileTypeHidesTheFileControlsAndResetsTheWindow) {
     }
 }
 
+TEST(DrawingFormLoad, RefusesMoreRowsThanTheLimitAndKeepsTheObjectShown) {
+    TempDir dir;
+    const struct {
+        FileType type;
+        std::string file;
+        std::size_t rows;
+    } cases[] = {
+        {FileType::Fra, dir.write("p.fra", kTwoCuts), 6},
+        {FileType::Dxf, TARVEL_TESTDATA_DIR "/drawing/r12-drawing.dxf", 99},
+        {FileType::Dat, dir.write("profil.dat", "T\r\n1 0\r\n0.5 0.25\r\n"), 4},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t limit : {c.rows - 1, c.rows}) {
+            SCOPED_TRACE(c.file + " limit " + std::to_string(limit));
+            Window w(c.type);
+            w.form.maxRows = limit;
+            w.form.fileName = c.file;
+            const bool loaded = w.form.load();
+            EXPECT_EQ(loaded, limit == c.rows);
+            EXPECT_EQ(w.form.object.rows(), loaded ? c.rows : 1u);
+            if (loaded) continue;
+            EXPECT_EQ(w.rows(), Texts{"7;D;.;1"});
+            EXPECT_EQ(std::make_pair(w.form.object.cutCount, w.form.selectedRow), std::make_pair(std::string("4"), 0));
+            EXPECT_TRUE(w.form.loadShown());
+            EXPECT_EQ(w.dialogs.toldTexts(), Texts{msg::tooManyRows(limit).text});
+        }
+    }
+}
+
 TEST(DrawingFormLoad, FailuresKeepTheCountAndTheFileControls) {
     TempDir dir;
     const Texts untouched = {"7;D;.;1"};
