@@ -80,7 +80,9 @@ std::string_view TextColumn::textIn(const Blocks& blocks, const Cell& c) {
     return {p, length};
 }
 
-const std::string_view TextColumn::operator[](std::size_t row) const { return textIn(blocks_, cell(row)); }
+const std::string_view TextColumn::operator[](std::size_t row) const {
+    return textIn(blocks_, cell(row));
+}
 
 void TextColumn::store(std::string_view text, Cell& c) {
     if (text.size() <= kShortMost) {
@@ -132,7 +134,8 @@ void TextColumn::drop(const Cell& c) {
 }
 
 void TextColumn::push_back(std::string_view text) {
-    if ((size_ >> kPageShift) >= pages_.size()) pages_.push_back(std::make_unique_for_overwrite<Cell[]>(kPageRows));
+    if ((size_ >> kPageShift) >= pages_.size())
+        pages_.push_back(std::make_unique_for_overwrite<Cell[]>(kPageRows));
     Cell fresh;
     store(text, fresh);
     cell(size_) = fresh;

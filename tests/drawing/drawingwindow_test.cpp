@@ -12,6 +12,7 @@
 #include "common/paths.h"
 #include "drawing/drawingmessages.h"
 #include "support/scripteddialogs.h"
+#include "support/joined.h"
 #include "support/tempdir.h"
 
 namespace tarvel {
@@ -53,7 +54,7 @@ struct Window {
         Texts r;
         const CutObject& o = form.object;
         for (std::size_t i = 0; i < o.rows(); ++i)
-            r.push_back(std::string(o.x[i]).append(";").append(o.marker[i]).append(";").append(o.cutNumber[i]).append(";").append(o.entryMark[i]));
+            r.push_back(testing::joined({o.x[i], o.marker[i], o.cutNumber[i], o.entryMark[i]}));
         return r;
     }
     bool untouched() const {
@@ -118,7 +119,7 @@ TEST(DrawingFormLoad, RefusesMoreRowsThanTheLimitAndKeepsTheObjectShown) {
             EXPECT_EQ(w.form.object.rows(), loaded ? c.rows : 1u);
             if (loaded) continue;
             EXPECT_EQ(w.rows(), Texts{"7;D;.;1"});
-            EXPECT_EQ(std::make_pair(w.form.object.cutCount, w.form.selectedRow), std::make_pair(std::string("4"), 0));
+            EXPECT_EQ(w.form.object.cutCount + ";" + std::to_string(w.form.selectedRow), "4;0");
             EXPECT_TRUE(w.form.loadShown());
             EXPECT_EQ(w.dialogs.toldTexts(), Texts{msg::tooManyRows(limit).text});
         }
@@ -214,7 +215,8 @@ TEST(DrawingFormEditY, StoresAnswerAndMovesSelection) {
         form.selectedRow = c.selected;
         dialogs.askAnswers.push_back(c.answer);
         EXPECT_EQ(form.editY(), c.selected >= 0 && c.answer.has_value());
-        EXPECT_EQ(std::make_pair(form.object.y == c.y, form.selectedRow), std::make_pair(true, c.selectedAfter));
+        EXPECT_EQ(form.object.y, c.y);
+        EXPECT_EQ(form.selectedRow, c.selectedAfter);
         if (c.selected < 0) {
             EXPECT_TRUE(dialogs.asked.empty());
             continue;

@@ -19,7 +19,8 @@ TEST(TextColumn, GivesBackEveryTextByteForByteAcrossPagesBlocksAndEdits) {
     TextColumn column;
     std::vector<std::string> expected;
     for (std::size_t i = 0; i < 30'000; ++i) {
-        expected.push_back(i % 100 == 0 ? kTexts[i / 100 % kTexts.size()] : std::to_string(i * 7919) + ",5");
+        const bool sample = i % 100 == 0;
+        expected.push_back(sample ? kTexts[i / 100 % kTexts.size()] : std::to_string(i * 7919) + ",5");
         column.push_back(expected.back());
     }
     ASSERT_EQ(column, expected);
