@@ -88,9 +88,8 @@ std::int64_t markCuts(CutObject& object) {
 }
 
 std::string objectListing(const CutObject& object) {
-    const TextColumn* columns[] = {&object.x, &object.y, &object.z,
-                                                 &object.marker, &object.cutNumber,
-                                                 &object.entryMark};
+    const TextColumn* columns[] = {&object.x,      &object.y,         &object.z,
+                                   &object.marker, &object.cutNumber, &object.entryMark};
     std::size_t rows = 0;
     std::size_t bytes = 0;
     for (const auto* column : columns) {

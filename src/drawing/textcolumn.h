@@ -47,8 +47,8 @@ public:
     bool empty() const { return size_ == 0; }
     // const, so that an assignment to a row does not compile (set() changes a row).
     const std::string_view operator[](std::size_t row) const;
-    std::string_view front() const { return (*this)[0]; }
-    std::string_view back() const { return (*this)[size_ - 1]; }
+    const std::string_view front() const { return (*this)[0]; }
+    const std::string_view back() const { return (*this)[size_ - 1]; }
 
     void push_back(std::string_view text);
     void pop_back() { resize(size_ - 1); }
