@@ -87,7 +87,7 @@ const std::string_view TextColumn::operator[](std::size_t row) const {
 void TextColumn::store(std::string_view text, Cell& c) {
     if (text.size() <= kShortMost) {
         c = Cell{};
-        std::memcpy(c.b, text.data(), text.size());
+        if (!text.empty()) std::memcpy(c.b, text.data(), text.size());  // an empty view may be null
         c.b[3] = static_cast<unsigned char>(kShortTag | text.size());
         return;
     }
