@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (scanned.status != DxfScanStatus::Scanned) return 0;
     CutObject object;
     std::int64_t counter = 1;
-    if (!buildFromScan(scan, tables, object, counter)) __builtin_trap();
+    if (buildFromScan(scan, tables, object, counter) != BuildStatus::Built) __builtin_trap();
     if (object.rows() > scanned.rowsEstimate) __builtin_trap();
     return 0;
 }

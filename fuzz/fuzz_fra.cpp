@@ -16,9 +16,9 @@ bool sameLengths(const CutObject& o) {
     return o.y.size() == n && o.z.size() == n && o.marker.size() == n && o.cutNumber.size() == n &&
            o.entryMark.size() == n;
 }
-bool holdsQuote(const std::vector<std::string>& column) {
+bool holdsQuote(const TextColumn& column) {
     return std::any_of(column.begin(), column.end(),
-                       [](const std::string& s) { return s.find('"') != std::string::npos; });
+                       [](std::string_view s) { return s.find('"') != std::string_view::npos; });
 }
 }  // namespace
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (read.status != FraReadStatus::Read) return 0;
 
     const auto numbered = std::count_if(object.cutNumber.begin(), object.cutNumber.end(),
-                                        [](const std::string& s) { return s != "."; });
+                                        [](std::string_view s) { return s != "."; });
     if (object.cutCount != integerText(numbered)) __builtin_trap();
 
     if (holdsQuote(object.x) || holdsQuote(object.y) || holdsQuote(object.z)) return 0;

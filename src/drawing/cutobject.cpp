@@ -16,29 +16,39 @@ void CutObject::clearRows() {
     entryMark.clear();
 }
 
-void CutObject::reserve(std::size_t n) {
-    x.reserve(n);
-    y.reserve(n);
-    z.reserve(n);
-    marker.reserve(n);
-    cutNumber.reserve(n);
-    entryMark.reserve(n);
-}
-
 void CutObject::truncateRows(std::size_t n) {
     for (auto* column : {&x, &y, &z, &marker, &cutNumber, &entryMark})
         if (column->size() > n) column->resize(n);
 }
 
-void CutObject::appendRow(std::string xText, std::string yText, std::string zText,
-                          std::string markerText, std::string cutNumberText,
-                          std::string entryMarkText) {
-    x.push_back(std::move(xText));
-    y.push_back(std::move(yText));
-    z.push_back(std::move(zText));
-    marker.push_back(std::move(markerText));
-    cutNumber.push_back(std::move(cutNumberText));
-    entryMark.push_back(std::move(entryMarkText));
+void CutObject::appendRow(std::string_view xText, std::string_view yText, std::string_view zText,
+                          std::string_view markerText, std::string_view cutNumberText,
+                          std::string_view entryMarkText) {
+    x.push_back(xText);
+    y.push_back(yText);
+    z.push_back(zText);
+    marker.push_back(markerText);
+    cutNumber.push_back(cutNumberText);
+    entryMark.push_back(entryMarkText);
+}
+
+std::size_t CutObject::bytesHeld() const {
+    return x.bytesHeld() + y.bytesHeld() + z.bytesHeld() + marker.bytesHeld() +
+           cutNumber.bytesHeld() + entryMark.bytesHeld();
+}
+
+RowLoad::RowLoad(CutObject& object, std::uintmax_t mostRows, std::size_t maxRows)
+    : object_(object), maxRows_(maxRows), inPlace_(mostRows <= maxRows) {
+    if (inPlace_) object_.clearRows();
+}
+
+void RowLoad::finish() {
+    if (inPlace_) return;
+    for (auto [to, from] : {std::pair{&object_.x, &aside_.x}, {&object_.y, &aside_.y},
+                            {&object_.z, &aside_.z}, {&object_.marker, &aside_.marker},
+                            {&object_.cutNumber, &aside_.cutNumber},
+                            {&object_.entryMark, &aside_.entryMark}})
+        *to = std::move(*from);
 }
 
 CutMarks CutMarker::mark(std::string_view zText) {
@@ -65,27 +75,26 @@ CutMarks CutMarker::mark(std::string_view zText) {
 std::string CutMarker::cutCountText() const { return integerText(cutCount()); }
 
 std::int64_t markCuts(CutObject& object) {
-    const std::size_t n = object.z.size();
-    object.marker.resize(n);
-    object.cutNumber.resize(n);
+    // Written afresh rather than row by row, so that no old text lingers in the columns.
+    object.marker.clear();
+    object.cutNumber.clear();
     CutMarker marker;
-    for (std::size_t i = 0; i < n; ++i) {
-        CutMarks marks = marker.mark(object.z[i]);
-        object.marker[i] = std::move(marks.marker);
-        object.cutNumber[i] = std::move(marks.cutNumber);
+    for (std::string_view z : object.z) {
+        const CutMarks marks = marker.mark(z);
+        object.marker.push_back(marks.marker);
+        object.cutNumber.push_back(marks.cutNumber);
     }
     return marker.cutCount();
 }
 
 std::string objectListing(const CutObject& object) {
-    const std::vector<std::string>* columns[] = {&object.x, &object.y, &object.z,
-                                                 &object.marker, &object.cutNumber,
-                                                 &object.entryMark};
+    const TextColumn* columns[] = {&object.x,      &object.y,         &object.z,
+                                   &object.marker, &object.cutNumber, &object.entryMark};
     std::size_t rows = 0;
     std::size_t bytes = 0;
     for (const auto* column : columns) {
         rows = std::max(rows, column->size());
-        for (const auto& cell : *column) bytes += cell.size() + 1;
+        for (std::string_view cell : *column) bytes += cell.size() + 1;
     }
     std::string out;
     out.reserve(bytes + object.cutCount.size() + 16);

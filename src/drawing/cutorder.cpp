@@ -12,13 +12,13 @@ namespace tarvel {
 
 namespace {
 
-bool isRow(const std::vector<std::string>& column, int row) {
+bool isRow(const TextColumn& column, int row) {
     return row >= 0 && static_cast<std::size_t>(row) < column.size();
 }
 
 // The whole number n >= 1 whose decimal text is exactly `mark`, if any: the only marks
 // the collection can ever match, since it compares texts ("01" and " 1" are not "1").
-std::optional<std::int64_t> orderNumberOf(const std::string& mark) {
+std::optional<std::int64_t> orderNumberOf(std::string_view mark) {
     if (mark.empty() || mark.size() > 18 || mark[0] == '0') return std::nullopt;
     std::int64_t n = 0;
     for (char c : mark) {
@@ -42,7 +42,7 @@ std::int64_t scanCount(const std::string& cutCountText) {
 // they lie in increasing rows; a number missing from the sequence ends the collection.
 // The rows marked with each number are indexed first, so a pass costs a few look-ups
 // instead of a walk over every row of a large object.
-std::vector<std::size_t> collectEntryRows(const std::vector<std::string>& entryMarks,
+std::vector<std::size_t> collectEntryRows(const TextColumn& entryMarks,
                                           std::int64_t scans) {
     std::map<std::int64_t, std::vector<std::size_t>> rowsByNumber;
     for (std::size_t row = 0; row < entryMarks.size(); ++row)
@@ -75,7 +75,7 @@ public:
     explicit Rebuild(const CutObject& object) : o_(object) {}
 
     // The rebuilt rows so far.
-    std::vector<std::string> x, y, z;
+    TextColumn x, y, z;
 
     // Appends the cut that holds entry row e, entered at e. False when e lies in no cut:
     // no "F" row after it, or no "D" row between it and that "F".
@@ -129,7 +129,7 @@ private:
     void append(std::size_t row, const char* z) {
         x.push_back(o_.x[row]);
         y.push_back(o_.y[row]);
-        this->z.emplace_back(z);
+        this->z.push_back(z);
     }
     void raised(std::size_t row) { append(row, "0"); }
     void inside(std::size_t row) { append(row, "1"); }
@@ -160,7 +160,7 @@ bool doubleClickEntryMark(const CutObject& object, std::size_t row, int& selecte
                           UserDialogs& dialogs) {
     if (row >= object.entryMark.size()) return false;
     selectedRow = static_cast<int>(row);
-    const std::string& marker = row < object.marker.size() ? object.marker[row] : std::string();
+    const std::string_view marker = row < object.marker.size() ? object.marker[row] : std::string_view();
     if (marker == "D" || marker == "F") {
         dialogs.tell(drawingmessages::kEntryOutsideMaterial);
         return false;
@@ -170,7 +170,7 @@ bool doubleClickEntryMark(const CutObject& object, std::size_t row, int& selecte
 
 bool doubleClickMarker(CutObject& object, std::size_t row, int& selectedRow) {
     if (row >= object.marker.size()) return false;
-    object.marker[row] = "D";
+    object.marker.set(row, "D");
     selectedRow = static_cast<int>(row);
     return true;
 }
@@ -186,7 +186,7 @@ bool reorderCuts(CutObject& object, UserDialogs& dialogs) {
     } else {
         dialogs.tell(drawingmessages::kCutCountMismatch);
     }
-    std::fill(object.entryMark.begin(), object.entryMark.end(), std::string("."));
+    object.entryMark.assign(object.entryMark.size(), ".");
     return rebuilt;
 }
 
@@ -203,14 +203,14 @@ std::optional<std::size_t> EntryPointForm::confirmEntry(CutObject& object, int s
     visible = false;
     if (!isRow(object.entryMark, selectedRow)) return std::nullopt;
     const auto row = static_cast<std::size_t>(selectedRow);
-    object.entryMark[row] = orderNumber;
+    object.entryMark.set(row, orderNumber);
     orderNumber = decimalText(*number + 1);
     return row;
 }
 
 void EntryPointForm::removeEntry(CutObject& object, int selectedRow) {
     if (isRow(object.entryMark, selectedRow))
-        object.entryMark[static_cast<std::size_t>(selectedRow)] = ".";
+        object.entryMark.set(static_cast<std::size_t>(selectedRow), ".");
     visible = false;
 }
 

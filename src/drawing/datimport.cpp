@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include "common/files.h"
 #include "common/records.h"
@@ -40,14 +42,23 @@ std::string datNumberText(double value) {
     return out;
 }
 
-ImportResult importDatFile(const std::string& name, CutObject& object) {
+ImportResult importDatFile(const std::string& name, CutObject& object, std::size_t maxRows) {
     if (lastChars(name, 3) != "dat") return {ImportStatus::Refused, msg::kNotDatFile};
     if (!fileExists(name)) return {ImportStatus::Refused, msg::kFileNotFound};
 
-    object.clearRows();
-    const ImportResult unusable{ImportStatus::Failed, msg::kDatUnusable};
     RecordReader in(name);
-    if (!in.isOpen()) return unusable;
+    // Every row takes at least a byte of the file.
+    std::error_code sizeError;
+    const std::uintmax_t bytes = std::filesystem::file_size(name, sizeError);
+    RowLoad load(object, sizeError ? UINTMAX_MAX : bytes + 1, maxRows);
+    CutObject& rows = load.rows();
+    // The rows read so far replace the object's, whatever else stops the reading.
+    auto unusable = [&load]() -> ImportResult {
+        load.finish();
+        return {ImportStatus::Failed, msg::kDatUnusable};
+    };
+    const ImportResult tooMany{ImportStatus::Refused, msg::tooManyRows(maxRows)};
+    if (!in.isOpen()) return unusable();
 
     std::int64_t titles = 0;
     bool anyPoint = false;
@@ -65,20 +76,24 @@ ImportResult importDatFile(const std::string& name, CutObject& object) {
         const double yValue = leadingNumber(line.substr(space + 1)) + 0.5;
         // A number beyond the range of a double cannot be a coordinate: a conversion error,
         // the points before it stay.
-        if (!std::isfinite(xValue) || !std::isfinite(yValue)) return unusable;
+        if (!std::isfinite(xValue) || !std::isfinite(yValue)) return unusable();
         std::string x = datNumberText(xValue);
         std::string y = datNumberText(yValue);
         if (titles == 1) {
-            object.appendRow(x, y, "0", "", "", ".");
+            if (load.full()) return tooMany;
+            rows.appendRow(x, y, "0", "", "", ".");
             titles = 0;
         }
-        object.appendRow(x, y, "1", "", "", ".");
+        if (load.full()) return tooMany;
+        rows.appendRow(x, y, "1", "", "", ".");
         lastX = std::move(x);
         lastY = std::move(y);
         anyPoint = true;
     }
-    if (in.failed() || !anyPoint) return unusable;
-    object.appendRow(std::move(lastX), std::move(lastY), "0", "", "", ".");
+    if (in.failed() || !anyPoint) return unusable();
+    if (load.full()) return tooMany;
+    rows.appendRow(lastX, lastY, "0", "", "", ".");
+    load.finish();
     return {};
 }
 

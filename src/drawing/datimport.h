@@ -42,7 +42,8 @@ std::string datNumberText(double value);
 // The import of the file-name field's `name`. A name whose last three characters are not
 // exactly "dat", or no file under it, refuse it with the object untouched. Otherwise the
 // object is emptied and filled; a file that gives no point (empty, blanks only, titles
-// only) or that cannot be read fails with the rows read so far kept.
-ImportResult importDatFile(const std::string& name, CutObject& object);
+// only) or that cannot be read fails with the rows read so far kept. A profile of more
+// than `maxRows` rows is refused with the object untouched.
+ImportResult importDatFile(const std::string& name, CutObject& object, std::size_t maxRows = kMaxRows);
 
 }  // namespace tarvel

@@ -164,4 +164,12 @@ inline const Message kDatUnusable{
     "notice d'utilisation. ",
     "Mauvaise saisie !", Icon::Error};
 
+// A load or an import that would give the object more rows than `limit`: refused before
+// the memory runs out, the drawing shown stays.
+inline Message tooManyRows(std::size_t limit) {
+    return {"Le dessin a plus de " + integerText(static_cast<std::int64_t>(limit)) +
+                " points : il est trop grand pour être chargé. Le dessin affiché est conservé.",
+            "Dessin trop grand", Icon::Error};
+}
+
 }  // namespace tarvel::drawingmessages

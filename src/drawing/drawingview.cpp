@@ -87,7 +87,7 @@ DrawFailure drawPath(const CutObject& object, double zoom, Marks marks, int sele
             if (i >= object.cutNumber.size()) return DrawFailure::Unreadable;
             if (object.cutNumber[i] != ".") {
                 if (marks == Marks::NumbersAndSelection) {
-                    out.labels.push_back({px, py, object.cutNumber[i]});
+                    out.labels.push_back({px, py, std::string(object.cutNumber[i])});
                     out.circles.push_back({px, py, kSmallRing, ViewColour::LightGreen});
                 } else {
                     out.circles.push_back({px, py, kLargeRing, ViewColour::LightRed});

@@ -53,11 +53,11 @@ bool DrawingForm::importDxf(const std::string& path) {
     // command-line companion) loads them here.
     if (!angleTables.loaded) loadAngleTables();
     return finishImport(
-        importDxfFile(path, angleTables, paths.scratchFile(kScanFileName), object));
+        importDxfFile(path, angleTables, paths.scratchFile(kScanFileName), object, maxRows));
 }
 
 bool DrawingForm::importDat(const std::string& name) {
-    return finishImport(importDatFile(name, object));
+    return finishImport(importDatFile(name, object, maxRows));
 }
 
 bool DrawingForm::finishImport(const ImportResult& result) {
@@ -83,7 +83,7 @@ AfterCommand DrawingForm::save(std::string& lastObjectFile) {
 }
 
 bool DrawingForm::loadFra(const std::string& path) {
-    FraReadResult result = readFraFile(path, object);
+    FraReadResult result = readFraFile(path, object, maxRows);
     if (result.status == FraReadStatus::Refused) {
         dialogs_.tell(*result.message);
         return false;
@@ -121,7 +121,7 @@ bool DrawingForm::editY() {
     const auto row = static_cast<std::size_t>(selectedRow);
     std::optional<std::string> answer = dialogs_.ask(drawingmessages::kEditY, object.y[row]);
     if (!answer) return false;
-    object.y[row] = editedYText(*answer);
+    object.y.set(row, editedYText(*answer));
     if (row + 1 < object.y.size()) ++selectedRow;
     return true;
 }

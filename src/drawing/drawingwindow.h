@@ -56,6 +56,7 @@ public:
     double zoom = kZoomAtOpen;     // view units per millimetre of the object
     int verticalScroll = 0;        // the vertical scroll bar, -500 to 500
     int selectedRow = -1;          // the row selected in the six lists; -1: none
+    std::size_t maxRows = kMaxRows;  // the most rows a load or an import may give
 
     FileType fileType = FileType::None;
     bool fileControlsVisible = false;  // drive, directory and file lists, file-name field

@@ -380,10 +380,14 @@ private:
     bool held_ = false;
 };
 
+// A drawing that passes the row limit: the build stops at once.
+struct RowLimitReached {};
+
 class Builder {
 public:
-    Builder(ScanRecords& in, const AngleTables& tables, CutObject& object, std::int64_t& counter)
-        : in_(in), tables_(tables), object_(object), counter_(counter) {}
+    Builder(ScanRecords& in, const AngleTables& tables, CutObject& object, std::int64_t& counter,
+            std::size_t maxRows)
+        : in_(in), tables_(tables), object_(object), counter_(counter), maxRows_(maxRows) {}
 
     void run() {
         ScanRecord r;
@@ -399,16 +403,17 @@ public:
 
 private:
     // The raised row at the first point, then the plunged one with the cut number.
-    void plunge(const std::string& x, const std::string& y) {
-        object_.appendRow(x, y, "0", "D", ".", ".");
-        object_.appendRow(x, y, "1", "0", integerText(counter_), ".");
+    void plunge(std::string_view x, std::string_view y) {
+        append(x, y, "0", "D", ".");
+        append(x, y, "1", "0", integerText(counter_));
         ++counter_;
     }
-    void inMaterial(std::string x, std::string y) {
-        object_.appendRow(std::move(x), std::move(y), "1", "0", ".", ".");
-    }
-    void raise(std::string x, std::string y) {
-        object_.appendRow(std::move(x), std::move(y), "0", "F", ".", ".");
+    void inMaterial(std::string_view x, std::string_view y) { append(x, y, "1", "0", "."); }
+    void raise(std::string_view x, std::string_view y) { append(x, y, "0", "F", "."); }
+    void append(std::string_view x, std::string_view y, std::string_view z, std::string_view marker,
+                std::string_view cutNumber) {
+        if (object_.rows() >= maxRows_) throw RowLimitReached{};
+        object_.appendRow(x, y, z, marker, cutNumber, ".");
     }
 
     void polyline() {
@@ -436,10 +441,10 @@ private:
         ScanRecord start, end;
         if (!in_.nextOfKind(ScanKind::Point, start) || !in_.nextOfKind(ScanKind::Point, end)) return;
         const std::string x1 = numberText(start.a), y1 = numberText(start.b);
-        std::string x2 = numberText(end.a), y2 = numberText(end.b);
+        const std::string x2 = numberText(end.a), y2 = numberText(end.b);
         plunge(x1, y1);
         inMaterial(x2, y2);
-        raise(std::move(x2), std::move(y2));
+        raise(x2, y2);
     }
 
     void circle() {
@@ -453,17 +458,18 @@ private:
         // Counter-clockwise from the rightmost point, in 5° chords.
         for (std::size_t i = 5; i < AngleTables::kLastUsed; i += 5)
             inMaterial(decimalText(cx + r * tables_.cosine[i]), decimalText(cy + r * tables_.sine[i]));
-        std::string x = decimalText(cx + r * tables_.cosine[AngleTables::kLastUsed]);
-        std::string y = decimalText(cy + r * tables_.sine[AngleTables::kLastUsed]);
+        const std::string x = decimalText(cx + r * tables_.cosine[AngleTables::kLastUsed]);
+        const std::string y = decimalText(cy + r * tables_.sine[AngleTables::kLastUsed]);
         inMaterial(x, y);
         inMaterial(x, y);
-        raise(std::move(x), std::move(y));
+        raise(x, y);
     }
 
     ScanRecords& in_;
     const AngleTables& tables_;
     CutObject& object_;
     std::int64_t& counter_;
+    std::size_t maxRows_;
 };
 
 Message scanMessage(DxfScanStatus status) {
@@ -509,33 +515,41 @@ DxfScanResult scanDxf(const std::string& dxfPath, const std::string& scanPath) {
     return result;
 }
 
-bool buildFromScan(const std::string& scanPath, const AngleTables& tables, CutObject& object,
-                   std::int64_t& counter) {
+BuildStatus buildFromScan(const std::string& scanPath, const AngleTables& tables, CutObject& object,
+                          std::int64_t& counter, std::size_t maxRows) {
     ScanRecords in(scanPath);
-    if (!in.isOpen()) return false;
-    Builder(in, tables, object, counter).run();
-    return !in.failed();
+    if (!in.isOpen()) return BuildStatus::Unreadable;
+    try {
+        Builder(in, tables, object, counter, maxRows).run();
+    } catch (const RowLimitReached&) {
+        return BuildStatus::TooManyRows;
+    }
+    return in.failed() ? BuildStatus::Unreadable : BuildStatus::Built;
 }
 
 ImportResult importDxfFile(const std::string& path, const AngleTables& tables,
-                           const std::string& scanPath, CutObject& object) {
+                           const std::string& scanPath, CutObject& object, std::size_t maxRows) {
     if (path.empty()) return {ImportStatus::Refused, msg::kNoFileName};
     if (!fileExists(path)) return {ImportStatus::Refused, msg::kFileNotFound};
     if (!tables.usable())
         return {ImportStatus::Refused,
                 tables.fault ? *tables.fault : msg::angleTableFault("sin1.txt", msg::kAngleTableMissing)};
 
-    object.clearRows();
     DxfScanResult scan;
     std::int64_t counter = 1;
     try {
         scan = scanDxf(path, scanPath);
-        if (scan.status != DxfScanStatus::Scanned)
-            return {ImportStatus::Failed, scanMessage(scan.status)};
-        object.reserve(scan.rowsEstimate);
-        if (!buildFromScan(scanPath, tables, object, counter)) {
+        if (scan.status != DxfScanStatus::Scanned) {
             object.clearRows();
-            return {ImportStatus::Failed, msg::kScanFileUnusable};
+            return {ImportStatus::Failed, scanMessage(scan.status)};
+        }
+        RowLoad load(object, scan.rowsEstimate, maxRows);
+        switch (buildFromScan(scanPath, tables, load.rows(), counter, maxRows)) {
+            case BuildStatus::Built: load.finish(); break;
+            case BuildStatus::TooManyRows: return {ImportStatus::Refused, msg::tooManyRows(maxRows)};
+            case BuildStatus::Unreadable:
+                object.clearRows();
+                return {ImportStatus::Failed, msg::kScanFileUnusable};
         }
     } catch (const std::bad_alloc&) {
         // Frees the rows; "Nbre coupes" keeps its text.

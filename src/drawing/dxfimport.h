@@ -123,18 +123,26 @@ struct DxfScanResult {
 // failure no scan file is left).
 DxfScanResult scanDxf(const std::string& dxfPath, const std::string& scanPath);
 
+enum class BuildStatus {
+    Built,
+    Unreadable,   // the scan file cannot be read back
+    TooManyRows,  // the object would pass `maxRows` rows
+};
+
 // Appends the rows of the scan file at `scanPath` to `object`, numbering cuts from
-// `counter`, which ends one past the last cut's number. False when the scan file cannot
-// be read back (the rows appended so far stay).
-bool buildFromScan(const std::string& scanPath, const AngleTables& tables, CutObject& object,
-                   std::int64_t& counter);
+// `counter`, which ends one past the last cut's number. When it stops early, the rows
+// appended so far stay.
+BuildStatus buildFromScan(const std::string& scanPath, const AngleTables& tables, CutObject& object,
+                          std::int64_t& counter, std::size_t maxRows = kMaxRows);
 
 // The whole import of the file-name field's `path`: a missing name or file, or unusable
 // angle tables, refuse it with the object untouched; otherwise the object is emptied,
 // scanned and built, and cutCount becomes the number of cuts. A drawing that cannot be
-// scanned or built leaves the object empty and cutCount as it was. After an import, the
-// message (if any) tells which entities of the drawing were not imported.
+// scanned or built leaves the object empty and cutCount as it was; one of more than
+// `maxRows` rows is refused with the object untouched. After an import, the message (if
+// any) tells which entities of the drawing were not imported.
 ImportResult importDxfFile(const std::string& path, const AngleTables& tables,
-                           const std::string& scanPath, CutObject& object);
+                           const std::string& scanPath, CutObject& object,
+                           std::size_t maxRows = kMaxRows);
 
 }  // namespace tarvel

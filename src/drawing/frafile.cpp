@@ -16,7 +16,6 @@ namespace tarvel {
 
 namespace {
 constexpr std::string_view kOriginLine = "0,0,0";
-constexpr std::uintmax_t kReserveRowsAtMost = 1 << 20;
 }  // namespace
 
 FraReader::FraReader(const std::string& path) : reader_(path) {
@@ -54,39 +53,39 @@ std::optional<FraFailure> fraNumbers(const std::string& x, const std::string& y,
     return std::nullopt;
 }
 
-FraReadResult readFraFile(const std::string& path, CutObject& object) {
+FraReadResult readFraFile(const std::string& path, CutObject& object, std::size_t maxRows) {
     if (path.empty()) return {FraReadStatus::Refused, drawingmessages::kNoFileName};
     if (!fileExists(path)) return {FraReadStatus::Refused, drawingmessages::kFileNotFound};
 
-    object.clearRows();
     const FraReadResult readError{FraReadStatus::ReadError, drawingmessages::kIncompatibleFra};
     FraReader reader(path);
-    if (reader.failure()) return readError;
-    // Growing six columns row by row would copy them all again at every doubling; a
-    // typical row takes 20 bytes or more in the file.
+    // Every row takes at least a byte of the file.
     std::error_code sizeError;
-    const auto bytes = std::filesystem::file_size(path, sizeError);
-    if (!sizeError) {
-        const std::uintmax_t estimate = std::min<std::uintmax_t>(bytes / 20, kReserveRowsAtMost);
-        object.reserve(static_cast<std::size_t>(estimate) + 2);
+    const std::uintmax_t bytes = std::filesystem::file_size(path, sizeError);
+    RowLoad load(object, sizeError ? UINTMAX_MAX : bytes + 1, maxRows);
+    CutObject& rows = load.rows();
+    if (reader.failure()) {
+        load.finish();
+        return readError;
     }
 
     CutMarker marker;
     std::string x, y, z;
     try {
         while (reader.next(x, y, z)) {
+            if (load.full()) return {FraReadStatus::Refused, drawingmessages::tooManyRows(maxRows)};
             CutMarks marks = marker.mark(z);
-            object.appendRow(std::move(x), std::move(y), std::move(z), std::move(marks.marker),
-                             std::move(marks.cutNumber), ".");
+            rows.appendRow(x, y, z, marks.marker, marks.cutNumber, ".");
         }
     } catch (const std::bad_alloc&) {
         // A file too big for memory is unusable like any other; the row being appended
         // may have reached only some columns.
-        object.truncateRows(std::min({object.x.size(), object.y.size(), object.z.size(),
-                                      object.marker.size(), object.cutNumber.size(),
-                                      object.entryMark.size()}));
+        rows.truncateRows(std::min({rows.x.size(), rows.y.size(), rows.z.size(), rows.marker.size(),
+                                    rows.cutNumber.size(), rows.entryMark.size()}));
+        load.finish();
         return readError;
     }
+    load.finish();
     if (reader.failure()) return readError;
     object.cutCount = marker.cutCountText();
     return {};

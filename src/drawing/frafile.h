@@ -66,7 +66,7 @@ std::optional<FraFailure> fraNumbers(const std::string& x, const std::string& y,
 
 enum class FraReadStatus {
     Read,       // the whole file became the object
-    Refused,    // no name, or no such file: the object is untouched
+    Refused,    // no name, no such file, or more rows than allowed: the object is untouched
     ReadError,  // the rows read before the error are kept
 };
 
@@ -77,8 +77,9 @@ struct FraReadResult {
 
 // Replaces the rows of `object` by the records of the file at `path`, marked by the
 // cut-marking rule as they are appended, every entry mark ".". On success cutCount
-// becomes the number of cuts found; after a read error it keeps its text.
-FraReadResult readFraFile(const std::string& path, CutObject& object);
+// becomes the number of cuts found; after a read error it keeps its text. A file of
+// more than `maxRows` rows is refused.
+FraReadResult readFraFile(const std::string& path, CutObject& object, std::size_t maxRows = kMaxRows);
 
 // The file a save under `name` writes: the name followed by ".fra".
 std::string fraPathFor(const std::string& name);

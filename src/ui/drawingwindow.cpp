@@ -76,7 +76,7 @@ constexpr std::array<ViewColour, 4> kSlotColours{ViewColour::Foreground, ViewCol
 // so 100 000 rows cost nothing until they scroll into sight.
 class ObjectColumnModel final : public QAbstractListModel {
 public:
-    ObjectColumnModel(const std::vector<std::string>& column, QObject* parent)
+    ObjectColumnModel(const TextColumn& column, QObject* parent)
         : QAbstractListModel(parent), column_(column) {}
 
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -86,7 +86,8 @@ public:
         if (role != Qt::DisplayRole || !index.isValid() ||
             static_cast<std::size_t>(index.row()) >= column_.size())
             return {};
-        return qs(column_[static_cast<std::size_t>(index.row())]);
+        const std::string_view text = column_[static_cast<std::size_t>(index.row())];
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     // The column was replaced or changed length.
     void reload() {
@@ -96,7 +97,7 @@ public:
     void rowChanged(int row) { emit dataChanged(index(row), index(row), {Qt::DisplayRole}); }
 
 private:
-    const std::vector<std::string>& column_;
+    const TextColumn& column_;
 };
 
 // --- Picture1 ---------------------------------------------------------------------------
@@ -423,7 +424,7 @@ QWidget* DrawingWindowWidget::buildFilesGroup() {
     return filesGroup_;
 }
 
-QListView* DrawingWindowWidget::addColumnList(const char* name, const std::vector<std::string>& column) {
+QListView* DrawingWindowWidget::addColumnList(const char* name, const TextColumn& column) {
     auto* model = new ObjectColumnModel(column, this);
     auto* list = new QListView(this);
     list->setObjectName(name);
@@ -447,7 +448,7 @@ QWidget* DrawingWindowWidget::buildObjectGroup() {
     CutObject& o = form_.object;
     struct Column {
         const char* name;
-        const std::vector<std::string>& column;
+        const TextColumn& column;
         const char* header;
         int width;
     };

@@ -123,7 +123,7 @@ private:
     QWidget* buildPictureGroup();
     QWidget* buildFilesGroup();
     QWidget* buildObjectGroup();
-    QListView* addColumnList(const char* name, const std::vector<std::string>& column);
+    QListView* addColumnList(const char* name, const TextColumn& column);
 
     // Form -> widgets.
     void showForm();

@@ -62,7 +62,7 @@ TEST(ReorderCuts, RebuildsEveryCutFromItsEntryPointInOrder) {
     };
     for (const Case& c : cases) {
         CutObject o = objectFromZ(c.z);
-        for (const auto& [row, number] : c.entries) o.entryMark[row] = number;
+        for (const auto& [row, number] : c.entries) o.entryMark.set(row, number);
         if (c.cutCount) o.cutCount = c.cutCount;
         ScriptedDialogs dialogs;
         ASSERT_TRUE(reorderCuts(o, dialogs)) << c.what;
@@ -100,7 +100,7 @@ TEST(ReorderCuts, FailureSaysSoKeepsRowsAndClearsEveryEntryMark) {
     };
     for (const Case& c : cases) {
         CutObject o = objectFromZ(c.z);
-        for (const auto& [row, number] : c.entries) o.entryMark[row] = number;
+        for (const auto& [row, number] : c.entries) o.entryMark.set(row, number);
         if (c.cutCount) o.cutCount = c.cutCount;
         const CutObject before = o;
         ScriptedDialogs dialogs;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "drawing/drawingmessages.h"
+#include "support/joined.h"
 #include "support/tempdir.h"
 
 namespace tarvel {
@@ -34,8 +35,8 @@ Import importText(const char* content, const std::string& name = "profil.dat") {
 Texts rowsOf(const CutObject& o) {
     Texts rows;
     for (std::size_t i = 0; i < o.rows(); ++i) {
-        EXPECT_EQ(o.marker[i] + o.cutNumber[i] + o.entryMark[i], ".") << i;
-        rows.push_back(o.x[i] + ";" + o.y[i] + ";" + o.z[i]);
+        EXPECT_EQ(testing::joined({o.marker[i], o.cutNumber[i], o.entryMark[i]}, ""), ".") << i;
+        rows.push_back(testing::joined({o.x[i], o.y[i], o.z[i]}));
     }
     return rows;
 }
@@ -105,7 +106,7 @@ TEST(ImportDat, RealProfiles) {
         ImportResult r = importDatFile(TARVEL_TESTDATA_DIR "/drawing/" + std::string(c.file), o);
         EXPECT_EQ(r.status, ImportStatus::Imported) << c.file;
         ASSERT_EQ(o.rows(), c.points + (*c.firstZ == '0' ? 2 : 1)) << c.file;
-        EXPECT_EQ(o.z.front() + o.z.back(), std::string(c.firstZ) + "0") << c.file;
+        EXPECT_EQ(testing::joined({o.z.front(), o.z.back()}, ""), std::string(c.firstZ) + "0") << c.file;
         EXPECT_EQ(std::count(o.z.begin(), o.z.end(), "1"), static_cast<long>(c.points)) << c.file;
     }
 }

@@ -127,7 +127,7 @@ TEST(ViewListClick, DrawsThePathNumbersCutsRingsTheSelectedRowButNeverRowZeroAnd
     // The window copying the selection to the other lists redraws nothing more.
     EXPECT_FALSE(listClickRedraw(w.form, w.view, w.dialogs).drawn);
 
-    w.form.object.cutNumber[0] = "7";
+    w.form.object.cutNumber.set(0, "7");
     p = listClicked(w.form, w.view, w.dialogs, 0);
     EXPECT_TRUE(p.drawn);
     for (const ViewLabel& l : p.labels) EXPECT_NE(l.text, "7");
@@ -141,7 +141,7 @@ TEST(ViewListClick, DrawsThePathNumbersCutsRingsTheSelectedRowButNeverRowZeroAnd
 
 TEST(ViewFailures, OverflowHalvesTheZoomOnlyOnAListClickAndTextSaysChooseAFile) {
     Window w;
-    w.form.object.x[4] = "2E+6";
+    w.form.object.x.set(4, "2E+6");
     ViewPicture p = listClicked(w.form, w.view, w.dialogs, 1);
     EXPECT_EQ(w.told(), Texts{msg::kZoomOverflow.text});
     EXPECT_DOUBLE_EQ(w.form.zoom, 0.5);
@@ -149,13 +149,13 @@ TEST(ViewFailures, OverflowHalvesTheZoomOnlyOnAListClickAndTextSaysChooseAFile) 
     EXPECT_EQ(w.view.redrawPending, 0);
 
     Window z;
-    z.form.object.x[4] = "2E+6";
+    z.form.object.x.set(4, "2E+6");
     zoomIn(z.form, z.view, z.dialogs);
     EXPECT_EQ(z.told(), Texts{msg::kChooseFile.text});
     EXPECT_DOUBLE_EQ(z.form.zoom, 1.3);
 
     Window t;
-    t.form.object.y[3] = "12.5";
+    t.form.object.y.set(3, "12.5");
     listClicked(t.form, t.view, t.dialogs, 1);
     verticalScrolled(t.form, t.view, t.dialogs, 10);
     EXPECT_EQ(t.told(), (Texts{msg::kChooseFile.text, msg::kChooseFile.text}));

@@ -12,6 +12,7 @@
 #include "common/paths.h"
 #include "drawing/drawingmessages.h"
 #include "support/scripteddialogs.h"
+#include "support/joined.h"
 #include "support/tempdir.h"
 
 namespace tarvel {
@@ -53,7 +54,7 @@ struct Window {
         Texts r;
         const CutObject& o = form.object;
         for (std::size_t i = 0; i < o.rows(); ++i)
-            r.push_back(o.x[i] + ";" + o.marker[i] + ";" + o.cutNumber[i] + ";" + o.entryMark[i]);
+            r.push_back(testing::joined({o.x[i], o.marker[i], o.cutNumber[i], o.entryMark[i]}));
         return r;
     }
     bool untouched() const {
@@ -93,6 +94,35 @@ TEST(DrawingFormLoad, LoadsEachFileTypeHidesTheFileControlsAndResetsTheWindow) {
         if (!c.told) continue;
         EXPECT_EQ(w.dialogs.told[0].icon, Icon::Information);
         EXPECT_NE(w.dialogs.told[0].text.find(c.told), std::string::npos);
+    }
+}
+
+TEST(DrawingFormLoad, RefusesMoreRowsThanTheLimitAndKeepsTheObjectShown) {
+    TempDir dir;
+    const struct {
+        FileType type;
+        std::string file;
+        std::size_t rows;
+    } cases[] = {
+        {FileType::Fra, dir.write("p.fra", kTwoCuts), 6},
+        {FileType::Dxf, TARVEL_TESTDATA_DIR "/drawing/r12-drawing.dxf", 99},
+        {FileType::Dat, dir.write("profil.dat", "T\r\n1 0\r\n0.5 0.25\r\n"), 4},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t limit : {c.rows - 1, c.rows}) {
+            SCOPED_TRACE(c.file + " limit " + std::to_string(limit));
+            Window w(c.type);
+            w.form.maxRows = limit;
+            w.form.fileName = c.file;
+            const bool loaded = w.form.load();
+            EXPECT_EQ(loaded, limit == c.rows);
+            EXPECT_EQ(w.form.object.rows(), loaded ? c.rows : 1u);
+            if (loaded) continue;
+            EXPECT_EQ(w.rows(), Texts{"7;D;.;1"});
+            EXPECT_EQ(w.form.object.cutCount + ";" + std::to_string(w.form.selectedRow), "4;0");
+            EXPECT_TRUE(w.form.loadShown());
+            EXPECT_EQ(w.dialogs.toldTexts(), Texts{msg::tooManyRows(limit).text});
+        }
     }
 }
 
@@ -185,7 +215,8 @@ TEST(DrawingFormEditY, StoresAnswerAndMovesSelection) {
         form.selectedRow = c.selected;
         dialogs.askAnswers.push_back(c.answer);
         EXPECT_EQ(form.editY(), c.selected >= 0 && c.answer.has_value());
-        EXPECT_EQ(std::make_pair(form.object.y, form.selectedRow), std::make_pair(c.y, c.selectedAfter));
+        EXPECT_EQ(form.object.y, c.y);
+        EXPECT_EQ(form.selectedRow, c.selectedAfter);
         if (c.selected < 0) {
             EXPECT_TRUE(dialogs.asked.empty());
             continue;

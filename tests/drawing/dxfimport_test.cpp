@@ -12,6 +12,7 @@
 #include "common/records.h"
 #include "drawing/angletables.h"
 #include "drawing/drawingmessages.h"
+#include "support/joined.h"
 #include "support/tempdir.h"
 
 namespace tarvel {
@@ -69,7 +70,7 @@ Texts rowsOf(const CutObject& o) {
     Texts rows;
     for (std::size_t i = 0; i < o.rows(); ++i) {
         EXPECT_EQ(o.entryMark[i], ".");
-        rows.push_back(o.x[i] + ";" + o.y[i] + ";" + o.z[i] + ";" + o.marker[i] + ";" + o.cutNumber[i]);
+        rows.push_back(testing::joined({o.x[i], o.y[i], o.z[i], o.marker[i], o.cutNumber[i]}));
     }
     return rows;
 }

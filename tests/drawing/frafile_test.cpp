@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "drawing/drawingmessages.h"
+#include "support/joined.h"
 #include "support/tempdir.h"
 
 namespace tarvel {
@@ -58,7 +59,7 @@ TEST(FraFile, SavedBytesAndReloadWithShiftedMarkers) {
     EXPECT_EQ(TempDir::read(dir.file("p.fra")),
               "0,0,0\r\n\"5,25\",\"-12,5\",\"1.5\"\r\n\"5\x80\",\"\xE9\",\"\xFC\"\r\n0,0,0\r\n");
     readFraFile(dir.file("p.fra"), back);
-    EXPECT_EQ(back.x[2] + back.y[2] + back.z[2], "5€éü");
+    EXPECT_EQ(testing::joined({back.x[2], back.y[2], back.z[2]}, ""), "5€éü");
 }
 
 TEST(FraFile, SaveRefusalsComeInOrderAndWriteNothing) {
