@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "app/mainwindow.h"
+#include "common/leftovers.h"
 #include "port/portbackend.h"
 #include "ui/appcontext.h"
 #include "ui/programicon.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     app.showHelp = [&dialogs](int context) { dialogs.showHelp(context); };
     app.port = tarvel::choosePortBackendFromEnvironment();
     app.paths = tarvel::Paths::forThisProgram();
+    tarvel::removeLeftoversAtStart(app.paths);
 
     tarvel::MainWindow window(app);
     window.show();

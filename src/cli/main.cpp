@@ -6,6 +6,8 @@
 
 #include "cli/clidialogs.h"
 #include "cli/commands.h"
+#include "common/leftovers.h"
+#include "common/paths.h"
 
 namespace tarvel::cli {
 
@@ -122,6 +124,7 @@ bool parseOptions(const Args& args, const std::vector<std::string>& valued,
 
 int main(int argc, char** argv) {
     using namespace tarvel::cli;
+    tarvel::removeLeftoversAtStart(tarvel::Paths::forThisProgram());
     Args args(argv + 1, argv + argc);
     if (args.empty()) return usageError("commande manquante");
     std::string_view command = args[0];

@@ -158,7 +158,7 @@ StageFailure writeSegmentBits(GenerationRun& run) {
         }
         done += N;
         if (done - reported >= kProgressEvery) {
-            run.report(GenerationStage::Interpolating, done, run.totalTicks);
+            if (!run.report(GenerationStage::Interpolating, done, run.totalTicks)) return msg::kGenerationCancelled;
             reported = done;
         }
         for (auto& b : bits)
