@@ -29,11 +29,11 @@ long pidBeforeDash(std::string_view text) {
     return pid;
 }
 
-// .NAME.tmp-<pid>-XXXXXX
+// .NAME.tmp-<pid>-XXXXXX or .tmp-<pid>-NAME
 long temporaryFilePid(std::string_view name) {
-    const std::size_t at = name.rfind(".tmp-");
-    if (name.empty() || name[0] != '.' || at == std::string_view::npos || at == 0) return 0;
-    return pidBeforeDash(name.substr(at + 5));
+    if (name.empty() || name[0] != '.') return 0;
+    const std::size_t at = name.starts_with(".tmp-") ? 0 : name.rfind(".tmp-");
+    return at == std::string_view::npos ? 0 : pidBeforeDash(name.substr(at + 5));
 }
 
 // gen-<pid>-XXXXXX or imp-<pid>-XXXXXX
@@ -46,25 +46,21 @@ bool isClaimName(std::string_view name) {
     return name.size() > kClaimEnding.size() + 1 && name[0] == '.' && name.ends_with(kClaimEnding);
 }
 
-// Takes the lock of the claim file at `path` without waiting; -1 when another run holds
-// it (`busy`), or when the file under the name changed meanwhile (a run that just ended
-// removed it, and the next one may have made a new one).
-int lockClaimFile(const std::string& path, bool create, bool& busy) {
-    busy = false;
+// Takes the lock of the claim file at `path` without waiting: its descriptor, or
+// -EWOULDBLOCK when another run holds it, -ESTALE when the file under the name changed
+// meanwhile (a run that just ended removed it; the next may have made a new one), or
+// -errno when it cannot be opened.
+int lockClaimFile(const std::string& path, bool create) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
-    if (fd < 0) return -1;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        busy = true;
-        ::close(fd);
-        return -1;
-    }
+    if (fd < 0) return -errno;
     struct stat held {}, named {};
-    if (::fstat(fd, &held) != 0 || ::lstat(path.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
-        held.st_dev != named.st_dev || !S_ISREG(held.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    int result = fd;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) result = -EWOULDBLOCK;
+    else if (::fstat(fd, &held) != 0 || ::lstat(path.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
+             held.st_dev != named.st_dev || !S_ISREG(held.st_mode))
+        result = -ESTALE;
+    if (result < 0) ::close(fd);
+    return result;
 }
 
 // A claim whose run ended without releasing it: when that run was putting files in
@@ -110,8 +106,7 @@ void removeLeftovers(const std::string& directory) {
             if (const long pid = temporaryFilePid(name); pid > 0 && !processRuns(pid)) {
                 removeFile(path);
             } else if (isClaimName(name)) {
-                bool busy = false;
-                const int fd = lockClaimFile(path, false, busy);
+                const int fd = lockClaimFile(path, false);
                 if (fd < 0) continue;
                 settleAbandonedClaim(fd);
                 removeFile(path);
@@ -137,12 +132,17 @@ NameClaim::NameClaim(const std::string& name) {
     const std::string folder = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
     path_ = folder + "." + base + std::string(kClaimEnding);
-    bool busy = false;
-    for (int attempt = 0; attempt < 3 && fd_ < 0 && !busy; ++attempt) fd_ = lockClaimFile(path_, true, busy);
-    if (fd_ < 0) return;
+    int fd = -ESTALE;
+    for (int attempt = 0; attempt < 3 && fd == -ESTALE; ++attempt) fd = lockClaimFile(path_, true);
+    if (fd < 0) {
+        error_ = -fd;
+        return;
+    }
+    fd_ = fd;
     settleAbandonedClaim(fd_);
     const std::string pid = std::to_string(::getpid()) + '\0';
     if (::ftruncate(fd_, 0) != 0 || ::pwrite(fd_, pid.data(), pid.size(), 0) != static_cast<ssize_t>(pid.size())) {
+        error_ = errno;
         removeFile(path_);
         ::close(fd_);
         fd_ = -1;

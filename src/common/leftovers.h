@@ -3,6 +3,7 @@
 //
 // A killed run can leave, in the folder it was writing in:
 //   .NAME.tmp-<pid>-XXXXXX             a file being written (TextFileWriter), never renamed
+//   .tmp-<pid>-NAME                    a job's file written whole, not yet put in place
 //   gen-<pid>-XXXXXX, imp-<pid>-XXXXXX  the scratch folder of a generation or an import
 //   .NAME.claim                        the claim of a name (NameClaim), still listing the
 //                                      files it was putting in place
@@ -41,6 +42,10 @@ public:
     NameClaim& operator=(const NameClaim&) = delete;
 
     bool held() const { return fd_ >= 0; }
+    // Why it is not held: EWOULDBLOCK while another run holds it, else the system's
+    // reason the claim file could not be made.
+    int error() const { return error_; }
+    const std::string& path() const { return path_; }
     // Said just before the files are renamed into place, one after the other: should the
     // run be killed in between, the next claim or clean-up removes those already there,
     // so that no half of the set is left under the name. False when it cannot be noted.
@@ -49,6 +54,7 @@ public:
 private:
     std::string path_;
     int fd_ = -1;
+    int error_ = 0;
 };
 
 }  // namespace tarvel

@@ -1,9 +1,11 @@
 #include "cutting/generator.h"
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 
@@ -97,25 +99,26 @@ std::optional<Message> jobTooLarge(const GenerationRun& run, const std::string& 
     struct Folder {
         std::string path;
         struct statvfs fs;
+        struct stat st;
         bool known;
-    } folders[2] = {{jobFolder, {}, false}, {run.paths.scratchDir, {}, false}};
-    for (auto& f : folders) f.known = ::statvfs(f.path.c_str(), &f.fs) == 0;
-    const bool shared = folders[0].known && folders[1].known && folders[0].fs.f_fsid == folders[1].fs.f_fsid;
+    } folders[2] = {{jobFolder, {}, {}, false}, {run.paths.scratchDir, {}, {}, false}};
+    for (auto& f : folders) f.known = ::statvfs(f.path.c_str(), &f.fs) == 0 && ::stat(f.path.c_str(), &f.st) == 0;
+    const bool shared = folders[0].known && folders[1].known && folders[0].st.st_dev == folders[1].st.st_dev;
     const std::uint64_t needs[2] = {size.cutting + (shared ? size.scratch : 0), size.scratch};
     for (int i = 0; i < 2; ++i) {
         if (!folders[i].known) continue;
         // A margin for the details file, the other scratch files and whatever else is
         // being written meanwhile.
-        const std::uint64_t needed = needs[i] + needs[i] / 20 + (16u << 20);
+        const std::uint64_t needed = needs[i] + needs[i] / 20 + (1u << 20);
         const std::uint64_t available = static_cast<std::uint64_t>(folders[i].fs.f_bavail) * folders[i].fs.f_frsize;
         if (needed > available) return msg::jobDoesNotFit(run.totalTicks, needed, folders[i].path, available);
     }
     return std::nullopt;
 }
 
-// The four stages in their order, in a scratch folder of the run's own.
+// The four stages in their order, in a scratch folder of the run's own, asking whether
+// to go on as each but the first begins.
 StageFailure runStages(GenerationRun& run, const std::string& jobFolder, const std::string& cuttingFile) {
-    if (!run.report(GenerationStage::Scaling, 0, 0)) return msg::kGenerationCancelled;
     if (auto f = scaleObject(run)) return f;
     if (!run.report(GenerationStage::Segmenting, 0, 0)) return msg::kGenerationCancelled;
     if (auto f = segmentObject(run)) return f;
@@ -131,11 +134,17 @@ StageFailure runStages(GenerationRun& run, const std::string& jobFolder, const s
 std::string pendingName(const std::string& final) {
     const std::size_t slash = final.find_last_of('/');
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    return final.substr(0, base) + "." + final.substr(base) + ".tmp-" + std::to_string(::getpid()) + "-job";
+    return final.substr(0, base) + ".tmp-" + std::to_string(::getpid()) + "-" + final.substr(base);
 }
 
-// Everything from the claim of the name to the two files in place. Whatever it made
-// (claim, scratch folder, pending files) is gone when it returns.
+// Messages name the job's files as the user knows them, not by their pending names.
+void nameAsKnown(Message& m, const std::string& pending, const std::string& final) {
+    for (std::size_t at; (at = m.text.find(pending)) != std::string::npos;) m.text.replace(at, pending.size(), final);
+}
+
+// Everything from the claim of the name to the two files in place: the last of the
+// eight checks once the name is claimed, then the checks of the fields' contents.
+// Whatever it made (claim, scratch folder, pending files) is gone when it returns.
 std::optional<Message> makeJob(const CuttingForm& form, const std::string& job, bool fromSaveDialog,
                                const JobParameters& details, UserDialogs& dialogs, const Paths& paths,
                                const GenerationProgressFn& progress) {
@@ -143,7 +152,11 @@ std::optional<Message> makeJob(const CuttingForm& form, const std::string& job, 
     if (jobFolder.empty()) jobFolder = ".";
     removeLeftovers(jobFolder);
     NameClaim claim(job);
+    if (!claim.held() && claim.error() != EWOULDBLOCK)
+        return msg::generationFailed("Impossible d'écrire le fichier " + claim.path() + " : " +
+                                     systemErrorText(claim.error()) + ".");
     if (!claim.held() || jobNameUsed(job, fromSaveDialog)) return msg::kJobNameUsed;
+    if (auto m = unwritableField(details)) return m;
     GeneratorSettings settings;
     if (auto m = readSettings(form, settings)) return m;
     const ScratchRun scratch(paths, "gen");
@@ -151,21 +164,26 @@ std::optional<Message> makeJob(const CuttingForm& form, const std::string& job, 
 
     const std::string detailsFile = job + ".det", cuttingFile = job + ".def";
     const std::string pendingDetails = pendingName(detailsFile), pendingCutting = pendingName(cuttingFile);
-    if (const auto failure = writeJobParameters(details, pendingDetails))
+    if (auto failure = writeJobParameters(details, pendingDetails)) {
+        nameAsKnown(*failure, pendingDetails, detailsFile);
         return msg::generationFailed(failure->text);
+    }
     dialogs.setBusy(true);
     GenerationRun run{settings, scratch.paths(), progress};
     StageFailure failure = runStages(run, jobFolder, pendingCutting);
     // Both files appear together or not at all: should this run be killed between the
     // two renames, the claim has the one already there removed.
-    if (!failure && (!claim.announce({cuttingFile, detailsFile}) || !renameFile(pendingCutting, cuttingFile) ||
-                     !renameFile(pendingDetails, detailsFile))) {
-        removeFile(cuttingFile);
-        failure = msg::generationFailed("les fichiers " + cuttingFile + " et " + detailsFile +
-                                        " n'ont pas pu être mis en place.");
+    if (!failure) {
+        const bool cuttingPlaced = claim.announce({cuttingFile, detailsFile}) && renameFile(pendingCutting, cuttingFile);
+        if (!cuttingPlaced || !renameFile(pendingDetails, detailsFile)) {
+            if (cuttingPlaced) removeFile(cuttingFile);
+            failure = msg::generationFailed("les fichiers " + cuttingFile + " et " + detailsFile +
+                                            " n'ont pas pu être mis en place.");
+        }
     }
     removeFile(pendingCutting);
     removeFile(pendingDetails);
+    if (failure) nameAsKnown(*failure, pendingCutting, cuttingFile);
     dialogs.setBusy(false);
     return failure;
 }
@@ -175,7 +193,6 @@ bool generate(CuttingForm& form, const std::string& job, bool fromSaveDialog, Us
     const std::string cuttingFile = job + ".def";
     const JobParameters details = JobParameters::fromForm(form, cuttingFile);
     std::optional<Message> refusal = firstFailingCheck(form, job, fromSaveDialog);
-    if (!refusal) refusal = unwritableField(details);
     if (!refusal) refusal = makeJob(form, job, fromSaveDialog, details, dialogs, paths, progress);
     if (refusal) {
         dialogs.tell(*refusal);

@@ -46,7 +46,7 @@ struct GenerationProgress {
     std::uint64_t done;   // records (scaling, segmenting) or ticks (interpolating, combining)
     std::uint64_t total;  // ticks of the job from interpolating on; 0 while unknown
 };
-// Called as each stage begins and now and then during a long one (the window shows it
+// Called as each stage after the first begins and now and then during a long one (the window shows it
 // and lets pending events through). Its answer is whether to go on: false cancels the
 // generation, which then removes everything it wrote.
 using GenerationProgressFn = std::function<bool(const GenerationProgress&)>;
