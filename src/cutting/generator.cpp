@@ -111,7 +111,9 @@ std::optional<Message> jobTooLarge(const GenerationRun& run, const std::string& 
         // being written meanwhile.
         const std::uint64_t needed = needs[i] + needs[i] / 20 + (1u << 20);
         const std::uint64_t available = static_cast<std::uint64_t>(folders[i].fs.f_bavail) * folders[i].fs.f_frsize;
-        if (needed > available) return msg::jobDoesNotFit(run.totalTicks, needed, folders[i].path, available);
+        std::error_code ec;
+        const std::string shown = std::filesystem::absolute(folders[i].path, ec).lexically_normal().string();
+        if (needed > available) return msg::jobDoesNotFit(run.totalTicks, needed, shown, available);
     }
     return std::nullopt;
 }
