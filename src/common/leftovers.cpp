@@ -48,8 +48,8 @@ bool isClaimName(std::string_view name) {
 
 // Takes the lock of the claim file at `path` without waiting: its descriptor, or
 // -EWOULDBLOCK when another run holds it, -ESTALE when the file under the name changed
-// meanwhile (a run that just ended removed it; the next may have made a new one), or
-// -errno when it cannot be opened.
+// meanwhile (a run that just ended removed it; the next may have made a new one),
+// -EACCES when it belongs to another user, or -errno when it cannot be opened.
 int lockClaimFile(const std::string& path, bool create) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
     if (fd < 0) return -errno;
@@ -59,6 +59,8 @@ int lockClaimFile(const std::string& path, bool create) {
     else if (::fstat(fd, &held) != 0 || ::lstat(path.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
              held.st_dev != named.st_dev || !S_ISREG(held.st_mode))
         result = -ESTALE;
+    else if (held.st_uid != ::geteuid())  // the paths listed in someone else's claim are not to be trusted
+        result = -EACCES;
     if (result < 0) ::close(fd);
     return result;
 }
