@@ -51,15 +51,16 @@ struct GenerationProgress {
 // generation, which then removes everything it wrote.
 using GenerationProgressFn = std::function<bool(const GenerationProgress&)>;
 
-// The window's command: the job name is the cutting-file field. After the eight checks
-// (the first that fails shows its message and nothing is written) and a check that the
-// details file can hold every field, claims the job name (a generation of the same name
-// already under way refuses it as a name in use), writes job.det and job.def under
-// temporary names and puts them in place together once both are complete, sets the
-// cutting-file field to job.def and tells "Fichier découpe créé avec succés". A job
-// longer than kMostTicks ticks, or whose files would not fit on the disk, is refused
-// once its segments are counted. False when it stopped at a message other than that
-// one; a failure or a cancel midway leaves no file and says why.
+// The window's command: the job name is the cutting-file field. The eight checks come
+// first (the first that fails shows its message and nothing is written); the job name
+// is claimed as the last of them is made, so that a generation of the same name already
+// under way refuses it as a name in use; then a field the details file cannot hold is
+// refused. job.det and job.def are written under pending names and put in place together
+// once both are complete; the cutting-file field becomes job.def and "Fichier découpe
+// créé avec succés" is told. A job longer than 2 000 000 000 ticks (kMostTicks), or whose
+// files would not fit on the disk, is refused once its segments are counted. False when
+// it stopped at a message other than that one; a failure or a cancel midway leaves no
+// file and says why.
 bool generateCutProgram(CuttingForm& form, UserDialogs& dialogs, const Paths& paths,
                         const GenerationProgressFn& progress = {});
 
