@@ -45,7 +45,6 @@ public:
     // Why it is not held: EWOULDBLOCK while another run holds it, else the system's
     // reason the claim file could not be made.
     int error() const { return error_; }
-    const std::string& path() const { return path_; }
     // Said just before the files are renamed into place, one after the other: should the
     // run be killed in between, the next claim or clean-up removes those already there,
     // so that no half of the set is left under the name. False when it cannot be noted.

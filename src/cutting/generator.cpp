@@ -154,8 +154,9 @@ std::optional<Message> makeJob(const CuttingForm& form, const std::string& job, 
     if (jobFolder.empty()) jobFolder = ".";
     removeLeftovers(jobFolder);
     NameClaim claim(job);
+    // The claim is the program's own business: a folder that refuses it refuses the job.
     if (!claim.held() && claim.error() != EWOULDBLOCK)
-        return msg::generationFailed("Impossible d'écrire le fichier " + claim.path() + " : " +
+        return msg::generationFailed("Impossible d'écrire le fichier " + job + ".det : " +
                                      systemErrorText(claim.error()) + ".");
     if (!claim.held() || jobNameUsed(job, fromSaveDialog)) return msg::kJobNameUsed;
     if (auto m = unwritableField(details)) return m;
