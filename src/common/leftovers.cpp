@@ -55,7 +55,9 @@ int lockClaimFile(const std::string& path, bool create) {
     if (fd < 0) return -errno;
     struct stat held {}, named {};
     int result = fd;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) result = -EWOULDBLOCK;
+    // A file system without locks cannot tell a live claim from an abandoned one: the
+    // clean-up leaves its claims alone, and a new claim goes ahead unlocked.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || !create)) result = -EWOULDBLOCK;
     else if (::fstat(fd, &held) != 0 || ::lstat(path.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
              held.st_dev != named.st_dev || !S_ISREG(held.st_mode))
         result = -ESTALE;
