@@ -20,6 +20,11 @@ namespace {
 
 constexpr std::string_view kClaimEnding = ".claim";
 
+// True while the process runs (or runs under another user).
+bool processRuns(long pid) {
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH);
+}
+
 // The pid at the start of `text`, followed by "-" and at least one more character.
 long pidBeforeDash(std::string_view text) {
     long pid = 0;
@@ -92,10 +97,6 @@ void settleAbandonedClaim(int fd) {
 }
 
 }  // namespace
-
-bool processRuns(long pid) {
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH);
-}
 
 void removeLeftovers(const std::string& directory) {
     namespace fs = std::filesystem;

@@ -20,9 +20,6 @@ namespace tarvel {
 
 struct Paths;
 
-// True while the process runs (or runs under another user).
-bool processRuns(long pid);
-
 // Removes this user's leftovers of processes that no longer run from `directory` (not
 // its subfolders). Anything else in it is left alone.
 void removeLeftovers(const std::string& directory);
