@@ -15,6 +15,7 @@
 #include <new>
 
 #include "app/mainwindow.h"
+#include "common/leftovers.h"
 #include "port/portbackend.h"
 #include "ui/appcontext.h"
 #include "ui/programicon.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
     app.showHelp = [&dialogs](int context) { dialogs.showHelp(context); };
     app.port = tarvel::choosePortBackendFromEnvironment();
     app.paths = tarvel::Paths::forThisProgram();
+    tarvel::removeLeftoversAtStart(app.paths);
 
     tarvel::MainWindow window(app);
     window.show();

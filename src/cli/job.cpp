@@ -1,4 +1,5 @@
 // tarvel-cli generate, pack and play: the cutting window's commands on files.
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -32,6 +33,33 @@ CuttingForm openWindow(const Options& o, const Paths& paths) {
     return form;
 }
 
+// Set by SIGINT or SIGTERM during a generation; the generation asks at each progress
+// report and stops, removing what it wrote.
+volatile std::sig_atomic_t stopRequested = 0;
+extern "C" void requestStop(int) { stopRequested = 1; }
+
+// The two signals' handlers for the time of a generation.
+class StopSignals {
+public:
+    StopSignals() {
+        struct sigaction sa {};
+        sa.sa_handler = requestStop;
+        sa.sa_flags = SA_RESTART;  // file reads and writes go on; the generation stops itself
+        sigemptyset(&sa.sa_mask);
+        ::sigaction(SIGINT, &sa, &oldInt_);
+        ::sigaction(SIGTERM, &sa, &oldTerm_);
+    }
+    ~StopSignals() {
+        ::sigaction(SIGINT, &oldInt_, nullptr);
+        ::sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    struct sigaction oldInt_ {}, oldTerm_ {};
+};
+
 }  // namespace
 
 int runGenerate(const Args& args) {
@@ -60,7 +88,9 @@ int runGenerate(const Args& args) {
         if (const std::string* v = o.last(name)) form.*field = *v;
 
     CliDialogs dialogs;
-    if (!generateCutProgram(form, dialogs, paths))
+    const StopSignals signals;
+    const auto goOn = [](const GenerationProgress&) { return stopRequested == 0; };
+    if (!generateCutProgram(form, dialogs, paths, goOn))
         return fail(dialogs.told.empty() ? "Le fichier de découpe n'a pas été créé." : dialogs.told.back().text);
     printLine(stdout, dialogs.told.back().text);
     return kDone;

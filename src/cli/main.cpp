@@ -10,6 +10,8 @@
 #include "cli/clidialogs.h"
 #include "cli/commands.h"
 #include "common/userdialogs.h"
+#include "common/leftovers.h"
+#include "common/paths.h"
 
 namespace tarvel::cli {
 
@@ -133,6 +135,7 @@ namespace {
 
 int runCommand(const tarvel::cli::Args& args) {
     using namespace tarvel::cli;
+    tarvel::removeLeftoversAtStart(tarvel::Paths::forThisProgram());
     if (args.empty()) return usageError("commande manquante");
     std::string_view command = args[0];
     Args rest(args.begin() + 1, args.end());

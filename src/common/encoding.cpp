@@ -56,26 +56,34 @@ std::string utf8FromWindows1252(std::string_view bytes) {
     return out;
 }
 
+namespace {
+// The code point at `i` and its length in bytes; 0 for a stray byte of broken UTF-8.
+std::size_t nextCodePoint(std::string_view text, std::size_t i, char32_t& cp) {
+    auto b = static_cast<unsigned char>(text[i]);
+    std::size_t len = 0;
+    if (b < 0x80) { cp = b; len = 1; }
+    else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; len = 2; }
+    else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; len = 3; }
+    else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; len = 4; }
+    if (len == 0 || i + len > text.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        auto cb = static_cast<unsigned char>(text[i + k]);
+        if ((cb & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (cb & 0x3F);
+    }
+    return len;
+}
+}  // namespace
+
 std::string windows1252FromUtf8(std::string_view text) {
     if (isAscii(text)) return std::string(text);
     std::string out;
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        auto b = static_cast<unsigned char>(text[i]);
         char32_t cp = 0;
-        std::size_t len = 0;
-        if (b < 0x80) { cp = b; len = 1; }
-        else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; len = 2; }
-        else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; len = 3; }
-        else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; len = 4; }
-        bool valid = len > 0 && i + len <= text.size();
-        for (std::size_t k = 1; valid && k < len; ++k) {
-            auto cb = static_cast<unsigned char>(text[i + k]);
-            if ((cb & 0xC0) != 0x80) valid = false;
-            else cp = (cp << 6) | (cb & 0x3F);
-        }
-        if (!valid) {  // a stray byte of broken UTF-8
+        const std::size_t len = nextCodePoint(text, i, cp);
+        if (len == 0) {
             out += '?';
             ++i;
             continue;
@@ -84,6 +92,18 @@ std::string windows1252FromUtf8(std::string_view text) {
         i += len;
     }
     return out;
+}
+
+std::string firstCharacterOutsideWindows1252(std::string_view text) {
+    if (isAscii(text)) return {};
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        const std::size_t len = nextCodePoint(text, i, cp);
+        if (len == 0) return std::string(text.substr(i, 1));
+        if (cp != U'?' && windows1252Byte(cp) == '?') return std::string(text.substr(i, len));
+        i += len;
+    }
+    return {};
 }
 
 }  // namespace tarvel

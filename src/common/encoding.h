@@ -10,5 +10,8 @@ namespace tarvel {
 std::string utf8FromWindows1252(std::string_view bytes);
 // Characters that Windows-1252 cannot hold become "?".
 std::string windows1252FromUtf8(std::string_view text);
+// The first character of `text` that Windows-1252 cannot hold (as UTF-8); empty when
+// every one can.
+std::string firstCharacterOutsideWindows1252(std::string_view text);
 
 }  // namespace tarvel

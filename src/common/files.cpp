@@ -29,7 +29,9 @@ std::string baseNameOf(const std::string& path) {
 class SystemFileCalls final : public FileCalls {
 public:
     int createTemporary(const std::string& target, std::string& temporaryPath) override {
-        std::string pattern = directoryOf(target) + "/." + baseNameOf(target) + ".tmp-XXXXXX";
+        // The pid lets the next start remove what a killed run left (see leftovers.h).
+        std::string pattern =
+            directoryOf(target) + "/." + baseNameOf(target) + ".tmp-" + std::to_string(::getpid()) + "-XXXXXX";
         const int fd = ::mkstemp(pattern.data());
         if (fd < 0) return -errno;
         temporaryPath = pattern;

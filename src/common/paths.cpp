@@ -38,21 +38,50 @@ bool isPrivateDirectory(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
 }
+
+// A folder of ours that no one else can enter, made owner-only when missing (and
+// `create`); a symbolic link, or a folder of someone else, is refused.
+bool ownPrivateDirectory(const std::string& path, bool create) {
+    if (create) ::mkdir(path.c_str(), 0700);
+    if (!isPrivateDirectory(path)) return false;
+    ::chmod(path.c_str(), 0700);
+    return true;
+}
+
+// A folder of ours that others cannot write in, so that what we make inside stays ours.
+bool ownParentDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 022) == 0;
+}
+
+std::string homeDirectory() {
+    if (const char* home = std::getenv("HOME"); home && *home == '/') return home;
+    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return {};
+}
 }  // namespace
 
-std::string defaultScratchDirectory() {
+std::string defaultScratchDirectory(bool create) {
     std::error_code ec;
     std::string tmp = std::filesystem::temp_directory_path(ec).string();
     if (ec || tmp.empty()) tmp = "/tmp";
     std::string dir = programFilePath(tmp, "tarvel-" + userName());
-    if (::mkdir(dir.c_str(), 0700) == 0 || isPrivateDirectory(dir)) {
-        ::chmod(dir.c_str(), 0700);
-        return dir;
+    if (ownPrivateDirectory(dir, create)) return dir;
+    // The usual name is taken by someone else: one private folder of ours, reused.
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/') {
+        struct stat st {};
+        if (::lstat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+            (st.st_mode & 077) == 0 && ownPrivateDirectory(programFilePath(runtime, "tarvel"), create))
+            return programFilePath(runtime, "tarvel");
     }
-    // The name is taken by something that is not ours: use a fresh private folder.
-    std::string pattern = dir + "-XXXXXX";
-    if (::mkdtemp(pattern.data())) return pattern;
-    return tmp;
+    if (const std::string home = homeDirectory(); !home.empty()) {
+        const std::string cache = programFilePath(home, ".cache");
+        if (create) ::mkdir(cache.c_str(), 0700);
+        const std::string own = programFilePath(cache, "tarvel");
+        if (ownParentDirectory(cache) && ownPrivateDirectory(own, create)) return own;
+    }
+    return {};
 }
 
 std::string userConfigDirectory() {
@@ -67,12 +96,29 @@ std::string userConfigDirectory() {
     return dir;
 }
 
-std::string Paths::scratchFile(std::string_view name) const {
-    if (!scratchDir.empty()) return programFilePath(scratchDir, name);
-    // Chosen once: when the usual name is taken, every file of a run must still land in
-    // the same fresh folder.
+std::string Paths::scratchFolder() const {
+    if (!scratchDir.empty()) return scratchDir;
+    // Chosen once: every run of the program then works under the same folder.
     static const std::string defaultDir = defaultScratchDirectory();
-    return programFilePath(defaultDir, name);
+    return defaultDir;
+}
+
+std::string Paths::scratchFile(std::string_view name) const {
+    const std::string folder = scratchFolder();
+    return folder.empty() ? std::string() : programFilePath(folder, name);
+}
+
+ScratchRun::ScratchRun(const Paths& paths, std::string_view kind) : paths_(paths), parent_(paths.scratchFolder()) {
+    paths_.scratchDir.clear();
+    if (parent_.empty()) return;
+    std::string pattern = programFilePath(parent_, std::string(kind) + "-" + std::to_string(::getpid()) + "-XXXXXX");
+    if (::mkdtemp(pattern.data())) paths_.scratchDir = pattern;
+}
+
+ScratchRun::~ScratchRun() {
+    if (!ready()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(paths_.scratchDir, ec);
 }
 
 Paths Paths::forThisProgram() {

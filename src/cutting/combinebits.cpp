@@ -194,7 +194,7 @@ StageFailure combineBits(GenerationRun& run, const std::string& cuttingFile) {
         }
         done += n;
         if (done - reported >= kProgressEvery) {
-            run.report(GenerationStage::Combining, done, run.totalTicks);
+            if (!run.report(GenerationStage::Combining, done, run.totalTicks)) return msg::kGenerationCancelled;
             reported = done;
             if (out.failed()) return msg::generationFailed(out.error());
         }

@@ -183,4 +183,51 @@ inline const std::string kOpenFileFilter = "Fichiers objet et découpe (*.fra *.
 inline const std::string kSaveFileTitle = "Enregistrer un fichier";
 inline const std::string kSaveFileFilter = "Fichiers découpe (*.def)";
 
+// ---------------------------------------------------------------------------------
+// A generation's own safeguards: fields the details file cannot hold, an object row
+// that is no tool state, a job too long or too large for its disk, a cancelled run.
+// The details file quotes its fields without escaping: a quote would end one early.
+inline Message fieldHoldsQuote(std::string_view field) {
+    return {"Le champ « " + std::string(field) +
+                " » contient un guillemet (\") que le fichier de détails ne peut pas enregistrer. "
+                "Retirez-le puis recommencez.",
+            "Mauvaise saisie !", Icon::Exclamation};
+}
+inline Message fieldCharacterNotWritable(std::string_view field, std::string_view character) {
+    return {"Le caractère « " + std::string(character) + " » du champ « " + std::string(field) +
+                " » ne peut pas être enregistré dans le fichier de détails (jeu de caractères "
+                "Windows-1252). Retirez-le puis recommencez.",
+            "Mauvaise saisie !", Icon::Exclamation};
+}
+inline Message objectZNotToolState(std::string_view path, std::int64_t line, std::string_view text) {
+    return generationFailed("dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) +
+                            ", la valeur Z « " + std::string(text) +
+                            " » n'est ni 0 (outil levé) ni 1 (outil dans la matière).");
+}
+// Sizes as a person reads them: "12,3 Go", "450,0 Mo".
+inline std::string sizeText(std::uint64_t bytes) {
+    const bool giga = bytes >= 1000000000u;
+    const std::uint64_t tenths = (bytes + (giga ? 50000000u : 50000u)) / (giga ? 100000000u : 100000u);
+    return integerText(static_cast<std::int64_t>(tenths / 10)) + "," +
+           integerText(static_cast<std::int64_t>(tenths % 10)) + (giga ? " Go" : " Mo");
+}
+inline constexpr std::uint64_t kMostTicks = 2000000000u;
+inline Message jobTooLong(std::uint64_t ticks, std::uint64_t bytes) {
+    return generationFailed("le fichier découpe compterait " + integerText(static_cast<std::int64_t>(ticks)) +
+                            " pas (environ " + sizeText(bytes) + "), plus que la limite de " +
+                            integerText(static_cast<std::int64_t>(kMostTicks)) +
+                            " pas. Vérifiez les coordonnées de l'objet, le facteur de multiplication "
+                            "et les nombres de pas par mm.");
+}
+inline Message jobDoesNotFit(std::uint64_t ticks, std::uint64_t needed, std::string_view folder,
+                             std::uint64_t available) {
+    return generationFailed("le fichier découpe compterait " + integerText(static_cast<std::int64_t>(ticks)) +
+                            " pas et demanderait environ " + sizeText(needed) + " dans le dossier " +
+                            std::string(folder) + ", qui n'a que " + sizeText(available) + " de libres.");
+}
+inline const Message kNoPrivateScratchFolder = generationFailed(
+    "aucun dossier de travail privé n'a pu être créé (dossier temporaire, $XDG_RUNTIME_DIR ou ~/.cache).");
+inline const Message kGenerationCancelled{"Création du fichier découpe annulée : aucun fichier n'a été gardé.",
+                                          "Découpe", Icon::Exclamation};
+
 }  // namespace tarvel::cutting_messages

@@ -34,8 +34,9 @@ struct GenerationRun {
     const GenerationProgressFn& progress;
     std::uint64_t totalTicks = 0;  // known once the object is segmented
 
-    void report(GenerationStage stage, std::uint64_t done, std::uint64_t total) const {
-        if (progress) progress({stage, done, total});
+    // False when the generation is to stop.
+    bool report(GenerationStage stage, std::uint64_t done, std::uint64_t total) const {
+        return !progress || progress({stage, done, total});
     }
 };
 

@@ -34,8 +34,8 @@
 
 namespace tarvel {
 
-// The scratch files, in the scratch folder, rebuilt by every generation and left in
-// place until the next one.
+// The scratch files, in a folder of the run's own inside the scratch folder, removed
+// with it when the generation ends.
 inline constexpr std::array<std::string_view, 10> kGeneratorScratchFiles{
     "prem", "objet", "bit1", "bit2", "bit3", "bit4", "bit5", "bit6", "bit7", "bit8"};
 
@@ -46,15 +46,21 @@ struct GenerationProgress {
     std::uint64_t done;   // records (scaling, segmenting) or ticks (interpolating, combining)
     std::uint64_t total;  // ticks of the job from interpolating on; 0 while unknown
 };
-// Called now and then during a long generation (the window shows it and lets pending
-// events through).
-using GenerationProgressFn = std::function<void(const GenerationProgress&)>;
+// Called as each stage after the first begins and now and then during a long one (the window shows it
+// and lets pending events through). Its answer is whether to go on: false cancels the
+// generation, which then removes everything it wrote.
+using GenerationProgressFn = std::function<bool(const GenerationProgress&)>;
 
-// The window's command: the job name is the cutting-file field. After the eight checks
-// (the first that fails shows its message and nothing is written), writes job.det then
-// job.def, sets the cutting-file field to job.def and tells "Fichier découpe créé avec
-// succés". False when it stopped at a message other than that one; a failure midway
-// removes the job's files and says why.
+// The window's command: the job name is the cutting-file field. The eight checks come
+// first (the first that fails shows its message and nothing is written); the job name
+// is claimed as the last of them is made, so that a generation of the same name already
+// under way refuses it as a name in use; then a field the details file cannot hold is
+// refused. job.det and job.def are written under pending names and put in place together
+// once both are complete; the cutting-file field becomes job.def and "Fichier découpe
+// créé avec succés" is told. A job longer than 2 000 000 000 ticks (kMostTicks), or whose
+// files would not fit on the disk, is refused once its segments are counted. False when
+// it stopped at a message other than that one; a failure or a cancel midway leaves no
+// file and says why.
 bool generateCutProgram(CuttingForm& form, UserDialogs& dialogs, const Paths& paths,
                         const GenerationProgressFn& progress = {});
 

@@ -2,6 +2,7 @@
 // steps of each segment.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "common/files.h"
 #include "common/records.h"
@@ -51,6 +52,8 @@ StageFailure scaleObject(GenerationRun& run) {
         const std::int64_t lineNo = in.lineNumber();
         double xyz[3];
         if (auto f = fraNumbers(x, y, z, lineNo, xyz)) return objectFailure(run.settings.objectFile, *f);
+        // Any other Z would become a depth no tool reaches, and steps without end.
+        if (xyz[2] != 0 && xyz[2] != 1) return msg::objectZNotToolState(run.settings.objectFile, lineNo, z);
         // The scale factor applies to X and Y; Z, the tool state 0 or 1, becomes 0
         // or the tool descent, so going into the material makes Z grow.
         const double steps[3] = {xyz[0] * run.settings.scale * run.settings.stepsX, xyz[1] * run.settings.scale * run.settings.stepsY,
@@ -63,7 +66,8 @@ StageFailure scaleObject(GenerationRun& run) {
         }
         line += "0\r\n";
         out.writeAscii(line);
-        if (++records % 65536 == 0) run.report(GenerationStage::Scaling, records, 0);
+        if (++records % 65536 == 0 && !run.report(GenerationStage::Scaling, records, 0))
+            return msg::kGenerationCancelled;
     }
     if (in.failure()) return objectFailure(run.settings.objectFile, *in.failure());
     if (!out.commit()) return msg::generationFailed(out.error());
@@ -104,8 +108,11 @@ StageFailure segmentObject(GenerationRun& run) {
                 line += i < 3 ? "," : "\r\n";
             }
             out.writeAscii(line);
-            run.totalTicks += static_cast<std::uint64_t>(longest);
-            if (++segments % 65536 == 0) run.report(GenerationStage::Segmenting, segments, 0);
+            // Counted to the end even past any sane length, so the refusal can say how long.
+            const auto ticks = static_cast<std::uint64_t>(longest);
+            run.totalTicks = ticks > UINT64_MAX - run.totalTicks ? UINT64_MAX : run.totalTicks + ticks;
+            if (++segments % 65536 == 0 && !run.report(GenerationStage::Segmenting, segments, 0))
+                return msg::kGenerationCancelled;
         }
         std::copy(current, current + 4, previous);
         first = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -101,28 +102,46 @@ double pulseInterval(std::uint64_t N, std::uint64_t n) {
     return rounded;
 }
 
-// N values for one axis's CLOCK file in a segment where it makes n steps (1 <= n <= N).
-void writePulses(BitSink& clock, std::uint64_t N, std::uint64_t n) {
-    if (n == N) {  // I is exactly 1: a step at every tick
-        clock.putRun(kClock1, N);
-        return;
-    }
-    const double interval = pulseInterval(N, n);
-    double sum = 0;
-    std::uint64_t t = 1;
-    while (t <= N) {
-        sum += interval;
-        std::uint64_t f = static_cast<std::uint64_t>(std::floor(sum));
-        if (f < t) f = t;  // I >= 1 makes this impossible; it keeps the loop finite regardless
-        if (f <= N) {
-            clock.putRun(kClock0, f - t);
-            clock.put(kClock1);
-        } else {
-            clock.putRun(kClock0, N - t + 1);
+// The CLOCK values of one axis in a segment of N ticks where it makes n steps, written
+// a stretch of ticks at a time, so that a segment of any length can stop between two.
+class PulseTrain {
+public:
+    PulseTrain(std::uint64_t N, std::uint64_t n)
+        : N_(N), everyTick_(n == N), interval_(n == 0 || n == N ? 1 : pulseInterval(N, n)),
+          next_(n == 0 ? UINT64_MAX : 0) {}
+
+    // Writes the values of the ticks up to `last` (at most N).
+    void writeUpTo(BitSink& clock, std::uint64_t last) {
+        if (everyTick_) {  // I is exactly 1: a step at every tick
+            clock.putRun(kClock1, last - t_ + 1);
+            t_ = last + 1;
+            return;
         }
-        t = f + 1;
+        while (t_ <= last) {
+            if (next_ < t_) {
+                sum_ += interval_;
+                // I >= 1 makes floor(s) >= t; the bound keeps the loop finite regardless
+                next_ = std::max(static_cast<std::uint64_t>(std::floor(sum_)), t_);
+            }
+            if (next_ > last || next_ > N_) {
+                clock.putRun(kClock0, last - t_ + 1);
+                t_ = last + 1;
+            } else {
+                clock.putRun(kClock0, next_ - t_);
+                clock.put(kClock1);
+                t_ = next_ + 1;
+            }
+        }
     }
-}
+
+private:
+    std::uint64_t N_;
+    bool everyTick_;
+    double interval_;
+    double sum_ = 0;
+    std::uint64_t t_ = 1;      // the next tick to write
+    std::uint64_t next_;       // the tick of the axis's next step (below t_: not known yet)
+};
 
 //
 
@@ -147,22 +166,24 @@ StageFailure writeSegmentBits(GenerationRun& run) {
             if (!n || *n < 0 || (isDir && *n > 1)) return msg::scratchFileUnreadable(path, lineNo);
             v[i] = *n;
         }
-        std::uint64_t N = static_cast<std::uint64_t>(std::max({v[1], v[3], v[5], v[7]}));
-        for (int axis = 0; axis < 4; ++axis) {
-            BitSink& dir = *bits[2 * axis];
-            BitSink& clock = *bits[2 * axis + 1];
-            dir.putRun(v[2 * axis] ? kDir1 : kDir0, N);
-            std::uint64_t n = static_cast<std::uint64_t>(v[2 * axis + 1]);
-            if (n == 0) clock.putRun(kClock0, N);
-            else writePulses(clock, N, n);
+        const std::uint64_t N = static_cast<std::uint64_t>(std::max({v[1], v[3], v[5], v[7]}));
+        PulseTrain pulses[4] = {{N, static_cast<std::uint64_t>(v[1])}, {N, static_cast<std::uint64_t>(v[3])},
+                                {N, static_cast<std::uint64_t>(v[5])}, {N, static_cast<std::uint64_t>(v[7])}};
+        for (std::uint64_t first = 1; first <= N; first += kProgressEvery) {
+            const std::uint64_t last = std::min(N, first + kProgressEvery - 1);
+            for (int axis = 0; axis < 4; ++axis) {
+                bits[2 * axis]->putRun(v[2 * axis] ? kDir1 : kDir0, last - first + 1);
+                pulses[axis].writeUpTo(*bits[2 * axis + 1], last);
+            }
+            done += last - first + 1;
+            if (done - reported >= kProgressEvery) {
+                if (!run.report(GenerationStage::Interpolating, done, run.totalTicks))
+                    return msg::kGenerationCancelled;
+                reported = done;
+            }
+            for (auto& b : bits)
+                if (b->failed()) return msg::generationFailed(b->error());
         }
-        done += N;
-        if (done - reported >= kProgressEvery) {
-            run.report(GenerationStage::Interpolating, done, run.totalTicks);
-            reported = done;
-        }
-        for (auto& b : bits)
-            if (b->failed()) return msg::generationFailed(b->error());
     }
     if (in.failed()) return msg::scratchFileUnreadable(path, in.lineNumber());
     for (auto& b : bits)

@@ -52,8 +52,10 @@ bool DrawingForm::importDxf(const std::string& path) {
     // The window loads the tables when it becomes active; a form that never was (the
     // command-line companion) loads them here.
     if (!angleTables.loaded) loadAngleTables();
+    const ScratchRun scratch(paths, "imp");
+    if (!scratch.ready()) return finishImport({ImportStatus::Refused, drawingmessages::kScanFileUnusable});
     return finishImport(
-        importDxfFile(path, angleTables, paths.scratchFile(kScanFileName), object, maxRows));
+        importDxfFile(path, angleTables, scratch.paths().scratchFile(kScanFileName), object, maxRows));
 }
 
 bool DrawingForm::importDat(const std::string& name) {

@@ -180,6 +180,7 @@ public:
         w_.body_->setEnabled(true);
         w_.status_->hide();
         w_.generationBar_->hide();
+        w_.cancelGeneration_->hide();
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
@@ -256,9 +257,16 @@ CuttingWindow::CuttingWindow(AppContext& app, QWidget* parent) : QWidget(parent)
     status_ = new QLabel(this);
     status_->setObjectName("etatFenetre");
     status_->hide();
+    // Outside the body, which is disabled while the generation runs.
+    cancelGeneration_ = new QPushButton("Annuler", this);
+    cancelGeneration_->setObjectName("annulerCreation");
+    cancelGeneration_->setToolTip("Arrêter la création du fichier découpe sans rien garder");
+    cancelGeneration_->hide();
+    connect(cancelGeneration_, &QPushButton::clicked, this, [this] { generationCancelled_ = true; });
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(status_, 1);
     statusRow->addWidget(generationBar_, 1);
+    statusRow->addWidget(cancelGeneration_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(menu_);
@@ -584,10 +592,11 @@ GenerationProgressFn CuttingWindow::generationProgress() {
         const double part = p.total == 0 ? 0.0 : std::min(1.0, static_cast<double>(p.done) / static_cast<double>(p.total));
         generationBar_->setValue(from + static_cast<int>(span * part));
         generationBar_->show();
+        cancelGeneration_->show();
         status_->setText(doing);
-        // Once the program is ending nothing more is shown: the generation finishes
-        // without handing control back, and the program then ends.
+        // A program that is ending cancels the generation, which removes what it wrote.
         if (!app_.quitting) app_.events.yield();
+        return !generationCancelled_ && !app_.quitting;
     };
 }
 
@@ -595,6 +604,7 @@ void CuttingWindow::createCutProgram() {
     if (busy()) return;
     {
         BusyScope scope(*this, Busy::Generating, "Création du fichier découpe…");
+        generationCancelled_ = false;
         generateCutProgram(form_, app_.dialogs, app_.paths, generationProgress());
     }
     showForm();
@@ -605,6 +615,7 @@ void CuttingWindow::saveCutProgram() {
     if (busy()) return;
     {
         BusyScope scope(*this, Busy::Generating, "Création du fichier découpe…");
+        generationCancelled_ = false;
         saveCutProgramAs(form_, app_.dialogs, app_.paths, generationProgress());
     }
     showForm();

@@ -19,8 +19,9 @@
 //                fraisage(.DEF)", manettes "Manettes virtuelles", decouper "Découper"
 //                (normal Z) and decouperInverse "Découper" (inverted Z), of which only
 //                the one matching invertZ shows once a configuration was read
-//   status       progressionCreation (progress of a generation), etatFenetre (what the
-//                window is busy with)
+//   status       progressionCreation (progress of a generation) with annulerCreation
+//                "Annuler" (stops it, keeping no file), etatFenetre (what the window is
+//                busy with)
 //
 // The file list keeps the pattern "*.FRA" / "*.DEF" but matches it whatever the case of
 // the name, so that "piece.def" made on this system is listed with "PIECE.DEF".
@@ -173,6 +174,8 @@ private:
     QPushButton* cutNormal_ = nullptr;
     QPushButton* cutInverted_ = nullptr;
     QProgressBar* generationBar_ = nullptr;
+    QPushButton* cancelGeneration_ = nullptr;
+    bool generationCancelled_ = false;
     QLabel* status_ = nullptr;
     QString shownDir_;   // the directory list's directory
     QString listedDir_;  // the file list's directory

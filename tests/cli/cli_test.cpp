@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -85,6 +87,25 @@ TEST(CliGenerate, WritesTheJobAndSaysSo) {
     EXPECT_EQ(TempDir::read(dir.file("job.def")), times(20, "2\r\n") + times(40, "32\r\n") + times(20, "49\r\n51\r\n"));
     EXPECT_EQ(TempDir::read(dir.file("job.det")),
               "\"50\",\"ex.fra\",\"1\",\"20\",\"Couvercle, 3 mm\",\"80\",\"job.def\",\"2\",\"20\",\"20\"\r\n");
+}
+
+// SIGINT once the generation's scratch folder exists: exit status 1, a French line, and
+// nothing left behind but the empty private scratch folder.
+TEST(CliGenerate, InterruptedLeavesNoFile) {
+    TempDir dir;
+    dir.write("tarvel1.cfg", kDefaultConfig);
+    dir.write("long.fra", "0,0,0\r\n\"100000\",\"0\",\"0\"\r\n0,0,0\r\n");  // 4 million ticks
+    const std::string cmd = "cd " + dir.str() + " && (TMPDIR=" + dir.str() + " '" + TARVEL_CLI +
+                            "' generate --object long.fra --job job --config tarvel1.cfg --descent 2 2>.stderr & "
+                            "for i in $(seq 1000); do ls -d tarvel-*/gen-* >/dev/null 2>&1 && break; sleep 0.01; "
+                            "done; kill -INT $!; wait $!)";
+    const int st = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(st) ? WEXITSTATUS(st) : -1, 1);
+    EXPECT_EQ(TempDir::read(dir.file(".stderr")), "Création du fichier découpe annulée : aucun fichier n'a été gardé.\n");
+    std::set<std::string> left;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+        left.insert(e.path().filename().string().substr(0, 7));
+    EXPECT_EQ(left, (std::set<std::string>{".stderr", "long.fr", "tarvel1", "tarvel-"}));
 }
 
 TEST(CliPack, RunsOfEqualValues) {

@@ -1,11 +1,16 @@
 #include "common/files.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
+#include "common/leftovers.h"
 #include "common/paths.h"
 #include "support/faultydisk.h"
 #include "support/tempdir.h"
@@ -101,6 +106,50 @@ TEST(ScratchDirectory, IsMadeOnFirstUseAndPrivateToTheUser) {
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(st.st_uid, ::geteuid());
+}
+
+// When <temp>/tarvel-<user> is not ours, one private folder is used instead, the same
+// each time: the runtime folder when it is private, else ~/.cache/tarvel.
+TEST(ScratchDirectory, TakenNameFallsBackToOnePrivateFolder) {
+    TempDir tmp, runtime, home;
+    const std::string user = ::getpwuid(::geteuid())->pw_name;
+    std::filesystem::create_directory_symlink("/", tmp.path() / ("tarvel-" + user));
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("TMPDIR", tmp.str().c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", runtime.str().c_str(), 1);
+    ::setenv("HOME", home.str().c_str(), 1);
+    ::chmod(runtime.str().c_str(), 0700);
+    const std::string first = defaultScratchDirectory(), again = defaultScratchDirectory();
+    ::chmod(runtime.str().c_str(), 0755);  // others may enter: not private
+    const std::string fallback = defaultScratchDirectory();
+    ::unsetenv("TMPDIR"), ::unsetenv("XDG_RUNTIME_DIR"), ::setenv("HOME", oldHome.c_str(), 1);
+    EXPECT_EQ(first, runtime.file("tarvel"));
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(fallback, home.file(".cache/tarvel"));
+    EXPECT_EQ(std::filesystem::status(fallback).permissions(), std::filesystem::perms::owner_all);
+}
+
+// What a killed run leaves goes at the next clean-up; what a running one holds stays.
+TEST(Leftovers, GoWithTheirProcessOnly) {
+    TempDir dir;
+    const auto pidName = [](const char* before, long pid) { return before + std::to_string(pid) + "-a1B2c3"; };
+    const pid_t child = ::fork();
+    if (child == 0) {  // killed while putting a job in place: its .def is there, not its .det
+        NameClaim claim(dir.file("job"));
+        claim.announce({dir.file("job.def"), dir.file("job.det")});
+        dir.write("job.def", "2\r\n");
+        dir.write(pidName(".a.cfg.tmp-", ::getpid()), "x");
+        std::filesystem::create_directory(dir.file(pidName("gen-", ::getpid())));
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    const std::set<std::string> kept = {pidName(".a.cfg.tmp-", ::getpid()), pidName("gen-", ::getpid()), "b.def"};
+    for (const auto& name : kept)
+        name.starts_with("gen") ? (void)std::filesystem::create_directory(dir.file(name)) : (void)dir.write(name, "");
+    removeLeftovers(dir.str());
+    std::set<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) left.insert(e.path().filename());
+    EXPECT_EQ(left, kept);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/machineconfig.h"
@@ -56,13 +58,25 @@ struct Job {
     }
     std::string job() const { return tmp.file("job/piece"); }
     std::string cuttingFile() const { return TempDir::read(job() + ".def"); }
-    std::string scratch(const std::string& name) const { return TempDir::read(paths.scratchFile(name)); }
+    // The scratch files of a short job as the last stage begins, in the run's own folder
+    // (gone after).
+    std::map<std::string, std::string> scratchSeen;
+    std::string scratch(const std::string& name) const { return scratchSeen.at(name); }
     std::vector<std::string> jobFiles() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(tmp.path() / "job")) names.push_back(e.path().filename());
         return names;
     }
-    bool generate() { return generateCutProgram(form, dialogs, paths); }
+    bool generate() {
+        return generateCutProgram(form, dialogs, paths, [this](const GenerationProgress& p) {
+            std::error_code ec;
+            if (p.stage == GenerationStage::Combining && p.done == 0 && p.total < 1000)
+                for (const auto& run : fs::directory_iterator(paths.scratchDir, ec))
+                    for (auto name : kGeneratorScratchFiles)
+                        if (fs::exists(run.path() / name, ec)) scratchSeen[std::string(name)] = TempDir::read(run.path() / name);
+            return true;
+        });
+    }
 };
 
 // Object 0,0,0 / 1,0,0 / 1,0,1 / 0,0,0 with descent 2, 20 steps per mm, scale 1.
@@ -76,6 +90,7 @@ TEST(Generation, WorkedExampleGivesItsScratchFilesAndHundredTicks) {
     EXPECT_EQ(g.scratch("bit1"), repeated("0", 60) + repeated("1", 40));
     EXPECT_EQ(g.scratch("bit2").substr(0, 10), "\"1\"\r\n\"1\"\r\n");
     EXPECT_EQ(g.scratch("bit8"), repeated("\"0\"", 100));
+    EXPECT_TRUE(fs::is_empty(g.tmp.path() / "scratch"));
 
     EXPECT_EQ(g.form.jobName, g.job() + ".def");
     EXPECT_EQ(g.dialogs.toldTexts(), std::vector<std::string>{"Fichier découpe créé avec succés"});
@@ -214,18 +229,28 @@ TEST(Generation, FailuresSayWhyAndLeaveNoJobFile) {
         {[](G& g) { g.form.objectFile = g.tmp.file("absent.fra"); }, "introuvable ou illisible"},
         {objectText("0,0,0\r\n\"1234.5\",\"0\",\"1\"\r\n0,0,0\r\n"), "ligne 2, la valeur X « 1234.5 »"},
         {objectText("0,0,0\r\n\"1\",\"0\"\r\n0,0,0\r\n"), "la ligne 2 ne contient pas"},
-        {[](G& g) { g.paths.scratchDir = g.tmp.file("no-such-folder"); }, "prem"},
+        {[](G& g) { g.paths.scratchDir = g.tmp.file("no-such-folder"); }, "aucun dossier de travail"},
+        {objectText("0,0,0\r\n\"1\",\"0\",\"2\"\r\n0,0,0\r\n"), "ligne 2, la valeur Z « 2 » n'est ni 0"},
+        // 2 x 2040952255126 mm at 20 steps per mm: refused before a tick is written.
+        {objectText("0,0,0\r\n\"2040952255126\",\"0\",\"0\"\r\n0,0,0\r\n"), "compterait 81638090205040 pas"},
+        // Fields the details file cannot hold back.
+        {[](G& g) { g.form.description = "dit \"oui\""; }, "« Bloc note » contient un guillemet"},
+        {[](G& g) { g.form.jobName += "\""; }, "« fichier découpe » contient un guillemet"},
+        {[](G& g) { g.form.objectFile = g.tmp.write("p\".fra", "0,0,0\r\n0,0,0\r\n"); }, "« fichier objet » contient"},
+        {[](G& g) { g.form.description = "5 €, 2 ★"; }, "caractère « ★ » du champ « Bloc note »"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.part);
         Job g;
         g.object({{"1", "0", "0"}});
         c.spoil(g);
+        const std::string job = g.form.jobName;
         EXPECT_FALSE(g.generate());
         ASSERT_EQ(g.dialogs.told.size(), 1u);
         EXPECT_NE(g.dialogs.told[0].text.find(c.part), std::string::npos) << g.dialogs.told[0].text;
         EXPECT_TRUE(g.jobFiles().empty());
-        EXPECT_EQ(g.form.jobName, g.job());
+        EXPECT_TRUE(fs::is_empty(g.tmp.path() / "scratch"));
+        EXPECT_EQ(g.form.jobName, job);
     }
 }
 
@@ -248,16 +273,50 @@ TEST(Generation, SaveDialogNameSkipsTheExtensionAndSameNameChecks) {
     EXPECT_TRUE(fs::exists(typed.job() + ".DEF.det"));
 }
 
-TEST(Generation, ProgressReportsTicksAgainstTheJobTotal) {
-    Job g;
+TEST(Generation, ProgressReportsTicksAndItsAnswerCancels) {
+    Job g, cancelled;
     g.object({{"30000", "0", "0"}});  // 600 000 ticks out, 600 000 back
     std::vector<GenerationProgress> combining;
     ASSERT_TRUE(generateCutProgram(g.form, g.dialogs, g.paths, [&](const GenerationProgress& p) {
         if (p.stage == GenerationStage::Combining) combining.push_back(p);
+        return true;
     }));
-    ASSERT_EQ(combining.size(), 1u);
-    EXPECT_EQ(combining[0].done, 1u << 20);
-    EXPECT_EQ(combining[0].total, 1200000u);
+    ASSERT_EQ(combining.size(), 2u);  // as the stage begins, then after 2^20 ticks
+    EXPECT_EQ(std::tie(combining[1].done, combining[1].total), std::tuple(1u << 20, 1200000u));
+    // Cancelled halfway through the cutting file: nothing is kept.
+    cancelled.object({{"30000", "0", "0"}});
+    EXPECT_FALSE(generateCutProgram(cancelled.form, cancelled.dialogs, cancelled.paths,
+                                    [](const GenerationProgress& p) { return p.done < 1u << 20; }));
+    EXPECT_EQ(cancelled.dialogs.toldTexts(), std::vector<std::string>{m::kGenerationCancelled.text});
+    EXPECT_TRUE(cancelled.jobFiles().empty() && fs::is_empty(cancelled.tmp.path() / "scratch"));
+}
+
+// Generations at once, in one scratch folder: each job is what it is alone; the same
+// name twice goes to one of them whole, and the other is told the name is in use.
+TEST(Generation, RunsAtOnceKeepApart) {
+    const std::vector<Point> objects[2] = {{{"30000", "0", "1"}}, {{"0", "20000", "0"}, {"10", "20000", "1"}}};
+    Job alone[2], both[2], same[2];
+    for (int i = 0; i < 2; ++i) {
+        for (Job* j : {&alone[i], &both[i], &same[i]}) j->object(objects[i]), j->paths = alone[0].paths;
+        ASSERT_TRUE(alone[i].generate());
+    }
+    same[1].form.jobName = same[0].job();
+    const auto atOnce = [](Job& a, Job& b) {
+        bool first = false;
+        std::thread t([&] { first = a.generate(); });
+        const bool second = b.generate();
+        t.join();
+        return std::pair(first, second);
+    };
+    EXPECT_EQ(atOnce(both[0], both[1]), std::pair(true, true));
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(both[i].cuttingFile() == alone[i].cuttingFile()) << i;
+    const auto [first, second] = atOnce(same[0], same[1]);
+    ASSERT_NE(first, second);
+    const int won = first ? 0 : 1;
+    EXPECT_EQ(same[1 - won].dialogs.toldTexts(), std::vector<std::string>{m::kJobNameUsed.text});
+    EXPECT_TRUE(same[0].cuttingFile() == alone[won].cuttingFile());
+    EXPECT_NE(TempDir::read(same[0].job() + ".det").find(same[won].form.objectFile), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(alone[0].tmp.path() / "scratch"));
 }
 
 }  // namespace

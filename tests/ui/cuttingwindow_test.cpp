@@ -110,6 +110,13 @@ private slots:
         named<QAction>(mach, "enregistrerfichier")->trigger();
         QCOMPARE(textOf(mach, "jobName") + QString::number(files->count()),
                  QString::fromStdString(h_->tmp.file("autre.def2")));
+        // "Annuler" beside the progress stops it and keeps nothing.
+        named<QLineEdit>(mach, "jobName")->setText(QString::fromStdString(h_->tmp.file("annule")));
+        named<QLineEdit>(mach, "scaleFactor")->setText("7000");
+        QTimer::singleShot(0, main(), [&] { click(mach, "annulerCreation"); });
+        click(mach, "creerDef");
+        QCOMPARE(h_->dialogs.toldTexts().back(), msg::kGenerationCancelled.text);
+        QVERIFY(!std::filesystem::exists(h_->tmp.file("annule.det")) && files->count() == 2);
     }
 
     // The object double-clicked in the list under "*.FRA" and the job loaded by "Charger"

@@ -93,7 +93,7 @@ const Case kCases[] = {
      }},
     {"job: details file refused", {FileStep::Open, EACCES, "piece.det"}, "piece.det", openMachOnLongObject,
      generate, generated},
-    {"job: disk full in a scratch file", {FileStep::Write, ENOSPC, "bit3", 1'500'000}, "scratch/bit3",
+    {"job: disk full in a scratch file", {FileStep::Write, ENOSPC, "bit3", 1'500'000}, "/bit3",
      openMachOnLongObject, generate, generated},
     {"job: disk full midway through the cutting file", {FileStep::Write, ENOSPC, "piece.def", 1'500'000},
      "piece.def", openMachOnLongObject, generate, generated},
