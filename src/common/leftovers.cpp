@@ -1,6 +1,7 @@
 #include "common/leftovers.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -19,6 +20,7 @@ namespace tarvel {
 namespace {
 
 constexpr std::string_view kClaimEnding = ".claim";
+constexpr const char* kJobFolderNote = "dossier";
 
 // True while the process runs (or runs under another user).
 bool processRuns(long pid) {
@@ -96,9 +98,18 @@ void settleAbandonedClaim(int fd) {
         for (const auto& f : files) removeFile(f);
 }
 
-}  // namespace
+// The job folder a run's scratch folder notes, if any (one line, at most a path's length).
+std::string notedJobFolder(const std::filesystem::path& scratchRun) {
+    const int fd = ::open((scratchRun / kJobFolderNote).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string text(PATH_MAX, '\0');
+    const ssize_t n = ::read(fd, text.data(), text.size());
+    ::close(fd);
+    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return directoryExists(text) ? text : std::string();
+}
 
-void removeLeftovers(const std::string& directory) {
+void removeLeftoversIn(const std::string& directory, bool followNotes) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::directory_iterator it(directory.empty() ? "." : directory, ec), end;
@@ -119,11 +130,29 @@ void removeLeftovers(const std::string& directory) {
             }
         } else if (S_ISDIR(st.st_mode)) {
             if (const long pid = scratchRunPid(name); pid > 0 && !processRuns(pid)) {
+                if (const std::string jobFolder = notedJobFolder(it->path()); followNotes && !jobFolder.empty())
+                    removeLeftoversIn(jobFolder, false);
                 std::error_code ignored;
                 fs::remove_all(it->path(), ignored);
             }
         }
     }
+}
+
+}  // namespace
+
+void removeLeftovers(const std::string& directory) { removeLeftoversIn(directory, true); }
+
+void noteJobFolder(const std::string& scratchRunFolder, const std::string& jobFolder) {
+    std::error_code ec;
+    const std::string absolute = std::filesystem::absolute(jobFolder, ec).string();
+    if (ec) return;
+    // The path's own bytes: the folder is ours and private, and lives no longer than the run.
+    const int fd = ::open(programFilePath(scratchRunFolder, kJobFolderNote).c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    if (::write(fd, absolute.data(), absolute.size()) < 0) {}  // without the note, the next generation there cleans up
+    ::close(fd);
 }
 
 void removeLeftoversAtStart(const Paths& paths) {

@@ -8,7 +8,9 @@
 //   .NAME.claim                        the claim of a name (NameClaim), still listing the
 //                                      files it was putting in place
 // removeLeftovers() takes them away once their process no longer runs: at start-up in
-// the scratch and settings folders, and in a job's folder before each generation. The
+// the scratch and settings folders, and in a job's folder before each generation. A
+// generation notes its job's folder in its scratch folder, so the start-up clean-up
+// also reaches the job's folder of a killed generation. The
 // pid in a name is that of the process that made it; a process that still runs, whoever
 // it is, keeps its files.
 #pragma once
@@ -25,6 +27,8 @@ struct Paths;
 void removeLeftovers(const std::string& directory);
 // At start-up: the scratch folder (when it exists already) and the settings folder.
 void removeLeftoversAtStart(const Paths& paths);
+// Notes, in a run's scratch folder, the folder it writes its job in.
+void noteJobFolder(const std::string& scratchRunFolder, const std::string& jobFolder);
 
 // An exclusive claim on a name (a job's path less its extensions), held from before the
 // first file is written under it until the last is in place: a second claim of the same

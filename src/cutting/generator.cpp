@@ -153,6 +153,11 @@ std::optional<Message> makeJob(const CuttingForm& form, const std::string& job, 
     std::string jobFolder = std::filesystem::path(job).parent_path().string();
     if (jobFolder.empty()) jobFolder = ".";
     removeLeftovers(jobFolder);
+    // Made before the claim, so the claim is released before the folder goes: a run
+    // killed at any point leaves its note of the job's folder for the next start.
+    const ScratchRun scratch(paths, "gen");
+    if (!scratch.ready()) return msg::kNoPrivateScratchFolder;
+    noteJobFolder(scratch.paths().scratchDir, jobFolder);
     NameClaim claim(job);
     // The claim is the program's own business: a folder that refuses it refuses the job.
     if (!claim.held() && claim.error() != EWOULDBLOCK)
@@ -162,8 +167,6 @@ std::optional<Message> makeJob(const CuttingForm& form, const std::string& job, 
     if (auto m = unwritableField(details)) return m;
     GeneratorSettings settings;
     if (auto m = readSettings(form, settings)) return m;
-    const ScratchRun scratch(paths, "gen");
-    if (!scratch.ready()) return msg::kNoPrivateScratchFolder;
 
     const std::string detailsFile = job + ".det", cuttingFile = job + ".def";
     const std::string pendingDetails = pendingName(detailsFile), pendingCutting = pendingName(cuttingFile);
