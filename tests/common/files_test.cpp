@@ -140,6 +140,10 @@ TEST(Leftovers, GoWithTheirProcessOnly) {
         dir.write("job.def", "2\r\n");
         dir.write(pidName(".a.cfg.tmp-", ::getpid()), "x");
         std::filesystem::create_directory(dir.file(pidName("gen-", ::getpid())));
+        // Its job's folder elsewhere, noted in its scratch folder, holds a temporary too.
+        std::filesystem::create_directory(dir.file("jobs"));
+        dir.write("jobs/" + pidName(".x.def.tmp-", ::getpid()), "x");
+        noteJobFolder(dir.file(pidName("gen-", ::getpid())), dir.file("jobs"));
         ::_exit(0);
     }
     ::waitpid(child, nullptr, 0);
@@ -149,7 +153,9 @@ TEST(Leftovers, GoWithTheirProcessOnly) {
     removeLeftovers(dir.str());
     std::set<std::string> left;
     for (const auto& e : std::filesystem::directory_iterator(dir.path())) left.insert(e.path().filename());
+    EXPECT_EQ(left.erase("jobs"), 1u);
     EXPECT_EQ(left, kept);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("jobs")));
 }
 
 }  // namespace
