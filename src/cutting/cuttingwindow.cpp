@@ -136,8 +136,12 @@ bool rewriteDetails(const CuttingForm& form, UserDialogs& dialogs) {
         dialogs.tell(msg::kRewriteNameEmpty);
         return false;
     }
-    if (const auto failure =
-            writeJobParameters(JobParameters::fromForm(form, form.jobName), detailsPathForRewrite(form.jobName))) {
+    const JobParameters details = JobParameters::fromForm(form, form.jobName);
+    if (const auto m = unwritableField(details)) {
+        dialogs.tell(*m);
+        return false;
+    }
+    if (const auto failure = writeJobParameters(details, detailsPathForRewrite(form.jobName))) {
         dialogs.tell(msg::detailsWriteFailed(failure->text));
         return false;
     }

@@ -44,22 +44,6 @@ bool jobNameUsed(const std::string& job, bool fromSaveDialog) {
     return fileExists(job + ".det") || (!fromSaveDialog && fileExists(job + ".def"));
 }
 
-// The details file quotes its fields without escaping and is written in Windows-1252:
-// a field with a quote, or with a character the code page lacks, would not read back.
-std::optional<Message> unwritableField(const JobParameters& p) {
-    static const char* const captions[JobParameters::kFieldCount] = {
-        "Vitesse d'avance outil dans la matière", "fichier objet", "Facteur de multiplication de l'objet",
-        "pas par mm X", "Bloc note", "vitesse d'avance hors matière", "fichier découpe",
-        "Valeur de descente de l'outil en mm", "pas par mm Y", "pas par mm Z"};
-    for (std::size_t i = 0; i < JobParameters::kFieldCount; ++i) {
-        const std::string& text = p.*JobParameters::fields()[i];
-        if (text.find('"') != std::string::npos) return msg::fieldHoldsQuote(captions[i]);
-        if (auto c = firstCharacterOutsideWindows1252(text); !c.empty())
-            return msg::fieldCharacterNotWritable(captions[i], c);
-    }
-    return std::nullopt;
-}
-
 std::optional<Message> readSettings(const CuttingForm& form, GeneratorSettings& s) {
     s.objectFile = form.objectFile;
     s.scale = leadingNumber(form.scaleFactor);

@@ -4,6 +4,8 @@
 
 #include "common/files.h"
 #include "common/records.h"
+#include "common/encoding.h"
+#include "cutting/cuttingmessages.h"
 
 namespace tarvel {
 
@@ -58,6 +60,20 @@ std::string jobParametersRecord(const JobParameters& p) {
 
 std::optional<Message> writeJobParameters(const JobParameters& p, const std::string& path) {
     return replaceFileText(path, jobParametersRecord(p));
+}
+
+std::optional<Message> unwritableField(const JobParameters& p) {
+    static const char* const captions[JobParameters::kFieldCount] = {
+        "Vitesse d'avance outil dans la matière", "fichier objet", "Facteur de multiplication de l'objet",
+        "pas par mm X", "Bloc note", "vitesse d'avance hors matière", "fichier découpe",
+        "Valeur de descente de l'outil en mm", "pas par mm Y", "pas par mm Z"};
+    for (std::size_t i = 0; i < JobParameters::kFieldCount; ++i) {
+        const std::string& text = p.*JobParameters::fields()[i];
+        if (text.find('"') != std::string::npos) return cutting_messages::fieldHoldsQuote(captions[i]);
+        if (auto c = firstCharacterOutsideWindows1252(text); !c.empty())
+            return cutting_messages::fieldCharacterNotWritable(captions[i], c);
+    }
+    return std::nullopt;
 }
 
 std::optional<JobParameters> readJobParameters(const std::string& path) {

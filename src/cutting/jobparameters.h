@@ -42,6 +42,10 @@ struct JobParameters {
 std::string jobParametersRecord(const JobParameters& p);
 
 // Replaces the file with the record. nullopt when done; otherwise why it could not be.
+// The details file quotes its fields without escaping and is written in Windows-1252:
+// a field with a quote, or with a character the code page lacks, would not read back.
+// The message naming the first such field, or nullopt.
+std::optional<Message> unwritableField(const JobParameters& p);
 std::optional<Message> writeJobParameters(const JobParameters& p, const std::string& path);
 
 // The record of a details file; nullopt when the file cannot be opened, holds more or

@@ -110,6 +110,14 @@ TEST_F(CuttingWindow, RewriteDetailsReplacesTheFileOfItsName) {
     auto back = readJobParameters(tmp.file("piece.DEF.det"));
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, JobParameters::fromForm(form, tmp.file("piece.DEF")));
+    // A quote would shift the fields on reading: refused, the file as it was.
+    const std::string before = TempDir::read(tmp.file("piece.DEF.det"));
+    form.description = "Vis 1/4\", 3 mm";
+    dialogs = ScriptedDialogs();
+    EXPECT_FALSE(rewriteDetails(form, dialogs));
+    expectToldOnly(dialogs, m::fieldHoldsQuote("Bloc note"));
+    EXPECT_EQ(TempDir::read(tmp.file("piece.DEF.det")), before);
+    dialogs = ScriptedDialogs();
     form.jobName.clear();
     EXPECT_FALSE(rewriteDetails(form, dialogs));
     expectToldOnly(dialogs, m::kRewriteNameEmpty);
