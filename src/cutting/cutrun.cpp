@@ -263,13 +263,23 @@ private:
 // delay would read.
 class RunSpeed final : public SpeedSource {
 public:
-    RunSpeed(const CutControl& control, double coefficient) : control_(control), c_(coefficient) {}
-    double sliderValue() override { return control_.slider; }
+    RunSpeed(const CutControl& control, double coefficient)
+        : control_(control), c_(coefficient), slowest_(slowestSlider(coefficient)) {}
+    // A slider moved past the slowest setting whose step lasts at most a second is taken
+    // at that setting.
+    double sliderValue() override { return std::min<double>(control_.slider, slowest_); }
     double coefficient() override { return c_; }
+
+    static int slowestSlider(double c) {
+        int v = 100;
+        while (v > 0 && checkStepTime(v, c)) --v;
+        return v;
+    }
 
 private:
     const CutControl& control_;
     double c_;
+    int slowest_;
 };
 
 // Adds up the iterations of every delay on their way to the real waiter.
@@ -319,7 +329,8 @@ public:
     CutRun(CuttingForm& form, CutControl& control, ZSense sense, ParallelPort& port, UserDialogs& dialogs,
            EventPump& pump, DelayWaiter& waiter, CutRunView& view)
         : form_(form), control_(control), flags_(control.flags), port_(port), dialogs_(dialogs), pump_(pump),
-          view_(view), setup_(setupOf(form, sense)), tally_(waiter) {}
+          view_(view), setup_(setupOf(form, sense)),
+          paced_(waiter, pump, [this] { return flags_.stopRequested == 1; }), tally_(paced_) {}
 
     CutRunResult run() {
         if (std::optional<Message> m = refuseOrPrepare()) {
@@ -367,6 +378,8 @@ private:
         if (!cuttingFeed) return msg::cutFeedOutOfRange(msg::kCuttingFeedCaption, form_.cuttingFeed);
         if (!rapidFeed) return msg::cutFeedOutOfRange(msg::kRapidFeedCaption, form_.rapidFeed);
         if (std::optional<Message> m = checkCoefficient(form_.speedCoefficient, coefficient_)) return m;
+        for (const double feed : {*cuttingFeed, *rapidFeed})
+            if (std::optional<Message> m = checkStepTime(sliderFor(feed), coefficient_)) return m;
         if (std::optional<Message> m = checkCutFile(form_.jobName, setup_, counts_, blocks_)) return m;
         result_.totalTicks = counts_.total();
         return std::nullopt;
@@ -486,6 +499,7 @@ private:
     EventPump& pump_;
     CutRunView& view_;
     const RunSetup setup_;
+    PacedWaiter paced_;
     TallyWaiter tally_;
     double coefficient_ = 0;
     TickCounts counts_;

@@ -67,17 +67,24 @@ std::optional<double> stepsPerMm(const ManualForm& form, Axis axis, UserDialogs&
 // usable value stays in force rather than a delay that would never end.
 class FormSpeed final : public SpeedSource {
 public:
-    FormSpeed(const ManualForm& form, double coefficient) : form_(form), last_(coefficient) {}
-    double sliderValue() override { return form_.delaySetting; }
+    FormSpeed(const ManualForm& form, double coefficient)
+        : form_(form), last_(coefficient), lastSlider_(form.delaySetting) {}
+    // A slider or coefficient that would make a step last more than a second is not
+    // taken: the last usable pair stays in force.
+    double sliderValue() override {
+        if (!checkStepTime(form_.delaySetting, last_)) lastSlider_ = form_.delaySetting;
+        return lastSlider_;
+    }
     double coefficient() override {
         double c = last_;
-        if (!checkCoefficient(form_.speedCoefficient, c)) last_ = c;
+        if (!checkCoefficient(form_.speedCoefficient, c) && !checkStepTime(lastSlider_, c)) last_ = c;
         return last_;
     }
 
 private:
     const ManualForm& form_;
     double last_;
+    double lastSlider_;
 };
 
 // One manual motion in progress: its steps, its extra yields, and how it ended.
@@ -87,7 +94,8 @@ public:
         : form_(form),
           machine_(machine),
           speed_(form, coefficient),
-          out_{machine.port, form.port, machine.pump, machine.waiter, speed_},
+          paced_(machine.waiter, machine.pump, [this] { return form_.stopRequests != stopMark_; }),
+          out_{machine.port, form.port, machine.pump, paced_, speed_},
           stopMark_(form.stopRequests) {
         machine.port.useWiring(wiringOf(form, {form.invertX, form.invertY, form.invertZ}, form.stepsPerMmX,
                                         form.stepsPerMmY, form.stepsPerMmZ));
@@ -123,6 +131,7 @@ private:
     ManualForm& form_;
     ManualMachine& machine_;
     FormSpeed speed_;
+    PacedWaiter paced_;
     StepOutput out_;
     std::uint64_t stopMark_;
     MotionEnd end_ = MotionEnd::Done;
@@ -131,7 +140,7 @@ private:
 // The coefficient, or a message and nullopt.
 std::optional<double> coefficientOf(const ManualForm& form, UserDialogs& dialogs) {
     double c = 0;
-    if (const auto problem = checkCoefficient(form.speedCoefficient, c)) {
+    if (auto problem = checkCoefficient(form.speedCoefficient, c); problem || (problem = checkStepTime(form.delaySetting, c))) {
         dialogs.tell(*problem);
         return std::nullopt;
     }

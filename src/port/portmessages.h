@@ -2,12 +2,22 @@
 // command-line companion say the same thing.
 #pragma once
 
+#include <cmath>
 #include <string>
+
+#include "common/textrules.h"
 
 #include "common/userdialogs.h"
 
 namespace tarvel::portmessages {
 
+// A step longer than a second: the machine would crawl and a stop by hand come too late.
+inline Message stepTooLong(double seconds) {
+    return {"Avec ce coefficient vitesse et cette vitesse, un pas durerait " + decimalText(std::round(seconds * 10) / 10) +
+                " s (au plus 1 s). Vérifiez le coefficient vitesse (par exemple 0,02) : rien n'a été envoyé "
+                "à la machine.",
+            "Coefficient vitesse", Icon::Exclamation};
+}
 // A coefficient of 0 or less would make every delay loop endless.
 inline const Message kBadCoefficient{
     "Le coefficient vitesse doit être un nombre supérieur à 0 (par exemple 0,02).",

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 #include "common/textrules.h"
 #include "port/portmessages.h"
@@ -67,19 +68,60 @@ std::uint64_t stepDelayCount(double v, double c) {
     return n;
 }
 
-void BusyWaiter::wait(std::uint64_t iterations) {
-    if (iterations == 0) return;
+namespace {
+
+// The deadline is taken once: time lost to the clock reads or to the scheduler inside
+// the wait is not added on top of it.
+std::chrono::steady_clock::time_point deadlineAfter(std::uint64_t iterations) {
     if (iterations > kMaxWaitMicroseconds) iterations = kMaxWaitMicroseconds;
-    // The deadline is taken once: time lost to the clock reads or to the scheduler
-    // inside the wait is not added on top of it.
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::microseconds(static_cast<std::int64_t>(iterations));
+    return std::chrono::steady_clock::now() + std::chrono::microseconds(static_cast<std::int64_t>(iterations));
+}
+
+void spinUntil(std::chrono::steady_clock::time_point deadline) {
     while (std::chrono::steady_clock::now() < deadline) {
     }
 }
 
+// Waking from a sleep takes the system some tens of microseconds; the last stretch is
+// spun so that the delay still ends on time.
+constexpr auto kSpunStretch = std::chrono::microseconds(100);
+
+}  // namespace
+
+void BusyWaiter::wait(std::uint64_t iterations) {
+    if (iterations == 0) return;
+    const auto deadline = deadlineAfter(iterations);
+    const auto wake = deadline - kSpunStretch;
+    if (std::chrono::steady_clock::now() < wake) std::this_thread::sleep_until(wake);
+    spinUntil(deadline);
+}
+
+void SpinWaiter::wait(std::uint64_t iterations) {
+    if (iterations > 0) spinUntil(deadlineAfter(iterations));
+}
+
+void PacedWaiter::wait(std::uint64_t iterations) {
+    while (iterations > kPaceMicroseconds) {
+        inner_.wait(kPaceMicroseconds);
+        iterations -= kPaceMicroseconds;
+        if (!yieldAndContinue(pump_) || stopped_()) return;
+    }
+    inner_.wait(iterations);
+}
+
 void stepDelay(double v, double c, DelayWaiter& waiter) {
     waiter.wait(stepDelayCount(v, c));
+}
+
+std::uint64_t stepMicroseconds(double v, double c) {
+    const std::uint64_t n = stepDelayCount(v, c);
+    return n > std::numeric_limits<std::uint64_t>::max() / 2 ? std::numeric_limits<std::uint64_t>::max() : 2 * n;
+}
+
+std::optional<Message> checkStepTime(double v, double c) {
+    const std::uint64_t us = stepMicroseconds(v, c);
+    if (us <= kLongestStepMicroseconds) return std::nullopt;
+    return portmessages::stepTooLong(static_cast<double>(us) / 1e6);
 }
 
 std::optional<Message> checkCoefficient(std::string_view text, double& value) {

@@ -8,9 +8,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 
+#include "common/eventpump.h"
 #include "common/userdialogs.h"
 
 namespace tarvel {
@@ -28,11 +31,34 @@ public:
     virtual void wait(std::uint64_t iterations) = 0;
 };
 
-// One microsecond per iteration, as a deadline busy-wait on the steady clock: it never
-// yields, so the user interface runs only where the motion code yields.
+// One microsecond per iteration, to a deadline on the steady clock taken once. It sleeps
+// to shortly before the deadline and spins the last stretch, so a cut does not burn a
+// whole core and ends each delay on time.
 class BusyWaiter final : public DelayWaiter {
 public:
     void wait(std::uint64_t iterations) override;
+};
+
+// The same deadline, spun the whole way (for comparison in the timing benchmark).
+class SpinWaiter final : public DelayWaiter {
+public:
+    void wait(std::uint64_t iterations) override;
+};
+
+// A wait cut in slices of at most kPaceMicroseconds, with the window system let run
+// between them: a long delay never keeps "Arret d'urgence" or Escape from being seen,
+// and a stop (or the program ending) ends it early.
+class PacedWaiter final : public DelayWaiter {
+public:
+    static constexpr std::uint64_t kPaceMicroseconds = 10'000;
+    PacedWaiter(DelayWaiter& inner, EventPump& pump, std::function<bool()> stopped)
+        : inner_(inner), pump_(pump), stopped_(std::move(stopped)) {}
+    void wait(std::uint64_t iterations) override;
+
+private:
+    DelayWaiter& inner_;
+    EventPump& pump_;
+    std::function<bool()> stopped_;
 };
 
 // Adds up the iterations instead of waiting.
@@ -44,6 +70,14 @@ public:
 };
 
 void stepDelay(double v, double c, DelayWaiter& waiter);
+
+// A step is two delays. One longer than this could not be stopped in time by hand, and
+// says a coefficient typed with zeros too many.
+inline constexpr std::uint64_t kLongestStepMicroseconds = 1'000'000;
+std::uint64_t stepMicroseconds(double v, double c);
+// nullopt when a step at slider value V and coefficient c lasts at most a second; else
+// the French message giving the step's time.
+std::optional<Message> checkStepTime(double v, double c);
 
 // The coefficient of a window's field, read with the comma rule. A number greater than 0
 // is stored in `value` and nullopt returned; anything else returns the French message

@@ -262,6 +262,7 @@ TEST(RunCutProgram, RefusesOrIsDeclinedBeforeSendingAnything) {
         {"2\r\n", [](F& f) { f.cuttingFeed = "5O"; }, m::cutFeedOutOfRange(m::kCuttingFeedCaption, "5O"), true},
         {"2\r\n", [](F& f) { f.rapidFeed = "100,5"; }, m::cutFeedOutOfRange(m::kRapidFeedCaption, "100,5"), true},
         {"2\r\n", [](F& f) { f.speedCoefficient = "0"; }, portmessages::kBadCoefficient},
+        {"2\r\n", [](F& f) { f.speedCoefficient = "0,000002"; }, portmessages::stepTooLong(19)},
         {"2\r\n32\r\n256\r\n2\r\n", keep, m::cutRecordNotPortValue(3, "256")},
         {"2\r\n\r\n2\r\n", keep, m::cutRecordNotPortValue(2, "")},
         {"-1\r\n", keep, m::cutRecordNotPortValue(1, "-1")},

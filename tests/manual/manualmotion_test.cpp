@@ -162,6 +162,8 @@ TEST(ManualMotion, RefusesBadFieldsBeforeAnyWrite) {
         {[](ManualForm& f) { f.stepsPerMmY = ""; }, msg::stepsPerMmNotUsable("Y", ""), false},
         {[](ManualForm& f) { f.stepsPerMmZ = "0"; }, msg::stepsPerMmNotUsable("Z", "0"), false},
         {[](ManualForm& f) { f.speedCoefficient = "0"; }, portmessages::kBadCoefficient, true},
+        // 0,02 with zeros too many: at "reglage vitesse" 20 a step would last 19 s.
+        {[](ManualForm& f) { f.speedCoefficient = "0,000002"; }, portmessages::stepTooLong(19), true},
         {[](ManualForm& f) { f.port = 0; }, std::nullopt, true},
     };
     for (const auto& c : cases) {

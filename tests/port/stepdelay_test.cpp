@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <tuple>
 
 #include "port/portmessages.h"
 
@@ -49,6 +50,34 @@ TEST(CheckCoefficient, AcceptsCommaNumbersAboveZeroOnly) {
         EXPECT_DOUBLE_EQ(value, accepted ? accepted : -7) << text;
         EXPECT_EQ(m ? m->text : "", accepted ? "" : portmessages::kBadCoefficient.text) << text;
     }
+}
+
+TEST(CheckStepTime, RefusesAStepOfMoreThanASecond) {
+    // A step is two delays of one microsecond per iteration.
+    const std::tuple<double, double, const char*> cases[] = {
+        {20, 0.02, ""}, {100, 0.0002, ""}, {100, 0.0001, "2 s"}, {20, 0.000002, "19 s"}};
+    for (const auto& [v, c, shown] : cases) {
+        const std::optional<Message> m = checkStepTime(v, c);
+        EXPECT_EQ(m.has_value(), *shown != 0) << v << " " << c;
+        if (m) EXPECT_NE(m->text.find(std::string("durerait ") + shown), std::string::npos) << m->text;
+    }
+}
+
+TEST(PacedWaiter, LetsTheWindowsRunEveryTenMillisecondsAndEndsOnAStop) {
+    struct Pump final : EventPump {
+        int yields = 0;
+        void yield() override { ++yields; }
+    } pump;
+    CountingWaiter inner;
+    bool stop = false;
+    PacedWaiter paced(inner, pump, [&] { return stop; });
+    paced.wait(25'000);
+    EXPECT_EQ(std::tuple(inner.total, inner.delays, pump.yields), std::tuple(25'000u, 3u, 2));
+    paced.wait(9'000);
+    EXPECT_EQ(std::tuple(inner.total, pump.yields), std::tuple(34'000u, 2));
+    stop = true;  // pressed during the first slice
+    paced.wait(25'000);
+    EXPECT_EQ(std::tuple(inner.total, pump.yields), std::tuple(44'000u, 3));
 }
 
 }  // namespace
