@@ -1,4 +1,5 @@
-// How well the step timing holds: the error of BusyWaiter against the ideal of one
+// How well the step timing holds: the error of the two waits (spinning the whole way,
+// and sleeping to shortly before the deadline) against the ideal of one
 // microsecond per iteration, the cost of one yield to an idle Qt event loop (the
 // motion loops yield once or twice per step), and how many ticks per second emitTick
 // makes on the simulated machine when nothing waits. Each figure is shown beside a
@@ -77,13 +78,21 @@ void clockGaps() {
                 100.0 * std::chrono::duration<double>(lost).count() / spanS);
 }
 
-void busyWaitError(double clockNs) {
+double processorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The error of one waiter over the same delays (same random draw for both waiters), and
+// the processor time it used against the time it waited.
+void waitError(tarvel::DelayWaiter& waiter, const char* name, double clockNs) {
     constexpr int kDelays = 3000;
     constexpr double kShortestUs = 1, kLongestUs = 5000;
     std::mt19937 random(1996);
     std::uniform_real_distribution<double> logDelay(std::log(kShortestUs), std::log(kLongestUs));
 
-    tarvel::BusyWaiter waiter;
     waiter.wait(50'000);  // lets the processor reach its working clock first
 
     // A delay during which the scheduler gave the processor to another program ends
@@ -93,25 +102,31 @@ void busyWaitError(double clockNs) {
     std::vector<double> errors, unpreempted;
     errors.reserve(kDelays);
     int late = 0;
+    double waitedUs = 0;
+    const double cpuBefore = processorSeconds();
     for (int i = 0; i < kDelays; ++i) {
         const auto iterations = static_cast<std::uint64_t>(std::llround(std::exp(logDelay(random))));
         const long switchesBefore = involuntarySwitches();
         const auto start = Clock::now();
         waiter.wait(iterations);
         const double errorUs = nanosecondsSince(start) / 1000.0 - static_cast<double>(iterations);
+        waitedUs += static_cast<double>(iterations);
         errors.push_back(errorUs);
         if (involuntarySwitches() == switchesBefore) unpreempted.push_back(errorUs);
         if (std::abs(errorUs) >= 5.0) ++late;
     }
+    const double cpuShare = (processorSeconds() - cpuBefore) * 1e6 / waitedUs;
     const double p99 = percentile(errors, 0.99);
     double load[1] = {0};
     if (getloadavg(load, 1) != 1) load[0] = -1;
-    std::printf("busy wait: %d delays of %.0f to %.0f us (log-uniform), load average %.2f\n", kDelays,
+    std::printf("%s: %d delays of %.0f to %.0f us (log-uniform), load average %.2f\n", name, kDelays,
                 kShortestUs, kLongestUs, load[0]);
-    std::printf("busy wait error, all delays: p50 %.3f us, p99 %.3f us, max %.3f us; 5 us or more: %d\n",
-                percentile(errors, 0.50), p99, *std::max_element(errors.begin(), errors.end()), late);
+    std::printf("%s error, all delays: p50 %.3f us, p99 %.3f us, p99.9 %.3f us, max %.3f us; 5 us or more: %d; "
+                "processor time %.0f%% of the time waited\n",
+                name, percentile(errors, 0.50), p99, percentile(errors, 0.999),
+                *std::max_element(errors.begin(), errors.end()), late, 100.0 * cpuShare);
     if (!unpreempted.empty()) {
-        std::printf("busy wait error, %zu delays not preempted: p50 %.3f us, p99 %.3f us, max %.3f us\n",
+        std::printf("%s error, %zu delays not preempted: p50 %.3f us, p99 %.3f us, max %.3f us\n", name,
                     unpreempted.size(), percentile(unpreempted, 0.50), percentile(unpreempted, 0.99),
                     *std::max_element(unpreempted.begin(), unpreempted.end()));
     }
@@ -169,7 +184,10 @@ void qtYield(int argc, char** argv, double clockNs) {
 
 int main(int argc, char** argv) {
     const double clockNs = clockReadNanoseconds();
-    busyWaitError(clockNs);
+    tarvel::SpinWaiter spin;
+    tarvel::BusyWaiter sleepThenSpin;
+    waitError(spin, "spin to the deadline", clockNs);
+    waitError(sleepThenSpin, "sleep, then spin the last 500 us", clockNs);
     clockGaps();
     ticksPerSecond();
 #ifdef TARVEL_BENCH_QT

@@ -84,7 +84,7 @@ void spinUntil(std::chrono::steady_clock::time_point deadline) {
 
 // Waking from a sleep takes the system some tens of microseconds; the last stretch is
 // spun so that the delay still ends on time.
-constexpr auto kSpunStretch = std::chrono::microseconds(100);
+constexpr auto kSpunStretch = std::chrono::microseconds(500);
 
 }  // namespace
 
