@@ -14,6 +14,7 @@
 #include "cutting/cuttingmessages.h"
 #include "cutting/cuttingwindow.h"
 #include "cutting/generator.h"
+#include "port/portmessages.h"
 #include "port/simulatedmachine.h"
 #include "port/stepdelay.h"
 
@@ -119,7 +120,7 @@ int runPlay(const Args& args) {
     CuttingForm form = openWindow(o, paths);
     form.jobName = o.positional.front();
 
-    SimulatedMachine machine;
+    SimulatedMachine machine(SimulatedMachineSettings::fromEnvironment());
     machine.useWiring(wiringOf(form));
     // Written as every other file of the program: it appears whole or not at all.
     std::optional<TextFileWriter> trace;
@@ -156,8 +157,14 @@ int runPlay(const Args& args) {
                 static_cast<long long>(machine.ySteps()), static_cast<long long>(machine.zSteps()),
                 static_cast<unsigned long long>(result.delayIterations),
                 timeLeftText(view.microseconds.value_or(0)).c_str());
-    // A run stopped by a fault (the file changed under it) is no finished cut.
+    if (machine.blockedSteps() > 0)
+        std::printf("blocked X %llu Y %llu Z %llu\n", static_cast<unsigned long long>(machine.blockedX()),
+                    static_cast<unsigned long long>(machine.blockedY()),
+                    static_cast<unsigned long long>(machine.blockedZ()));
+    // A run stopped by a fault (the file changed under it) is no finished cut, nor one
+    // whose steps the machine's stops refused.
     if (result.problem) return fail(result.problem->text);
+    if (machine.blockedSteps() > 0) return fail(portmessages::kStepsLostAtStops.text);
     return kDone;
 }
 

@@ -12,7 +12,7 @@ namespace tarvel {
 namespace {
 
 PortBackend simulated(const std::string& description) {
-    auto machine = std::make_unique<SimulatedMachine>();
+    auto machine = std::make_unique<SimulatedMachine>(SimulatedMachineSettings::fromEnvironment());
     machine->setDescription(description);
     return {std::move(machine), description, true};
 }

@@ -18,6 +18,11 @@ inline Message stepTooLong(double seconds) {
                 "à la machine.",
             "Coefficient vitesse", Icon::Exclamation};
 }
+// The simulated machine met a mechanical stop: the tool did not go where the file says.
+inline const Message kStepsLostAtStops{
+    "Des pas ont été perdus : la machine simulée a refusé des pas en butée, la pièce ne suit pas le "
+    "fichier de découpe. Vérifiez la position de départ, ou donnez sa course en mm par TARVEL_SIM_TRAVEL.",
+    "Pas perdus", Icon::Exclamation};
 // A coefficient of 0 or less would make every delay loop endless.
 inline const Message kBadCoefficient{
     "Le coefficient vitesse doit être un nombre supérieur à 0 (par exemple 0,02).",

@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <optional>
 
+#include "common/textrules.h"
 #include "port/portmessages.h"
 
 namespace tarvel {
@@ -26,6 +29,21 @@ double usableStepsPerMm(double wanted, double current) {
 }
 
 }  // namespace
+
+SimulatedMachineSettings SimulatedMachineSettings::withTravel(double halfTravelMm) {
+    SimulatedMachineSettings s;
+    s.xHomeMm = s.yHomeMm = -halfTravelMm;
+    s.xEndMm = s.yEndMm = halfTravelMm;
+    return s;
+}
+
+SimulatedMachineSettings SimulatedMachineSettings::fromEnvironment() {
+    const char* text = std::getenv("TARVEL_SIM_TRAVEL");
+    if (!text) return {};
+    std::optional<double> mm = commaNumber(text);
+    if (!mm) mm = pointNumber(text);
+    return mm && *mm > 0 && std::isfinite(*mm) ? withTravel(*mm) : SimulatedMachineSettings{};
+}
 
 SimulatedMachine::SimulatedMachine(SimulatedMachineSettings settings)
     : settings_(settings), description_(portmessages::kSimulated) {
@@ -56,11 +74,12 @@ void SimulatedMachine::placeAt(std::int64_t x, std::int64_t y, std::int64_t z) {
     z_ = z;
 }
 
-void SimulatedMachine::step(std::int64_t& position, const Axis& axis, int dirBit, bool invert) {
+void SimulatedMachine::step(std::int64_t& position, const Axis& axis, int dirBit, bool invert,
+                            std::uint64_t& blocked) {
     // DIR 0 (after inversion) drives towards larger coordinates.
     const std::int64_t target = position + (((dirBit != 0) != invert) ? -1 : 1);
     if (target < axis.low || target > axis.high) {
-        ++blocked_;
+        ++blocked;
         return;
     }
     position = target;
@@ -81,18 +100,19 @@ void SimulatedMachine::Write_Port_Bit(std::int16_t port, std::int16_t value) {
     }
     const int v = value & 0xFF;  // eight data lines
     const int previous = last_;
-    const std::uint64_t stepsBefore = steps_;
+    const std::uint64_t stepsBefore = steps_, blockedBefore = blockedSteps();
     const Wiring& w = wiring_;
 
-    if (high(v, w.xClock) && !high(previous, w.xClock)) step(x_, xAxis_, v & w.xDir, w.invertX);
-    if (high(v, w.yClock) && !high(previous, w.yClock)) step(y_, yAxis_, v & w.yDir, w.invertY);
-    if (high(v, w.zClock) && !high(previous, w.zClock)) step(z_, zAxis_, v & w.zDir, w.invertZ);
+    if (high(v, w.xClock) && !high(previous, w.xClock)) step(x_, xAxis_, v & w.xDir, w.invertX, blockedX_);
+    if (high(v, w.yClock) && !high(previous, w.yClock)) step(y_, yAxis_, v & w.yDir, w.invertY, blockedY_);
+    if (high(v, w.zClock) && !high(previous, w.zClock)) step(z_, zAxis_, v & w.zDir, w.invertZ, blockedZ_);
 
     last_ = v;
     ++writes_;
     if (recording_) record_.push_back(static_cast<std::uint8_t>(v));
     if (!listeners_.empty()) {
-        const MachineMotion m{x_, y_, z_, z_ > 0, steps_ != stepsBefore, static_cast<std::uint8_t>(v)};
+        const MachineMotion m{x_, y_, z_, z_ > 0, steps_ != stepsBefore, blockedSteps() != blockedBefore,
+                              static_cast<std::uint8_t>(v)};
         // A listener may add or remove listeners while it runs: each is held alive by
         // its own reference for the call, removal only empties its slot, and the slots
         // are compacted once every listener has been told.

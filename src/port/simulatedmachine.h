@@ -29,14 +29,23 @@
 namespace tarvel {
 
 // Where the switches and stops sit, in millimetres from the start position (0, 0, 0).
+// X and Y run kTravelMm either way from the start: a 1 m table, whichever corner the
+// tool starts from. TARVEL_SIM_TRAVEL=MM sets that half-travel (fromEnvironment).
 struct SimulatedMachineSettings {
-    double xHomeMm = -150;      // X home switch, low end of X
-    double yHomeMm = -150;      // Y home switch, low end of Y
-    double xEndMm = 150;        // mechanical stop at the high end of X (no switch)
-    double yEndMm = 150;        // mechanical stop at the high end of Y (no switch)
+    static constexpr double kTravelMm = 1000;
+    double xHomeMm = -kTravelMm;  // X home switch, low end of X
+    double yHomeMm = -kTravelMm;  // Y home switch, low end of Y
+    double xEndMm = kTravelMm;    // mechanical stop at the high end of X (no switch)
+    double yEndMm = kTravelMm;    // mechanical stop at the high end of Y (no switch)
     double zClearanceMm = -40;  // Z clearance switch, top of Z
     double zHomeMm = 60;        // Z home switch, bottom of Z
     double overtravelMm = 2;    // travel past a switch before the mechanical stop
+
+    // X and Y travel of `halfTravelMm` either way from the start, the rest as above.
+    static SimulatedMachineSettings withTravel(double halfTravelMm);
+    // The defaults, or the travel TARVEL_SIM_TRAVEL gives (a number of mm above 0, "," or
+    // "." as decimal separator); anything else keeps the defaults.
+    static SimulatedMachineSettings fromEnvironment();
 };
 
 // What a view needs to draw the tool path, given after every write.
@@ -44,6 +53,7 @@ struct MachineMotion {
     std::int64_t x = 0, y = 0, z = 0;  // position in steps after the write
     bool inMaterial = false;           // z > 0
     bool moved = false;                // at least one axis stepped on this write
+    bool blocked = false;              // a step was refused by a mechanical stop
     std::uint8_t value = 0;            // the value written
 };
 
@@ -82,7 +92,10 @@ public:
     int lastValue() const { return last_; }
     std::uint64_t writes() const { return writes_; }
     std::uint64_t steps() const { return steps_; }            // steps made, all axes
-    std::uint64_t blockedSteps() const { return blocked_; }   // steps refused by a stop
+    std::uint64_t blockedSteps() const { return blockedX_ + blockedY_ + blockedZ_; }  // refused by a stop
+    std::uint64_t blockedX() const { return blockedX_; }
+    std::uint64_t blockedY() const { return blockedY_; }
+    std::uint64_t blockedZ() const { return blockedZ_; }
     std::uint64_t reads() const { return reads_; }
     // Every distinct port address the program used, in order of first use.
     const std::vector<std::int16_t>& addressesUsed() const { return addresses_; }
@@ -104,7 +117,7 @@ private:
     struct Axis {
         std::int64_t low = 0, high = 0;  // mechanical stops, in steps
     };
-    void step(std::int64_t& position, const Axis& axis, int dirBit, bool invert);
+    void step(std::int64_t& position, const Axis& axis, int dirBit, bool invert, std::uint64_t& blocked);
     void noteAddress(std::int16_t port);
 
     SimulatedMachineSettings settings_;
@@ -113,7 +126,7 @@ private:
     std::int64_t xHome_ = 0, yHome_ = 0, zClearance_ = 0, zHome_ = 0;
     std::int64_t x_ = 0, y_ = 0, z_ = 0;
     int last_ = 0;
-    std::uint64_t writes_ = 0, steps_ = 0, blocked_ = 0, reads_ = 0;
+    std::uint64_t writes_ = 0, steps_ = 0, blockedX_ = 0, blockedY_ = 0, blockedZ_ = 0, reads_ = 0;
     std::uint64_t writesToFail_ = 0;
     bool recording_ = false;
     std::vector<std::uint8_t> record_;

@@ -55,8 +55,12 @@ SimulationTrace::SimulationTrace(SimulatedMachine& machine, std::function<void()
     : QObject(parent), machine_(machine), openView_(std::move(openView)) {
     clear();
     listener_ = machine_.addListener([this](const MachineMotion& m) {
-        if (!m.moved) return;
         const Wiring& w = machine_.wiring();
+        if (m.blocked && blockedAt_.size() < kMaxBlockedMarks) {
+            const QPointF at(m.x / w.stepsPerMmX, m.y / w.stepsPerMmY);
+            if (blockedAt_.empty() || blockedAt_.back() != at) blockedAt_.push_back(at);
+        }
+        if (!m.moved) return;
         path_.moveTo(m.x / w.stepsPerMmX, m.y / w.stepsPerMmY, m.inMaterial);
         if (!opened_) {
             opened_ = true;
@@ -72,6 +76,7 @@ SimulationTrace::~SimulationTrace() {
 
 void SimulationTrace::clear() {
     path_.restartAt(machine_.xMm(), machine_.yMm(), machine_.inMaterial());
+    blockedAt_.clear();
 }
 
 // --- TraceCanvas -------------------------------------------------------------------
@@ -154,6 +159,14 @@ void TraceCanvas::paintEvent(QPaintEvent*) {
     const PathPoint now = path.current();
     p.setPen(segmentPen(now.inMaterial));
     p.drawLine(toScreen(last.x, last.y), toScreen(now.x, now.y));
+
+    // Where a stop refused steps: a red cross, the steps there were lost.
+    p.setPen(QPen(QColor(0xd0, 0x20, 0x20), 2));
+    for (const QPointF& at : trace_.blockedAt()) {
+        const QPointF c = toScreen(at.x(), at.y());
+        p.drawLine(c + QPointF(-6, -6), c + QPointF(6, 6));
+        p.drawLine(c + QPointF(-6, 6), c + QPointF(6, -6));
+    }
 
     // The tool: filled when it is in the material.
     const QPointF tool = toScreen(now.x, now.y);

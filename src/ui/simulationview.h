@@ -15,8 +15,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include <QImage>
+#include <QPointF>
 #include <QPointer>
 #include <QWidget>
 
@@ -43,10 +45,15 @@ public:
     const ToolPath& path() const { return path_; }
     // "Effacer le tracé": the path starts again where the tool stands.
     void clear();
+    // Where the machine's stops refused steps (mm), one mark per place, the first
+    // kMaxBlockedMarks places kept.
+    static constexpr std::size_t kMaxBlockedMarks = 1000;
+    const std::vector<QPointF>& blockedAt() const { return blockedAt_; }
 
 private:
     SimulatedMachine& machine_;
     ToolPath path_;
+    std::vector<QPointF> blockedAt_;
     std::function<void()> openView_;
     int listener_ = 0;
     bool opened_ = false;

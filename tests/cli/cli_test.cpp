@@ -22,9 +22,9 @@ struct CliRun {
 
 // Runs in `dir`, its own scratch folder too: tests run in parallel, and the generator's
 // working files have fixed names. The temporary folders' names need no quoting.
-CliRun cli(const TempDir& dir, const std::string& args) {
+CliRun cli(const TempDir& dir, const std::string& args, const std::string& environment = "") {
     CliRun r;
-    const std::string cmd = "cd " + dir.str() + " && TMPDIR=" + dir.str() + " '" + TARVEL_CLI + "' " + args +
+    const std::string cmd = "cd " + dir.str() + " && " + environment + " TMPDIR=" + dir.str() + " '" + TARVEL_CLI + "' " + args +
                             " 2>.stderr >.stdout";
     const int st = std::system(cmd.c_str());
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
@@ -128,6 +128,18 @@ TEST(CliPlay, PrintsTicksPositionDelaysAndTimeLeft) {
 
     const CliRun missing = cli(dir, "play none.def --config tarvel1.cfg");
     EXPECT_EQ(std::tie(missing.status, missing.out, missing.err), std::tuple(1, "", "Fichier introuvable !\n"));
+
+    // 120 steps of X at 20 steps per mm on a machine of 5 mm either way: 20 refused.
+    dir.write("far.def", times(120, "2\r\n"));
+    const CliRun far = cli(dir, "play far.def --config tarvel1.cfg");
+    EXPECT_EQ(far.status, 0) << far.err;
+    const CliRun stopped = cli(dir, "play far.def --config tarvel1.cfg", "TARVEL_SIM_TRAVEL=5");
+    EXPECT_EQ(stopped.status, 1);
+    EXPECT_NE(stopped.out.find("X 100\n"), std::string::npos) << stopped.out;
+    EXPECT_NE(stopped.out.find("blocked X 20 Y 0 Z 0\n"), std::string::npos) << stopped.out;
+    EXPECT_EQ(stopped.err, "Des pas ont été perdus : la machine simulée a refusé des pas en butée, la pièce ne suit pas le "
+                           "fichier de découpe. Vérifiez la position de départ, ou donnez sa course en mm par "
+                           "TARVEL_SIM_TRAVEL.\n");
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ namespace msg = manual_messages;
 // trace; a switch can be made to read a fixed value, as a broken wire would.
 class TracedMachine final : public ParallelPort {
 public:
-    SimulatedMachine sim;
+    SimulatedMachine sim{SimulatedMachineSettings::withTravel(150)};  // homing runs its 150 mm
     std::vector<std::string> trace;
     std::optional<std::int16_t> stuckBusy, stuckPe, stuckSelect, stuckError;
 

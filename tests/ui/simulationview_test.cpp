@@ -83,6 +83,13 @@ private slots:
         steps(*machine_, kZ, -8);    // up to the clearance switch
         QTRY_VERIFY(lit("contactZClearance") && !lit("contactXHome"));
         QCOMPARE(label("outil"), QString("Outil hors matière"));
+
+        // Past the overtravel the stop refuses 19 of 60 steps: one mark, where they were lost.
+        steps(*machine_, kX, -60);
+        QCOMPARE(machine_->blockedX(), 19u);
+        auto* trace = h_->window->findChild<tarvel::SimulationTrace*>();
+        QVERIFY(trace);
+        QCOMPARE(trace->blockedAt(), std::vector<QPointF>{QPointF(-2.5, 0.35)});
     }
 
 };
