@@ -443,9 +443,11 @@ private:
             if (pump_.abortRequested()) return false;
             if (!moveZ(out, setup_.clearanceSteps, setup_.up, setup_.zClock)) return false;
             dialogs_.setBusy(false);
+            view_.pauseChanged(true);
             // A "Reprise" pressed before the pause is still set: the tool comes back at once.
             while (flags_.resumeRequested != 1)
                 if (!yieldAndContinue(pump_)) return false;
+            view_.pauseChanged(false);
             if (!moveZ(out, setup_.clearanceSteps, setup_.down, setup_.zClock)) return false;
             dialogs_.setBusy(true);
             flags_.pauseRequested = 0;

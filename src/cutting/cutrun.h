@@ -84,6 +84,8 @@ public:
     // is sent; a window should only store the figures here and draw them when it gets to
     // run, inside the loop's yields.
     virtual void progress(const CutProgress& /*progress*/) {}
+    // The run waits for "Reprise" with the tool raised (true), or goes on (false).
+    virtual void pauseChanged(bool /*paused*/) {}
 };
 
 enum class CutRunEnd {

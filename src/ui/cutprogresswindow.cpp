@@ -115,11 +115,21 @@ CutProgressWindow::CutProgressWindow(CutControl& control, QWidget* parent)
     progressColumn->addWidget(percent_);
     progressColumn->addWidget(timeLeft_);
 
+    pausedNote_ = new QLabel(QStringLiteral("En pause : cliquez sur « Reprise »"), this);
+    pausedNote_->setObjectName("etatPause");
+    pausedNote_->setStyleSheet("QLabel { background: #fff3cd; color: #664d03; padding: 4px; font-weight: bold; }");
+    // Its room is kept while hidden, so that showing it moves no button under the pointer.
+    QSizePolicy keepRoom = pausedNote_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    pausedNote_->setSizePolicy(keepRoom);
+    pausedNote_->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 12, 14, 12);
     layout->setSpacing(10);
     layout->addWidget(stop_);
     layout->addLayout(moves);
+    layout->addWidget(pausedNote_);
     layout->addWidget(speedBox);
     layout->addWidget(progressBox);
     resize(380, 400);
@@ -147,7 +157,13 @@ void CutProgressWindow::beginRun() {
     refreshTimer_.start();
 }
 
+void CutProgressWindow::setPaused(bool paused) {
+    pausedNote_->setVisible(paused);
+    pause_->setEnabled(runActive_ && !paused);
+}
+
 void CutProgressWindow::endRun() {
+    setPaused(false);
     runActive_ = false;
     refreshTimer_.stop();
 }

@@ -61,6 +61,8 @@ public:
     // second while the loop yields.
     void setProgress(const CutProgress& progress);
     void refresh();
+    // The run waits for "Reprise": the window says so and "Pause" is off meanwhile.
+    void setPaused(bool paused);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,6 +81,7 @@ private:
     QLabel* ticks_;
     QProgressBar* percent_;
     QLabel* timeLeft_;
+    QLabel* pausedNote_;
     QTimer refreshTimer_;
     CutProgress progress_;
     bool dirty_ = false;

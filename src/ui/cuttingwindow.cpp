@@ -150,7 +150,15 @@ public:
     }
     void closeProgressWindow() override {
         if (w_.progressWindow_) w_.progressWindow_->endRun();
-        if (WindowRegistry* r = w_.app_.windows) r->close(kCutProgressWindowName);
+        WindowRegistry* r = w_.app_.windows;
+        if (r == nullptr) return;
+        r->close(kCutProgressWindowName);
+        // Closing a window activates the one used before it: the run ends with the
+        // cutting window in front, whatever was active meanwhile.
+        if (w_.isVisible()) r->open(w_.objectName());
+    }
+    void pauseChanged(bool paused) override {
+        if (w_.progressWindow_) w_.progressWindow_->setPaused(paused);
     }
     void sliderChanged(int) override {
         if (w_.progressWindow_) w_.progressWindow_->showControlSlider();

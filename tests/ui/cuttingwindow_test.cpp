@@ -152,7 +152,8 @@ private slots:
     // One cut on the simulated machine with every command of decencours, each pressed at
     // a point of the path the machine reports:
     //   X at 50 (in the material)  slider to 30, "+ profond" twice (one flag: 1 mm)
-    //   X at 60                    "Pause", then "Reprise" once "Pause !" shows
+    //   X at 60                    "Pause", then "Reprise" once the tool is raised and the
+    //                              window says it waits
     //   X at 70 / 75               "- profond" / "+ profond"
     //   rising out of the material slider to 10
     //   X back at 60               "Arret d'urgence"
@@ -163,11 +164,19 @@ private slots:
         std::int64_t zAtPause = 0;
         QString labelAtPause, ticksAtStop;
         bool machHidden = false;
+        bool pausedShown = false, noteGoneAtStop = false;
+        QTimer waitForRaise;  // "Reprise" once the window says the run waits for it
+        QObject::connect(&waitForRaise, &QTimer::timeout, main(), [&] {
+            if (!named<QLabel>(progress(), "etatPause")->isVisible()) return;
+            pausedShown = !named<QPushButton>(progress(), "pause")->isEnabled();
+            waitForRaise.stop();
+            click(progress(), "reprise");
+        });
         h_->dialogs.onTell = [&](const tarvel::Message& m) {
             if (m.text != msg::kCutPaused.text) return;
             zAtPause = h_->machine->zSteps();
             labelAtPause = named<QLabel>(progress(), "vitesseLabel")->text();
-            clickSoon("reprise");
+            waitForRaise.start(1);
         };
         h_->machine->addListener([&](const tarvel::MachineMotion& m) {
             if (phase == 0 && m.x == 50 && m.z == 200) {
@@ -185,6 +194,8 @@ private slots:
                     ticksAtStop = named<QLabel>(progress(), "avancementPas")->text();
                     percentAtStop = named<QProgressBar>(progress(), "avancement")->value();
                     machHidden = !windows().frame("Mach")->isVisible();
+                    noteGoneAtStop = !named<QLabel>(progress(), "etatPause")->isVisible() &&
+                                     named<QPushButton>(progress(), "pause")->isEnabled();
                 });
             } else {
                 return;
@@ -197,6 +208,8 @@ private slots:
         QCOMPARE(phase, 6);
         QCOMPARE(h_->dialogs.toldTexts(), (Texts{msg::kCutPaused.text, msg::kCutStopped.text}));
         QCOMPARE(labelAtPause + " " + QString::number(zAtPause), QString("70 220"));
+        QVERIFY(pausedShown && noteGoneAtStop);
+        QCOMPARE(h_->window->area().activeSubWindow(), windows().frame("Mach"));  // in front at the end
         // Stopped where the stop came, 1 mm deeper than the file says.
         QCOMPARE(tarvel::testing::stepsOf(*h_->machine), QString("60 0 20"));
         QCOMPARE(ticksAtStop + " " + QString::number(percentAtStop), QString("Pas envoyés : 500 sur 560 89"));
