@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "drawing/cutobject.h"
 #include "drawing/cutorder.h"
+#include "drawing/drawingmessages.h"
 #include "drawing/drawingwindow.h"
 
 namespace tarvel::cli {
@@ -17,7 +18,8 @@ namespace tarvel::cli {
 namespace {
 
 // --entry ROW=ORDER: a double click on the entry-mark list at ROW (from 0), then
-// "Valider" with ORDER typed in the order-number field.
+// "Valider" with ORDER typed in the order-number field; --allow-open answers yes when it
+// asks about an open cut.
 struct EntryOption {
     std::size_t row = 0;
     std::string order;
@@ -47,7 +49,7 @@ constexpr FileOption kFileOptions[] = {
 int runObject(const Args& args) {
     Options o;
     int status = kDone;
-    if (!parseOptions(args, {"--fra", "--dxf", "--dat", "--save", "--entry"}, {"--reorder", "--quiet"}, o,
+    if (!parseOptions(args, {"--fra", "--dxf", "--dat", "--save", "--entry"}, {"--reorder", "--quiet", "--allow-open"}, o,
                       status))
         return status;
     if (!o.positional.empty()) return usageError("argument inattendu : " + o.positional.front());
@@ -101,6 +103,11 @@ int runObject(const Args& args) {
     for (const EntryOption& entry : entries) {
         if (!doubleClickEntryMark(form.object, entry.row, selectedRow, dialogs))
             return failWithLastMessage("Point d'entrée refusé.");
+        // Nobody is there to answer the open-cut question: only --allow-open says yes.
+        if (const auto facts = openCutEntry(form.object, entry.row); facts && !o.has("--allow-open")) {
+            dialogs.tell(drawingmessages::openCutRefused(*facts));
+            return failWithLastMessage("");
+        }
         entryPoints.show();
         entryPoints.orderNumber = entry.order;
         entryPoints.confirmEntry(form.object, selectedRow);

@@ -70,6 +70,56 @@ std::vector<std::size_t> collectEntryRows(const TextColumn& entryMarks,
     return entries;
 }
 
+// A cut as the rebuild takes it: its "D" row d and its "F" row f.
+struct CutRows {
+    std::size_t d, f;
+};
+
+// The cut entered at row e: f the first "F" row after e, d the last "D" row before f.
+// None when e lies in no cut: no "F" row after it, or no "D" row between it and that "F".
+std::optional<CutRows> cutEnteredAt(const CutObject& o, std::size_t e) {
+    const std::size_t n = std::min(o.rows(), o.marker.size());
+    std::size_t f = e + 1;
+    while (f < n && o.marker[f] != "F") ++f;
+    if (f >= n) return std::nullopt;
+    // The "D" found first going down from f - 1 must lie before e: an entry on the "D"
+    // row itself, or a "D" between e and f, puts e in no cut.
+    for (std::size_t r = f; r-- > 0;)
+        if (o.marker[r] == "D") return r < e ? std::optional<CutRows>(CutRows{r, f}) : std::nullopt;
+    return std::nullopt;
+}
+
+// Every entry point inside a cut, one in each cut, numbered 1, 2, 3 without a gap. A
+// rebuild that only stops at the object's length cannot see a cut entered twice and
+// another left out, so the marks are checked before anything is rebuilt.
+bool entryPointsFitCuts(const CutObject& o) {
+    std::vector<std::int64_t> numbers;
+    std::size_t cuts = 0;
+    bool inCut = false, cutEntered = false;
+    for (std::size_t row = 0; row < o.rows(); ++row) {
+        const bool marked = o.entryMark[row] != ".";
+        if (o.marker[row] == "D") {
+            // A second "D" before the "F" starts the cut again, as the rebuild sees it.
+            if (marked || cutEntered) return false;
+            inCut = true;
+        } else if (o.marker[row] == "F") {
+            if (marked || (inCut && !cutEntered)) return false;
+            cuts += inCut ? 1 : 0;
+            inCut = cutEntered = false;
+        } else if (marked) {
+            const std::optional<std::int64_t> number = orderNumberOf(o.entryMark[row]);
+            if (!number || !inCut || cutEntered) return false;
+            numbers.push_back(*number);
+            cutEntered = true;
+        }
+    }
+    if (numbers.size() != cuts) return false;
+    std::sort(numbers.begin(), numbers.end());
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        if (numbers[i] != static_cast<std::int64_t>(i) + 1) return false;
+    return true;
+}
+
 class Rebuild {
 public:
     explicit Rebuild(const CutObject& object) : o_(object) {}
@@ -77,23 +127,11 @@ public:
     // The rebuilt rows so far.
     TextColumn x, y, z;
 
-    // Appends the cut that holds entry row e, entered at e. False when e lies in no cut:
-    // no "F" row after it, or no "D" row between it and that "F".
+    // Appends the cut that holds entry row e, entered at e. False when e lies in no cut.
     bool appendCutEnteredAt(std::size_t e) {
-        const std::size_t n = o_.rows();
-        std::size_t f = e + 1;
-        while (f < n && o_.marker[f] != "F") ++f;
-        if (f >= n) return false;
-        // The "D" found first going down from f - 1 must lie before e: an entry on the
-        // "D" row itself, or a "D" between e and f, puts e in no cut.
-        std::size_t d = f;
-        for (std::size_t r = f; r-- > 0;) {
-            if (o_.marker[r] == "D") {
-                d = r;
-                break;
-            }
-        }
-        if (d == f || d >= e) return false;
+        const std::optional<CutRows> cut = cutEnteredAt(o_, e);
+        if (!cut) return false;
+        const auto [d, f] = *cut;
 
         if (e - d == 1) {
             // A: already entered at its first inside row; also the cut of one inside
@@ -137,11 +175,21 @@ private:
     const CutObject& o_;
 };
 
+// The distance in mm between two rows' points, their coordinates read by the comma rule
+// as the view reads them; none when a coordinate is not a number.
+std::optional<double> distanceBetween(const CutObject& o, std::size_t a, std::size_t b) {
+    if (std::max(a, b) >= std::min(o.x.size(), o.y.size())) return std::nullopt;
+    const auto xa = commaNumber(o.x[a]), ya = commaNumber(o.y[a]);
+    const auto xb = commaNumber(o.x[b]), yb = commaNumber(o.y[b]);
+    if (!xa || !ya || !xb || !yb) return std::nullopt;
+    return std::hypot(*xa - *xb, *ya - *yb);
+}
+
 // Builds the new rows. True when they reach the object's length.
 bool rebuildInto(const CutObject& object, Rebuild& rebuild) {
     const std::size_t n = object.rows();
     if (object.y.size() != n || object.z.size() != n || object.marker.size() != n ||
-        object.entryMark.size() != n)
+        object.entryMark.size() != n || !entryPointsFitCuts(object))
         return false;
 
     const std::vector<std::size_t> entries =
@@ -175,6 +223,28 @@ bool doubleClickMarker(CutObject& object, std::size_t row, int& selectedRow) {
     return true;
 }
 
+std::optional<std::string> openCutEntry(const CutObject& object, std::size_t row) {
+    const std::optional<CutRows> cut = cutEnteredAt(object, row);
+    if (!cut) return std::nullopt;  // no cut: the reordering refuses it anyway
+    const std::size_t first = cut->d + 1, last = cut->f - 1;
+    // Entered on its first or its last inside row, a cut is rebuilt as it was drawn.
+    if (row == first || row == last) return std::nullopt;
+    const std::optional<double> endsApart = distanceBetween(object, first, last);
+    const bool sameTexts = object.x[first] == object.x[last] && last < object.y.size() &&
+                           object.y[first] == object.y[last];
+    if (sameTexts || endsApart == 0.0) return std::nullopt;
+
+    // Walked as if closed, the cut goes from its next-to-last inside row straight back to
+    // its first, in place of its last segment.
+    std::optional<drawingmessages::OpenCutLengths> lengths;
+    const auto added = distanceBetween(object, last - 1, first);
+    const auto dropped = distanceBetween(object, last - 1, last);
+    if (endsApart && added && dropped) lengths = {*endsApart, *added, *dropped};
+    std::int64_t cutNumber = 0;  // its "F" row is the cutNumber-th
+    for (std::size_t r = 0; r <= cut->f; ++r) cutNumber += object.marker[r] == "F" ? 1 : 0;
+    return drawingmessages::openCutFacts(cutNumber, lengths);
+}
+
 bool reorderCuts(CutObject& object, UserDialogs& dialogs) {
     Rebuild rebuild(object);
     const bool rebuilt = rebuildInto(object, rebuild);
@@ -200,9 +270,16 @@ std::optional<std::size_t> EntryPointForm::confirmEntry(CutObject& object, int s
         dialogs_.tell(drawingmessages::kOrderNumberNotANumber);
         return std::nullopt;
     }
-    visible = false;
-    if (!isRow(object.entryMark, selectedRow)) return std::nullopt;
+    if (!isRow(object.entryMark, selectedRow)) {
+        visible = false;
+        return std::nullopt;
+    }
     const auto row = static_cast<std::size_t>(selectedRow);
+    // "Non" (the default) leaves the mark, the field and the window as they were.
+    if (const auto facts = openCutEntry(object, row);
+        facts && !dialogs_.confirm(drawingmessages::openCutQuestion(*facts), false))
+        return std::nullopt;
+    visible = false;
     object.entryMark.set(row, orderNumber);
     orderNumber = decimalText(*number + 1);
     return row;

@@ -16,6 +16,8 @@
 //
 // each walk framed by a raised row on its first point and a raised row on its last.
 // In B row f-1 is never taken: a closed contour ends on the spot where it began (d+1).
+// An open cut entered that way would gain a segment that is not in the drawing, so
+// "Valider" asks before placing such an entry point.
 // Every rebuilt cut has as many rows as the cut from d to f, so the object keeps its
 // length when every cut got exactly one entry point.
 #pragma once
@@ -45,11 +47,19 @@ bool doubleClickEntryMark(const CutObject& object, std::size_t row, int& selecte
 // the row. Nothing else is recomputed. False for a row past the end of the list.
 bool doubleClickMarker(CutObject& object, std::size_t row, int& selectedRow);
 
-// "Réorganisation coupes". Collects the entry points by their numbers, "Nbre coupes"
-// times (cutCount read by the leading-number rule), rebuilds every cut from its entry
-// point, and on success replaces X, Y, Z by the rebuilt rows and
-// marks them again; cutCount stays as it is. It succeeds as soon as the rebuilt rows
-// reach the object's length, whatever cuts they came from. Any other end says
+// Why an entry point at `row` would change the drawn path, or none when it keeps it. The
+// rebuild walks every cut entered elsewhere than on its first or last inside row as a
+// closed contour: on an open cut (its first and last inside rows at different places)
+// that adds a segment from its next-to-last inside row back to its first and drops its
+// last segment. The text names the cut and those lengths, for "Valider" to ask about.
+std::optional<std::string> openCutEntry(const CutObject& object, std::size_t row);
+
+// "Réorganisation coupes". First checks the entry marks: each cut ("D" row to "F" row)
+// holds exactly one, none lies outside a cut, and they are numbered 1, 2, 3 without a
+// gap. Then collects the entry points by their numbers, "Nbre coupes" times (cutCount
+// read by the leading-number rule), rebuilds every cut from its entry point, and when
+// the rebuilt rows reach the object's length replaces X, Y, Z by them and marks them
+// again; cutCount stays as it is. Any other end says
 // "le nombre de découpes est incompatible avec le fichier d'origine" and leaves X, Y
 // and Z as they were. Either way every entry mark is "." afterwards.
 bool reorderCuts(CutObject& object, UserDialogs& dialogs);
@@ -74,7 +84,9 @@ public:
     // `selectedRow` becomes the field's text and the field shows that number plus one
     // (comma rule, "," as separator). Returns the row marked, for the view to draw
     // over. A field that is not a number is refused with a message, and the window stays
-    // open to correct it. A `selectedRow` that is no row of the object (the object was
+    // open to correct it. An entry that would change the path of an open cut
+    // (openCutEntry) is asked about first, "Non" preselected; "Non" changes nothing and
+    // keeps the window open. A `selectedRow` that is no row of the object (the object was
     // loaded again meanwhile) marks nothing, and the window hides as usual.
     std::optional<std::size_t> confirmEntry(CutObject& object, int selectedRow);
 

@@ -3,7 +3,9 @@
 // box with a single button.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -170,6 +172,36 @@ inline Message tooManyRows(std::size_t limit) {
     return {"Le dessin a plus de " + integerText(static_cast<std::int64_t>(limit)) +
                 " points : il est trop grand pour être chargé. Le dessin affiché est conservé.",
             "Dessin trop grand", Icon::Error};
+}
+
+// --- Entry points on open cuts ---------------------------------------------------------
+
+// What the reordering would do to an open cut entered in its middle: it joins its
+// next-to-last point to its first (`added`) and leaves out its last segment (`dropped`).
+struct OpenCutLengths {
+    double endsApart, added, dropped;
+};
+// A length as the user reads it: mm to the hundredth.
+inline std::string millimetres(double mm) {
+    const double hundredths = std::round(mm * 100) / 100;
+    return hundredths == 0 ? std::string("moins de 0,01 mm") : decimalText(hundredths) + " mm";
+}
+// The facts that begin the question "Valider" asks, and the command-line refusal.
+// Without lengths, a coordinate of the cut is not a number.
+inline std::string openCutFacts(std::int64_t cut, const std::optional<OpenCutLengths>& l) {
+    return "La coupe n° " + integerText(cut) + " est ouverte : ses deux extrémités " +
+           (l ? "sont à " + millimetres(l->endsApart) + " l'une de l'autre" : "ne sont pas au même endroit") +
+           ". Avec un point d'entrée ailleurs qu'à son début ou à sa fin, la réorganisation la "
+           "parcourt comme un contour fermé : elle ajoute un segment " +
+           (l ? "de " + millimetres(l->added) + " " : "") + "qui n'est pas dans le dessin et retire son dernier segment" +
+           (l ? " (" + millimetres(l->dropped) + ")" : "") + ".";
+}
+inline Message openCutQuestion(const std::string& facts) {
+    return {facts + " Le placer quand même ?", "Coupe ouverte", Icon::Question};
+}
+// tarvel-cli object --entry on such a row, without --allow-open.
+inline Message openCutRefused(const std::string& facts) {
+    return {facts + " Ajoutez --allow-open pour le placer quand même.", "Coupe ouverte", Icon::Error};
 }
 
 }  // namespace tarvel::drawingmessages

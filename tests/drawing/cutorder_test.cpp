@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -17,12 +20,12 @@ using Texts = std::vector<std::string>;
 
 const std::string kMismatch = "le nombre de découpes est incompatible avec le fichier d'origine";
 
-// An object from its Z column: X is the row index, Y the row index with a "y" before it,
-// so every rebuilt row shows where it came from; marked as a load marks it.
+// An object from its Z column: X is the row index, Y ten times it (points in mm on a
+// line), so every rebuilt row shows where it came from; marked as a load marks it.
 CutObject objectFromZ(const Texts& z) {
     CutObject o;
     for (std::size_t i = 0; i < z.size(); ++i)
-        o.appendRow(std::to_string(i), "y" + std::to_string(i), z[i], "", "", ".");
+        o.appendRow(std::to_string(i), std::to_string(i * 10), z[i], "", "", ".");
     o.cutCount = std::to_string(markCuts(o));
     return o;
 }
@@ -36,13 +39,13 @@ const Texts kShortThenLong = {"0", "1", "1", "0", "0", "1", "1", "1", "0"};
 
 using Entries = std::vector<std::pair<std::size_t, const char*>>;
 
-TEST(ReorderCuts, RebuildsEveryCutFromItsEntryPointInOrder) {
+TEST(ReorderCuts, RebuildsEveryCutFromItsEntryPointOrSaysSoAndKeepsTheRows) {
     struct Case {
         const char* what;
         Texts z;
         Entries entries;
         const char* cutCount;  // nullptr: as marked
-        Texts x;               // X of the rebuilt rows: the initial row each came from
+        Texts x;               // X of the rebuilt rows, the initial row each came from; none: refused
     };
     const Case cases[] = {
         {"A, first inside row", kContour, {{1, "1"}}, nullptr, {"1", "1", "2", "3", "4", "5", "5"}},
@@ -52,25 +55,36 @@ TEST(ReorderCuts, RebuildsEveryCutFromItsEntryPointInOrder) {
         // One pass over the rows takes every entry point met in increasing order.
         {"one pass", kTwoContours, {{2, "1"}, {7, "2"}}, "1",
          {"2", "2", "1", "2", "2", "7", "7", "6", "7", "7"}},
-        // The second contour is lost, but the length is reached.
-        {"cut entered twice", kTwoContours, {{1, "1"}, {3, "2"}}, nullptr,
-         {"1", "1", "2", "3", "3", "1", "1", "2", "3", "3"}},
         // As a .fra of two single-point cuts loads: nothing to walk in either.
         {"one inside row", {"0", "1", "0", "0", "1", "0"}, {{4, "1"}, {1, "2"}}, nullptr,
          {"4", "4", "4", "1", "1", "1"}},
         {"long cut first", kShortThenLong, {{2, "2"}, {6, "1"}}, nullptr, {"6", "6", "5", "6", "6", "1", "1", "2", "2"}},
+        {"1,9 reads 1: one pass", kTwoContours, {{2, "2"}, {7, "1"}}, "1,9", {}},
+        {"one of two cuts entered", kTwoContours, {{2, "1"}}, nullptr, {}},
+        {"empty Nbre coupes", kTwoContours, {{2, "1"}, {7, "2"}}, "", {}},
+        {"gap in the numbers", kTwoContours, {{2, "1"}, {7, "3"}}, nullptr, {}},
+        // Rebuilt, this would reach the object's length: one cut twice, the other never.
+        {"cut entered twice", kTwoContours, {{1, "1"}, {3, "2"}}, nullptr, {}},
+        {"numbers compared as text", kTwoContours, {{2, "1"}, {7, "02"}}, nullptr, {}},
+        {"entry on a D row", kTwoContours, {{0, "1"}, {7, "2"}}, nullptr, {}},
+        {"rows outside any cut", {"0", "1", "1", "0", "0"}, {{1, "1"}}, "1", {}},
+        {"no F after the entry", {"0", "1", "1", "1"}, {{2, "1"}}, "1", {}},
+        {"empty object", {}, {}, "1", {}},
     };
     for (const Case& c : cases) {
         CutObject o = objectFromZ(c.z);
         for (const auto& [row, number] : c.entries) o.entryMark.set(row, number);
         if (c.cutCount) o.cutCount = c.cutCount;
+        const CutObject before = o;
+        const bool rebuilt = !c.x.empty();
         ScriptedDialogs dialogs;
-        ASSERT_TRUE(reorderCuts(o, dialogs)) << c.what;
-        EXPECT_TRUE(dialogs.told.empty());
-        EXPECT_EQ(o.x, c.x) << c.what;
-        EXPECT_EQ(o.y[1], "y" + c.x[1]);
-        EXPECT_EQ(o.entryMark, Texts(o.x.size(), ".")) << c.what;
-        EXPECT_EQ(o.cutCount, c.cutCount ? c.cutCount : objectFromZ(c.z).cutCount);
+        EXPECT_EQ(reorderCuts(o, dialogs), rebuilt) << c.what;
+        EXPECT_EQ(dialogs.toldTexts(), Texts(!rebuilt, kMismatch)) << c.what;
+        EXPECT_EQ(o.x, rebuilt ? c.x : Texts(before.x.begin(), before.x.end())) << c.what;
+        for (std::size_t i = 0; i < o.rows(); ++i) EXPECT_EQ(o.y[i], o.x[i] == "0" ? "0" : std::string(o.x[i]) + "0");
+        EXPECT_TRUE(rebuilt || o.z == before.z) << c.what;
+        EXPECT_EQ(o.entryMark, Texts(o.rows(), ".")) << c.what;
+        EXPECT_EQ(o.cutCount, before.cutCount) << c.what;
         // The rebuilt rows are marked again from their Z.
         CutObject marked = o;
         markCuts(marked);
@@ -79,35 +93,35 @@ TEST(ReorderCuts, RebuildsEveryCutFromItsEntryPointInOrder) {
     }
 }
 
-TEST(ReorderCuts, FailureSaysSoKeepsRowsAndClearsEveryEntryMark) {
-    struct Case {
-        const char* what;
-        Texts z;
-        Entries entries;
-        const char* cutCount;  // nullptr: as marked
+// 226 closed and 29 open cuts entered on their first inside rows (trial 0), anywhere
+// "Valider" does not ask about (1), anywhere (2), in reverse order: the drawn segments
+// stay exactly those of the drawing unless "Valider" asked.
+TEST(ReorderCuts, KeepsGearSampleSegmentsUnlessAnOpenCutIsEnteredInItsMiddle) {
+    ScriptedDialogs dialogs;
+    DrawingForm form(dialogs);
+    form.loadAngleTables();
+    ASSERT_TRUE(form.importDxf(TARVEL_TESTDATA_DIR "/drawing/gear-sample.dxf"));
+    auto segments = [](const CutObject& o) {  // unordered point pairs of consecutive inside rows
+        using Point = std::pair<std::string_view, std::string_view>;
+        std::multiset<std::set<Point>> drawn;
+        for (std::size_t i = 1; i < o.rows(); ++i)
+            if (o.z[i - 1] != "0" && o.z[i] != "0") drawn.insert({Point{o.x[i - 1], o.y[i - 1]}, Point{o.x[i], o.y[i]}});
+        return drawn;
     };
-    const Case cases[] = {
-        {"1,9 reads 1: one pass", kTwoContours, {{2, "2"}, {7, "1"}}, "1,9"},
-        {"no entry point", kTwoContours, {}, nullptr},
-        {"one of two cuts entered", kTwoContours, {{2, "1"}}, nullptr},
-        {"empty Nbre coupes", kTwoContours, {{2, "1"}, {7, "2"}}, ""},
-        {"gap in the numbers", kTwoContours, {{2, "1"}, {7, "3"}}, nullptr},
-        {"numbers compared as text", kTwoContours, {{2, "1"}, {7, "02"}}, nullptr},
-        {"entry on a D row", kTwoContours, {{0, "1"}, {7, "2"}}, nullptr},
-        {"rows outside any cut", {"0", "1", "1", "0", "0"}, {{1, "1"}}, "1"},
-        {"no F after the entry", {"0", "1", "1", "1"}, {{2, "1"}}, "1"},
-        {"empty object", {}, {}, "1"},
-    };
-    for (const Case& c : cases) {
-        CutObject o = objectFromZ(c.z);
-        for (const auto& [row, number] : c.entries) o.entryMark.set(row, number);
-        if (c.cutCount) o.cutCount = c.cutCount;
-        const CutObject before = o;
-        ScriptedDialogs dialogs;
-        EXPECT_FALSE(reorderCuts(o, dialogs)) << c.what;
-        EXPECT_EQ(dialogs.toldTexts(), Texts{kMismatch}) << c.what;
-        EXPECT_TRUE(o.x == before.x && o.y == before.y && o.z == before.z) << c.what;
-        EXPECT_EQ(o.entryMark, Texts(c.z.size(), ".")) << c.what;
+    std::mt19937 random(2026);
+    for (int trial = 0; trial < 3; ++trial) {
+        CutObject o = form.object;
+        bool asked = false;
+        for (std::size_t cut = 0, d = 0, f = 0; cut < 255; ++cut, d = f + 1) {
+            for (f = d + 1; o.marker[f] != "F";) ++f;
+            std::size_t e = d + 1 + (trial == 0 ? 0 : random() % (f - d - 1));
+            if (trial == 1 && openCutEntry(o, e)) e = d + 1;
+            asked = asked || openCutEntry(o, e);
+            o.entryMark.set(e, std::to_string(255 - cut));  // the last cut first
+        }
+        ASSERT_TRUE(reorderCuts(o, dialogs)) << trial;
+        EXPECT_EQ(asked, trial == 2);
+        EXPECT_EQ(segments(o) == segments(form.object), !asked) << trial;
     }
 }
 
@@ -125,19 +139,31 @@ TEST(EntryMarkDoubleClick, OpensTheEntryWindowOnlyInsideTheMaterial) {
     }
 }
 
-TEST(EntryPointForm, ConfirmEntryStoresTheNumberAndOffersTheNextOrRefusesText) {
-    for (auto [field, fieldAfter] : {std::pair{"9", "10"}, {"2,5", "3,5"}, {"2.5", ""}}) {
+TEST(EntryPointForm, ConfirmEntryOffersTheNextNumberRefusesTextAndAsksInsideAnOpenCut) {
+    const std::string question =
+        "La coupe n° 1 est ouverte : ses deux extrémités sont à 40,2 mm l'une de l'autre. Avec un point d'entrée "
+        "ailleurs qu'à son début ou à sa fin, la réorganisation la parcourt comme un contour fermé : elle ajoute un "
+        "segment de 30,15 mm qui n'est pas dans le dessin et retire son dernier segment (10,05 mm). Le placer quand même ?";
+    // fieldAfter "": refused, the window stays open. Unscripted, the default button answers.
+    for (auto [field, row, closed, yes, fieldAfter, asked] :
+         {std::tuple{"9", std::size_t{1}, false, false, "10", false}, {"2,5", 5, false, false, "3,5", false},
+          {"2.5", 1, false, false, "", false}, {"1", 2, true, false, "2", false}, {"1", 2, false, false, "", true},
+          {"1", 3, false, true, "2", true}}) {
         ScriptedDialogs dialogs;
+        if (yes) dialogs.confirmAnswers = {true};
         CutObject o = objectFromZ(kContour);
+        if (closed) o.y.set(5, "10"), o.x.set(5, "1");
         EntryPointForm form(dialogs);
         form.show();
         form.orderNumber = field;
         const bool refused = *fieldAfter == 0;
-        EXPECT_EQ(form.confirmEntry(o, 2), refused ? std::nullopt : std::optional<std::size_t>(2)) << field;
-        EXPECT_EQ(o.entryMark[2], refused ? "." : field);
-        EXPECT_EQ(form.orderNumber, refused ? field : fieldAfter);
-        EXPECT_EQ(form.visible, refused) << "stays open to correct the number";
-        EXPECT_EQ(dialogs.toldTexts(), Texts(refused, drawingmessages::kOrderNumberNotANumber.text));
+        EXPECT_EQ(form.confirmEntry(o, static_cast<int>(row)), refused ? std::nullopt : std::optional(row)) << row;
+        EXPECT_EQ(o.entryMark[row], refused ? "." : field) << row;
+        EXPECT_EQ(form.orderNumber, refused ? field : fieldAfter) << row;
+        EXPECT_EQ(form.visible, refused) << row;
+        EXPECT_EQ(dialogs.toldTexts(), Texts(refused && !asked, drawingmessages::kOrderNumberNotANumber.text));
+        EXPECT_EQ(dialogs.asked.size(), std::size_t{asked}) << row;
+        EXPECT_EQ(asked ? dialogs.asked.at(0).text : question, question) << row;
     }
 }
 
