@@ -227,7 +227,7 @@ TEST(Generation, FailuresSayWhyAndLeaveNoJobFile) {
         {[](G& g) { g.form.stepsPerMmY = "12.5"; }, "de l'axe Y (« 12.5 »)"},
         {[](G& g) { g.form.zClockWeight = "2.5"; }, "Z CLOCK (« 2.5 »)"},
         {[](G& g) { g.form.objectFile = g.tmp.file("absent.fra"); }, "introuvable ou illisible"},
-        {objectText("0,0,0\r\n\"1234.5\",\"0\",\"1\"\r\n0,0,0\r\n"), "ligne 2, la valeur X « 1234.5 »"},
+        {objectText("0,0,0\r\n\"1234.5x\",\"0\",\"1\"\r\n0,0,0\r\n"), "ligne 2, la valeur X « 1234.5x »"},
         {objectText("0,0,0\r\n\"1\",\"0\"\r\n0,0,0\r\n"), "la ligne 2 ne contient pas"},
         {[](G& g) { g.paths.scratchDir = g.tmp.file("no-such-folder"); }, "aucun dossier de travail"},
         {objectText("0,0,0\r\n\"1\",\"0\",\"2\"\r\n0,0,0\r\n"), "ligne 2, la valeur Z « 2 » n'est ni 0"},
