@@ -187,6 +187,11 @@ TEST(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
          {{"0,02", "0", "0"}, {"0,04", "0", "0"}, {"0,06", "0", "0"}, {"0,08", "1", "0"}, {"0,06", "1", "0"},
           {"0,06", "1", "0"}},
          [](CuttingForm&) {}, repeated("8", 20) + repeated("13", 19) + repeated("15", 1)},
+        // A triangle in fractions of a step ends a step off the origin on each axis; without drift, on it.
+        {"triangle", {{"0,4", "0,4", "0"}, {"1,2", "1", "0"}, {"0,7", "0,6", "0"}, {"0,4", "0,4", "0"}}, unitSteps,
+         crlfLines({"10"})},
+        {"triangle without drift", {{"0,4", "0,4", "0"}, {"1,2", "1", "0"}, {"0,7", "0,6", "0"}, {"0,4", "0,4", "0"}},
+         [&](CuttingForm& f) { unitSteps(f), f.noDrift = true; }, crlfLines({"10", "15"})},
         {"never moves", {{"0", "0", "0"}, {"0,01", "0", "0"}}, [](CuttingForm&) {}, ""},
         {"inversion", {{"1", "0", "0"}, {"1", "0", "1"}},
          [](CuttingForm& f) { f.invertX = "1", f.invertZ = "1,0"; },  // 1 after the comma rule
