@@ -69,7 +69,7 @@ int runGenerate(const Args& args) {
     if (!parseOptions(args,
                       {"--object", "--job", "--config", "--scale", "--descent", "--description",
                        "--cutting-feed", "--rapid-feed", "--steps-x", "--steps-y", "--steps-z"},
-                      {}, o, status))
+                      {"--no-drift"}, o, status))
         return status;
     if (!o.positional.empty()) return usageError("argument inattendu : " + o.positional.front());
     const std::string* object = o.last("--object");
@@ -87,6 +87,7 @@ int runGenerate(const Args& args) {
         {"--steps-y", &CuttingForm::stepsPerMmY},  {"--steps-z", &CuttingForm::stepsPerMmZ}};
     for (const auto& [name, field] : fields)
         if (const std::string* v = o.last(name)) form.*field = *v;
+    form.noDrift = o.has("--no-drift");
 
     CliDialogs dialogs;
     const StopSignals signals;

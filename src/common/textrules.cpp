@@ -55,6 +55,20 @@ std::optional<double> pointNumber(std::string_view text) {
     return v;
 }
 
+std::optional<double> coordinateNumber(std::string_view text) {
+    if (const std::optional<double> v = commaNumber(text)) return v;
+    std::string_view s = trimBlanks(text);
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const std::size_t intStart = i;
+    while (i < s.size() && isDigit(s[i])) ++i;
+    if (i == intStart || i == s.size() || s[i] != '.') return std::nullopt;
+    const std::size_t fracStart = ++i;
+    while (i < s.size() && isDigit(s[i])) ++i;
+    if (i == fracStart || i != s.size()) return std::nullopt;
+    return pointNumber(s);
+}
+
 bool readsAsOne(std::string_view text) {
     if (const std::optional<double> v = commaNumber(text)) return *v == 1.0;
     // A flag written with a decimal point ("1.0") is the same number.

@@ -44,6 +44,14 @@ std::optional<double> commaNumber(std::string_view text);
 // is not a number.
 std::optional<double> pointNumber(std::string_view text);
 
+// A coordinate of the object (X or Y of a row or of a .fra record): the comma rule,
+// and also a plain decimal with a "." (an optional sign, digits, one ".", digits, no
+// comma or exponent, blanks around allowed). The number-text rule turns a "." into ","
+// only up to the fourth character, so a DXF coordinate of -100 or less or of 1000 or
+// more keeps its point ("-172.8037245316427", "1234.5") and reads as the number it
+// writes. Anything else ("1.2.3", "12.5x", "") is not a number.
+std::optional<double> coordinateNumber(std::string_view text);
+
 // Decimal text with "," as separator: at most 15 significant digits, no trailing
 // zeros, exponent form below 0.0001 in magnitude ("3,06E-16") and from 1E+15 up.
 std::string decimalText(double value);

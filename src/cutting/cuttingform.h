@@ -35,6 +35,10 @@ struct CuttingForm : PinWeights {
     std::int16_t port = 0;  // 888 or 632 once a configuration was read; 0: none read
     bool configurationRead = false;
     double previewZoom = 0.5;
+    // "Arrondi sans dérive": each point at the step nearest its own position, so the
+    // rounding of one segment does not shift the next. A choice of this generation
+    // only: the details file does not hold it.
+    bool noDrift = false;
     JobFileKind fileKind = JobFileKind::Cutting;  // "*.DEF" at open
 };
 

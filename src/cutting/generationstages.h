@@ -20,6 +20,7 @@ struct GeneratorSettings {
     double stepsX = 0, stepsY = 0, stepsZ = 0;
     ChannelWeights weights;
     AxisInversion invert;
+    bool noDrift = false;  // "Arrondi sans dérive": counts between rounded positions
 };
 
 // A stage that cannot go on: the message to tell, nullopt when the stage went well.

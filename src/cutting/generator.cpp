@@ -58,6 +58,7 @@ std::optional<Message> readSettings(const CuttingForm& form, GeneratorSettings& 
     }
     if (auto m = readChannelWeights(form, s.weights)) return m;
     s.invert = readAxisInversion(form);
+    s.noDrift = form.noDrift;
     return std::nullopt;
 }
 

@@ -10,7 +10,9 @@
 //   prem    one record per object point: X, Y, Z and spare in motor steps, up to 15
 //           significant digits, "." as decimal separator ("20,0,40,0")
 //   objet   one record per segment: DIR and step count of X, Y, Z and spare
-//           ("1,20,0,0,1,40,0,0"); each segment is rounded on its own, halves to even
+//           ("1,20,0,0,1,40,0,0"); each segment is rounded on its own, halves to even,
+//           or, with "Arrondi sans dérive", runs between the steps nearest its two
+//           ends, so that every closed contour closes and the job ends at the origin
 //   bit1..8 one record per tick: X DIR, X CLOCK, Y DIR, Y CLOCK, Z DIR, Z CLOCK, spare
 //           DIR, spare CLOCK; DIR bits bare (0), CLOCK bits quoted ("1")
 //

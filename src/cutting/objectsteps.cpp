@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 #include "common/files.h"
 #include "common/records.h"
@@ -97,11 +98,16 @@ StageFailure segmentObject(GenerationRun& run) {
             line.clear();
             std::int64_t longest = 0;
             for (int i = 0; i < 4; ++i) {
-                // Each segment is rounded on its own: remainders are not carried, so
-                // four moves of 0.4 step make no step at all. The direction follows
-                // the difference even when it rounds to no step.
-                double d = previous[i] - current[i];
-                std::int64_t count = roundHalfEven(std::fabs(d));
+                // By default each segment is rounded on its own: remainders are not
+                // carried, so four moves of 0.4 step make no step at all and a closed
+                // contour may not close. Without drift the count runs between the two
+                // points' nearest steps, and the counts of a path add up to the steps
+                // between its ends. The direction follows the difference even when it
+                // rounds to no step (rounding keeps the order, so both agree otherwise).
+                const double d = previous[i] - current[i];
+                const std::int64_t count =
+                    run.settings.noDrift ? std::abs(roundHalfEven(previous[i]) - roundHalfEven(current[i]))
+                                         : roundHalfEven(std::fabs(d));
                 longest = std::max(longest, count);
                 line += d > 0 ? "1," : "0,";
                 line += integerText(count);

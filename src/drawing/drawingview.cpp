@@ -47,11 +47,11 @@ bool withinView(const ViewPoint& p) {
            std::fabs(p.y) <= kViewCoordinateLimit;
 }
 
-// Row i's X and Y by the comma rule; Unreadable when a cell is missing or not a number.
+// Row i's X and Y as coordinates; Unreadable when a cell is missing or not a number.
 DrawFailure readRow(const CutObject& object, std::size_t i, double& x, double& y) {
     if (i >= object.x.size() || i >= object.y.size()) return DrawFailure::Unreadable;
-    std::optional<double> xv = commaNumber(object.x[i]);
-    std::optional<double> yv = commaNumber(object.y[i]);
+    std::optional<double> xv = coordinateNumber(object.x[i]);
+    std::optional<double> yv = coordinateNumber(object.y[i]);
     if (!xv || !yv) return DrawFailure::Unreadable;
     x = *xv;
     y = *yv;

@@ -2,7 +2,7 @@
 // redraw draws, as plain data that the window only paints.
 //
 // View units: the picture area's own coordinates, growing rightwards and downwards.
-// An object point (X, Y in mm, read with the comma rule) lands at
+// An object point (X, Y in mm, read by coordinateNumber) lands at
 //
 //     view x = X * zoom + 5          and back, for the mouse:  X = (view x - 5) / zoom
 //     view y = 100 - Y * zoom                                  Y = (100 - view y) / zoom

@@ -46,7 +46,7 @@ std::optional<FraFailure> fraNumbers(const std::string& x, const std::string& y,
                                      std::int64_t line, double (&xyz)[3]) {
     const std::string* values[] = {&x, &y, &z};
     for (int i = 0; i < 3; ++i) {
-        const std::optional<double> v = commaNumber(*values[i]);
+        const std::optional<double> v = i < 2 ? coordinateNumber(*values[i]) : commaNumber(*values[i]);
         if (!v) return FraFailure{FraFailure::Kind::NotNumber, line, i, *values[i]};
         xyz[i] = *v;
     }

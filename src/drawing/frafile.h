@@ -31,7 +31,7 @@ struct FraFailure {
     enum class Kind {
         Unreadable,      // no such file, or a read of it failed
         LineIncomplete,  // a line with fewer than the three values X, Y, Z
-        NotNumber,       // a value that is no number by the comma rule
+        NotNumber,       // a value that is no number (see fraNumbers)
     };
     Kind kind = Kind::Unreadable;
     std::int64_t line = 0;  // 1-based, for LineIncomplete and NotNumber
@@ -59,8 +59,8 @@ private:
     std::optional<FraFailure> failure_;
 };
 
-// The row's three values by the comma rule into xyz, or the failure naming the first
-// value that is no number.
+// The row's three values into xyz, or the failure naming the first value that is no
+// number: X and Y as coordinates (coordinateNumber), Z, the tool state, by the comma rule.
 std::optional<FraFailure> fraNumbers(const std::string& x, const std::string& y, const std::string& z,
                                      std::int64_t line, double (&xyz)[3]);
 

@@ -1,5 +1,6 @@
 #include "ui/cuttingwindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -447,6 +448,15 @@ QWidget* CuttingWindow::buildSettingsGroup() {
         steps->addWidget(label);
         steps->addWidget(edit);
     }
+    steps->addSpacing(18);
+    noDrift_ = new QCheckBox("Arrondi sans dérive", box);
+    noDrift_->setObjectName("arrondiSansDerive");
+    noDrift_->setToolTip("Chaque point au pas le plus proche de sa position : les contours fermés se referment "
+                         "et l'outil revient exactement à l'origine");
+    connect(noDrift_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!showingForm_) form_.noDrift = on;
+    });
+    steps->addWidget(noDrift_);
     steps->addStretch(1);
     stepsCaption->setBuddy(fields_[fields_.size() - 3].edit);
     grid->addLayout(steps, 3, 0, 1, 5);
@@ -485,6 +495,7 @@ void CuttingWindow::showForm() {
         description_->setPlainText(notes);
     }
     (form_.fileKind == JobFileKind::Object ? choiceFra_ : choiceDef_)->setChecked(true);
+    noDrift_->setChecked(form_.noDrift);
     showingForm_ = false;
     if (objectEdit_->text() != objectBefore) redrawPreview(kBottomAfterFieldChange);
 }

@@ -45,6 +45,7 @@
 #include "cutting/cuttingwindow.h"
 #include "port/stepdelay.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -170,6 +171,7 @@ private:
     QListWidget* dirs_ = nullptr;
     QListWidget* files_ = nullptr;
     QPlainTextEdit* description_ = nullptr;
+    QCheckBox* noDrift_ = nullptr;
     CutPreviewArea* preview_ = nullptr;
     QPushButton* cutNormal_ = nullptr;
     QPushButton* cutInverted_ = nullptr;

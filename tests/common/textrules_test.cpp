@@ -23,12 +23,17 @@ TEST(LeadingNumber, ReadsSignDigitsAndPointThenStops) {
     EXPECT_EQ(leadingNumber("0." + std::string(400, '0') + "1"), 0.0);
 }
 
-TEST(CommaNumber, ReadsCommaDecimalsAndExponentsAndRefusesTheRest) {
-    const std::pair<const char*, double> cases[] = {
-        {"0,02", 0.02}, {" 20 ", 20}, {"3,06E-16", 3.06e-16}, {"+4,", 4}, {",5", 0.5}};
-    for (const auto& [in, out] : cases) EXPECT_DOUBLE_EQ(commaNumber(in).value_or(NAN), out) << in;
-    for (const char* in : {"", " ", "12.5", "1,2,3", "1e", "2x", "-", ",", "1E400"})
-        EXPECT_FALSE(commaNumber(in).has_value()) << in;
+// A coordinate reads as the comma rule reads it, or as the plain decimal with a point that
+// a DXF import leaves beyond the fourth character.
+TEST(CommaNumber, ReadsCommaDecimalsAndExponentsAndRefusesTheRestUnlessACoordinate) {
+    const std::tuple<const char*, std::optional<double>, double> cases[] = {  // text, comma rule, coordinate
+        {"0,02", 0.02, 0.02}, {" 20 ", 20, 20}, {"3,06E-16", 3.06e-16, 3.06e-16}, {"+4,", 4, 4}, {",5", 0.5, 0.5},
+        {"12.5", {}, 12.5},   {" -172.8037245316427 ", {}, -172.8037245316427},   {"+1234.5", {}, 1234.5}};
+    for (const auto& [in, comma, coordinate] : cases)
+        EXPECT_TRUE(commaNumber(in) == comma && coordinateNumber(in) == coordinate) << in;
+    for (const std::string& in : std::initializer_list<std::string>{"", " ", "2x", "1,2,3", "1.2.3", "1234.5x", "1234.",
+             "-.5", "1,2.5", "1.5E3", "1e", "-", ",", "1E400", std::string(400, '9') + ".5"})
+        EXPECT_FALSE(commaNumber(in) || coordinateNumber(in)) << in;
 }
 
 TEST(DecimalText, FifteenDigitsCommaAndExponentForms) {

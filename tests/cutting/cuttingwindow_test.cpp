@@ -171,7 +171,7 @@ TEST_F(CuttingWindow, OpenMenuSortsTheChoiceByItsLastThreeCharacters) {
 }
 
 TEST_F(CuttingWindow, PreviewPlacesPointsByZoomAndBottomOffset) {
-    form.objectFile = tmp.write("p.fra", "0,0,0\r\n\"10\",\"20\",\"1\"\r\n\"10,5\",\"x\",\"0\"\r\n0,0,0\r\n");
+    form.objectFile = tmp.write("p.fra", "0,0,0\r\n\"10.0\",\"20\",\"1\"\r\n\"10,5\",\"x\",\"0\"\r\n0,0,0\r\n");
     using Lines = std::vector<PreviewLine>;
     // The point that is no number ends the drawing.
     EXPECT_EQ(previewObject(form, kBottomAfterFieldChange, dialogs).lines, (Lines{{5, 55, 255, -445}}));

@@ -187,6 +187,11 @@ TEST(Generation, EachSegmentIsRoundedInvertedAndWeightedOnItsOwn) {
          {{"0,02", "0", "0"}, {"0,04", "0", "0"}, {"0,06", "0", "0"}, {"0,08", "1", "0"}, {"0,06", "1", "0"},
           {"0,06", "1", "0"}},
          [](CuttingForm&) {}, repeated("8", 20) + repeated("13", 19) + repeated("15", 1)},
+        // A triangle in fractions of a step ends a step off the origin on each axis; without drift, on it.
+        {"triangle", {{"0,4", "0,4", "0"}, {"1,2", "1", "0"}, {"0,7", "0,6", "0"}, {"0,4", "0,4", "0"}}, unitSteps,
+         crlfLines({"10"})},
+        {"triangle without drift", {{"0,4", "0,4", "0"}, {"1,2", "1", "0"}, {"0,7", "0,6", "0"}, {"0,4", "0,4", "0"}},
+         [&](CuttingForm& f) { unitSteps(f), f.noDrift = true; }, crlfLines({"10", "15"})},
         {"never moves", {{"0", "0", "0"}, {"0,01", "0", "0"}}, [](CuttingForm&) {}, ""},
         {"inversion", {{"1", "0", "0"}, {"1", "0", "1"}},
          [](CuttingForm& f) { f.invertX = "1", f.invertZ = "1,0"; },  // 1 after the comma rule
@@ -227,7 +232,7 @@ TEST(Generation, FailuresSayWhyAndLeaveNoJobFile) {
         {[](G& g) { g.form.stepsPerMmY = "12.5"; }, "de l'axe Y (« 12.5 »)"},
         {[](G& g) { g.form.zClockWeight = "2.5"; }, "Z CLOCK (« 2.5 »)"},
         {[](G& g) { g.form.objectFile = g.tmp.file("absent.fra"); }, "introuvable ou illisible"},
-        {objectText("0,0,0\r\n\"1234.5\",\"0\",\"1\"\r\n0,0,0\r\n"), "ligne 2, la valeur X « 1234.5 »"},
+        {objectText("0,0,0\r\n\"1234.5x\",\"0\",\"1\"\r\n0,0,0\r\n"), "ligne 2, la valeur X « 1234.5x »"},
         {objectText("0,0,0\r\n\"1\",\"0\"\r\n0,0,0\r\n"), "la ligne 2 ne contient pas"},
         {[](G& g) { g.paths.scratchDir = g.tmp.file("no-such-folder"); }, "aucun dossier de travail"},
         {objectText("0,0,0\r\n\"1\",\"0\",\"2\"\r\n0,0,0\r\n"), "ligne 2, la valeur Z « 2 » n'est ni 0"},

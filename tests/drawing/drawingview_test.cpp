@@ -16,10 +16,10 @@ using Texts = std::vector<std::string>;
 namespace msg = drawingmessages;
 
 // Two cuts as markCuts leaves them: D at (0, 0), cut 1 from (10, 20), F at (30, 5); D at (40, 5),
-// cut 2 from (50, 5), F at (50, 15); z is 0 on the D and F rows.
+// cut 2 from (50, 5), F at (50, 15); z is 0 on the D and F rows. One X keeps a point.
 CutObject twoCuts() {
     CutObject o;
-    const char* rows[][3] = {{"0", "0", "0"},  {"10", "20", "1"}, {"30", "20", "1"}, {"30", "5", "0"},
+    const char* rows[][3] = {{"0", "0", "0"},  {"10", "20", "1"}, {"30.0", "20", "1"}, {"30", "5", "0"},
                              {"40", "5", "0"}, {"50", "5", "1"},  {"50", "15", "0"}};
     for (auto& r : rows) o.appendRow(r[0], r[1], r[2], "", "", ".");
     markCuts(o);
@@ -155,7 +155,7 @@ TEST(ViewFailures, OverflowHalvesTheZoomOnlyOnAListClickAndTextSaysChooseAFile) 
     EXPECT_DOUBLE_EQ(z.form.zoom, 1.3);
 
     Window t;
-    t.form.object.y.set(3, "12.5");
+    t.form.object.y.set(3, "12.5x");
     listClicked(t.form, t.view, t.dialogs, 1);
     verticalScrolled(t.form, t.view, t.dialogs, 10);
     EXPECT_EQ(t.told(), (Texts{msg::kChooseFile.text, msg::kChooseFile.text}));

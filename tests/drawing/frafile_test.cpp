@@ -103,6 +103,7 @@ TEST(FraReader, NamesTheLineAndColumnWhereAFileStops) {
         {"0,0,0\r\n\r\n\"1\",\"2\",\"3\"\r\n", 1, FraFailure::Kind::LineIncomplete, 2, 0},
         {"0,0,0\r\n\"1\",\"2\"\r\n0,0,0\r\n", 1, FraFailure::Kind::LineIncomplete, 2, 0},
         {"0,0,0\r\n\"1\",\"y\",\"1\"\r\n", 1, FraFailure::Kind::NotNumber, 2, 1},
+        {"0,0,0\r\n\"1234.5\",\"-172.8\",\"1.0\"\r\n", 1, FraFailure::Kind::NotNumber, 2, 2},
     };
     TempDir dir;
     for (const auto& c : cases) {

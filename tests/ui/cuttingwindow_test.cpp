@@ -141,12 +141,16 @@ private slots:
                  QString::fromStdString(object) + "|27|fond, bord\n2e passe");
     }
 
-    void feedEditsReachTheLiveFeedsAtOnce() {
+    // The feeds reach the live feeds at once; "Arrondi sans dérive", off at open, the generation's settings.
+    void editsReachTheLiveFeedsAndTheFormAtOnce() {
         CuttingWindow* mach = openMach();
         tarvel::testing::retype(mach, "cuttingFeed", "42,5");
         tarvel::testing::retype(mach, "rapidFeed", "95");
         const auto& live = h_->app.cutControl;
         QCOMPARE((std::pair{live.liveCuttingFeed, live.liveRapidFeed}), (std::pair{42.5, 95.0}));
+        QVERIFY(!named<QCheckBox>(mach, "arrondiSansDerive")->isChecked() && !mach->form().noDrift);
+        named<QCheckBox>(mach, "arrondiSansDerive")->click();
+        QVERIFY(mach->form().noDrift);
     }
 
     // One cut on the simulated machine with every command of decencours, each pressed at
