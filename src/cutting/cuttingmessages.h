@@ -62,7 +62,7 @@ inline Message objectValueNotNumber(std::string_view path, std::int64_t line, st
                                     std::string_view text) {
     return generationFailed("dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) +
                             ", la valeur " + std::string(column) + " « " + excerpt(text) +
-                            " » n'est pas un nombre (la virgule est le séparateur décimal).");
+                            " » n'est pas un nombre (écrivez par exemple 12,5).");
 }
 inline Message objectValueTooLarge(std::string_view path, std::int64_t line) {
     return generationFailed("dans le fichier objet " + std::string(path) + ", ligne " + integerText(line) +

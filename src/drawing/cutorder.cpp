@@ -175,12 +175,12 @@ private:
     const CutObject& o_;
 };
 
-// The distance in mm between two rows' points, their coordinates read by the comma rule
-// as the view reads them; none when a coordinate is not a number.
+// The distance in mm between two rows' points, their coordinates read as the view reads
+// them; none when a coordinate is not a number.
 std::optional<double> distanceBetween(const CutObject& o, std::size_t a, std::size_t b) {
     if (std::max(a, b) >= std::min(o.x.size(), o.y.size())) return std::nullopt;
-    const auto xa = commaNumber(o.x[a]), ya = commaNumber(o.y[a]);
-    const auto xb = commaNumber(o.x[b]), yb = commaNumber(o.y[b]);
+    const auto xa = coordinateNumber(o.x[a]), ya = coordinateNumber(o.y[a]);
+    const auto xb = coordinateNumber(o.x[b]), yb = coordinateNumber(o.y[b]);
     if (!xa || !ya || !xb || !yb) return std::nullopt;
     return std::hypot(*xa - *xb, *ya - *yb);
 }
