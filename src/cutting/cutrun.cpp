@@ -16,6 +16,7 @@
 #include "cutting/cuttingmessages.h"
 #include "cutting/stepchannel.h"
 #include "port/emittick.h"
+#include "port/portmessages.h"
 
 namespace tarvel {
 
@@ -394,6 +395,7 @@ private:
         flags_.outOfMaterial = 1;  // the program starts at the origin with the tool raised
         CheckedTicks ticks(form_.jobName, blocks_);
         port_.useWiring(wiringOf(form_));
+        port_.clearFailedWrites();
 
         RunSpeed speed(control_, coefficient_);
         StepOutput out{port_, form_.port, pump_, tally_, speed};
@@ -427,8 +429,11 @@ private:
             if (next == CheckedTicks::Next::Unreadable) trouble_ = msg::cutFileUnreadable(form_.jobName);
             if (next == CheckedTicks::Next::Changed) trouble_ = msg::kCutFileChangedDuringRun;
             if (trouble_) break;
-            if (!emitTick(out, r & setup_.dirMask, r, TickPattern::CutProgram, inMaterialTest)) return false;
-            if (!handleRequests(out)) return false;
+            if (!emitTick(out, r & setup_.dirMask, r, TickPattern::CutProgram, inMaterialTest) ||
+                !handleRequests(out)) {
+                if (port_.failedWrites() == 0) return false;  // the program is ending
+                trouble_ = portmessages::motionStoppedByPort(port_.failureText());
+            }
             // A stop is taken only here, at the end of a tick, after its pause and moves.
             if (flags_.stopRequested == 1) break;
         }

@@ -9,6 +9,7 @@
 
 #include "common/textrules.h"
 #include "manual/manualmessages.h"
+#include "port/portmessages.h"
 #include "port/emittick.h"
 
 namespace tarvel {
@@ -99,11 +100,16 @@ public:
           stopMark_(form.stopRequests) {
         machine.port.useWiring(wiringOf(form, {form.invertX, form.invertY, form.invertZ}, form.stepsPerMmX,
                                         form.stepsPerMmY, form.stepsPerMmZ));
+        machine.port.clearFailedWrites();
     }
 
     // One step; false when the motion is to end here (see end()).
     bool step(const StepValues& v) {
-        if (!emitTick(out_, v.dirOnly, v.full, TickPattern::Manual)) return finish(MotionEnd::Aborted);
+        if (!emitTick(out_, v.dirOnly, v.full, TickPattern::Manual)) {
+            if (machine_.port.failedWrites() == 0) return finish(MotionEnd::Aborted);
+            machine_.dialogs.tell(portmessages::motionStoppedByPort(machine_.port.failureText()));
+            return finish(MotionEnd::PortFailed);
+        }
         return checkStop();
     }
     bool steps(const StepValues& v, std::uint64_t n) {

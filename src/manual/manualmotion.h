@@ -51,6 +51,7 @@ enum class MotionEnd {
     Stopped,         // "Arrêter"
     Aborted,         // the program is ending; nothing more is written or said
     SwitchNotFound,  // homing ran its travel bound
+    PortFailed,      // a write did not reach the port; said in French
 };
 
 // Where a manual motion goes: the port and the window system, from the window.

@@ -25,7 +25,9 @@ bool emitTick(StepOutput& out, int dirOnly, int full, TickPattern pattern,
               const std::function<void()>& afterFirstWrite) {
     const bool cut = pattern == TickPattern::CutProgram;
 
+    // A write that failed ends the step: the caller finds it in failedWrites().
     out.port.Write_Port_Bit(out.address, static_cast<std::int16_t>(dirOnly));
+    if (out.port.failedWrites() != 0) return false;
     if (afterFirstWrite) afterFirstWrite();
     // Playing a cutting file does not yield between the two writes: the CLOCK low time
     // stays one delay whatever the window system has to do.
@@ -33,7 +35,7 @@ bool emitTick(StepOutput& out, int dirOnly, int full, TickPattern pattern,
     delay(out);
 
     out.port.Write_Port_Bit(out.address, static_cast<std::int16_t>(full));
-    if (!yieldAndContinue(out.pump)) return false;
+    if (out.port.failedWrites() != 0 || !yieldAndContinue(out.pump)) return false;
     delay(out);
 
     if (cut && !yieldAndContinue(out.pump)) return false;

@@ -51,8 +51,8 @@ struct StepOutput {
 // `afterFirstWrite` runs right after write 1 (the cut's in-material test); the manual
 // patterns call it too when given, before their yield. V and c are read from the
 // SpeedSource just before each delay. Returns false when the program is ending (the
-// pump's abort request, checked after every yield): nothing more is written and the
-// caller stops at once.
+// pump's abort request, checked after every yield) or a write failed (the port's
+// failedWrites()): nothing more is written and the caller stops at once.
 bool emitTick(StepOutput& out, int dirOnly, int full, TickPattern pattern,
               const std::function<void()>& afterFirstWrite = {});
 

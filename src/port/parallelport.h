@@ -42,6 +42,8 @@ public:
     // leaves the machine elsewhere than the loop believes.
     std::uint64_t failedWrites() const { return failedWrites_; }
     void clearFailedWrites() { failedWrites_ = 0; }
+    // Why the last write failed, in French, naming the device.
+    virtual std::string failureText() const { return description(); }
 
 protected:
     void noteFailedWrite() { ++failedWrites_; }

@@ -23,6 +23,13 @@ inline const Message kStepsLostAtStops{
     "Des pas ont été perdus : la machine simulée a refusé des pas en butée, la pièce ne suit pas le "
     "fichier de découpe. Vérifiez la position de départ, ou donnez sa course en mm par TARVEL_SIM_TRAVEL.",
     "Pas perdus", Icon::Exclamation};
+// A write that did not reach the data lines: the machine is no longer where the program
+// believes, so the motion stops there.
+inline Message motionStoppedByPort(const std::string& reason) {
+    return {"La machine ne reçoit plus les pas (" + reason +
+                ") : le mouvement est arrêté. Vérifiez le câble et le port, puis refaites la prise d'origine.",
+            "Port parallèle", Icon::Error};
+}
 // A coefficient of 0 or less would make every delay loop endless.
 inline const Message kBadCoefficient{
     "Le coefficient vitesse doit être un nombre supérieur à 0 (par exemple 0,02).",

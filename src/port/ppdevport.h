@@ -77,6 +77,7 @@ public:
     // "Port parallèle /dev/parport0 (ppdev)": the devices opened, or the device of
     // port 1 before any is.
     std::string description() const override;
+    std::string failureText() const override { return error_.empty() ? description() : error_; }
 
     // Opens and claims the device of `address` now (it is otherwise done at first use).
     // False when it cannot be; error() and errorNumber() then tell why.

@@ -70,6 +70,7 @@ public:
     std::int16_t Read_Error(std::int16_t port) override;   // Z home switch
 
     std::string description() const override { return description_; }
+    std::string failureText() const override { return description_ + " : écriture refusée"; }
     void setDescription(std::string text) { description_ = std::move(text); }
 
     // Pin weights, inversion flags and steps per mm; the switch and stop positions in

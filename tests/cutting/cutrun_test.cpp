@@ -221,6 +221,17 @@ TEST(RunCutProgram, PlaysOnlyWhatItCheckedWhenTheFileChangesUnderIt) {
     }
 }
 
+TEST(RunCutProgram, AWriteThatFailsStopsTheRunWithTheReason) {
+    Rig rig(cut({2, 2, 2, 2}));
+    rig.at(2, 1, [](Rig& r) { r.machine.failNextWrites(1); });  // the port goes during tick 2
+    const CutRunResult result = rig.run();
+    EXPECT_EQ(std::tuple(result.end, result.ticksSent), std::tuple(CutRunEnd::Stopped, 2u));
+    EXPECT_EQ(written(rig), ticksOf({2, 2}));
+    EXPECT_EQ(rig.dialogs.toldTexts(),
+              (std::vector{portmessages::motionStoppedByPort("Machine simulée : écriture refusée").text,
+                           m::kCutStopped.text}));
+}
+
 TEST(RunCutProgram, TimeLeftIsTheSumOfTheDelaysStillToCome) {
     // Ticks before the first plunge run at the cutting feed's slider, then each state at
     // its own feed. A slider moved during tick 6 is seen from the report of tick 7 on.

@@ -142,7 +142,9 @@ TEST_P(RealDrawings, CutWhatIsDrawnClosedContoursClosedAndBackToTheOrigin) {
         // Exactly: the origin at the end, each closed contour closed, each drawn point passed.
         EXPECT_EQ(std::tuple(machine.xSteps(), machine.ySteps(), machine.zSteps()), std::tuple(0, 0, 0));
         for (std::size_t c = 0; c < cutPoints.size(); ++c) {
-            if (closed[c]) EXPECT_EQ(entered[c], left[c]) << "cut " << c + 1;
+            if (closed[c]) {
+                EXPECT_EQ(entered[c], left[c]) << "cut " << c + 1;
+            }
             EXPECT_EQ(entered[c], cutPoints[c].front()) << "cut " << c + 1;
         }
         auto at = visited.begin();

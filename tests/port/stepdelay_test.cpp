@@ -59,7 +59,9 @@ TEST(CheckStepTime, RefusesAStepOfMoreThanASecond) {
     for (const auto& [v, c, shown] : cases) {
         const std::optional<Message> m = checkStepTime(v, c);
         EXPECT_EQ(m.has_value(), *shown != 0) << v << " " << c;
-        if (m) EXPECT_NE(m->text.find(std::string("durerait ") + shown), std::string::npos) << m->text;
+        if (m) {
+            EXPECT_NE(m->text.find(std::string("durerait ") + shown), std::string::npos) << m->text;
+        }
     }
 }
 
