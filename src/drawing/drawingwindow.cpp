@@ -3,6 +3,8 @@
 #include "common/textrules.h"
 #include "drawing/datimport.h"
 #include "drawing/drawingmessages.h"
+#include "common/files.h"
+#include "drawing/dxfconvert.h"
 #include "drawing/dxfimport.h"
 #include "drawing/frafile.h"
 
@@ -52,6 +54,16 @@ bool DrawingForm::importDxf(const std::string& path) {
     // The window loads the tables when it becomes active; a form that never was (the
     // command-line companion) loads them here.
     if (!angleTables.loaded) loadAngleTables();
+    if (convertDxf != false && !path.empty() && fileExists(path) && angleTables.usable()) {
+        DxfDrawing drawing;
+        const std::optional<Message> unreadable = readDxfDrawing(path, drawing);
+        if (unreadable && convertDxf == true) return finishImport({ImportStatus::Refused, *unreadable});
+        // Asked only when there is something to convert; a drawing the plain import takes
+        // whole is imported as it always was.
+        if (!unreadable && (convertDxf == true || (drawing.anythingToConvert() &&
+                                                   dialogs_.confirm(conversionQuestion(drawing, convertTolerance), false))))
+            return finishImport(convertDxfDrawing(drawing, convertTolerance, angleTables, object, maxRows));
+    }
     const ScratchRun scratch(paths, "imp");
     if (!scratch.ready()) return finishImport({ImportStatus::Refused, drawingmessages::kScanFileUnusable});
     return finishImport(
