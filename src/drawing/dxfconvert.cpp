@@ -546,7 +546,7 @@ private:
         if (drawn) {
             const Affine m = axes->then(place);
             if (e.shape == DxfShape::Insert) {
-                if (!insert(e, m, depth) && counted) countName(leftOut, e.name);
+                if (!insert(e, m, depth)) countName(leftOut, e.name);
                 return;
             }
             const double stretch = m.stretch();
