@@ -55,14 +55,21 @@ bool DrawingForm::importDxf(const std::string& path) {
     // command-line companion) loads them here.
     if (!angleTables.loaded) loadAngleTables();
     if (convertDxf != false && !path.empty() && fileExists(path) && angleTables.usable()) {
+        // Counted first, read whole only once the conversion is wanted. Asked only when
+        // there is something to convert: a drawing the plain import takes whole, or one
+        // that this reading refuses, is imported as it always was.
         DxfDrawing drawing;
-        const std::optional<Message> unreadable = readDxfDrawing(path, drawing);
-        if (unreadable && convertDxf == true) return finishImport({ImportStatus::Refused, *unreadable});
-        // Asked only when there is something to convert; a drawing the plain import takes
-        // whole is imported as it always was.
-        if (!unreadable && (convertDxf == true || (drawing.anythingToConvert() &&
-                                                   dialogs_.confirm(conversionQuestion(drawing, convertTolerance), false))))
-            return finishImport(convertDxfDrawing(drawing, convertTolerance, angleTables, object, maxRows));
+        std::optional<Message> unreadable = readDxfDrawing(path, drawing, convertDxf == true);
+        bool convert = convertDxf == true;
+        if (!convert && !unreadable && drawing.anythingToConvert() &&
+            dialogs_.confirm(conversionQuestion(drawing, convertTolerance), false)) {
+            convert = true;
+            drawing = DxfDrawing{};
+            unreadable = readDxfDrawing(path, drawing);
+        }
+        if (convert)
+            return finishImport(unreadable ? ImportResult{ImportStatus::Refused, unreadable}
+                                           : convertDxfDrawing(drawing, convertTolerance, angleTables, object, maxRows));
     }
     const ScratchRun scratch(paths, "imp");
     if (!scratch.ready()) return finishImport({ImportStatus::Refused, drawingmessages::kScanFileUnusable});

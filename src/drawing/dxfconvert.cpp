@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 #include <numbers>
+#include <unordered_map>
 #include <utility>
 
 #include "common/records.h"
@@ -52,7 +53,7 @@ std::optional<DxfShape> shapeOf(std::string_view name) {
 
 class DrawingReader {
 public:
-    DrawingReader(RecordReader& in, DxfDrawing& drawing) : in_(in), d_(drawing) {}
+    DrawingReader(RecordReader& in, DxfDrawing& drawing, bool keep) : in_(in), d_(drawing), keep_(keep) {}
 
     void run() {
         bool entitiesSeen = false;
@@ -105,7 +106,7 @@ private:
             inBlockHeader_ = true;
         } else if (value_ == "ENDBLK") {
             inBlockHeader_ = false;
-        } else if (!d_.blocks.empty()) {
+        } else if (!d_.blocks.empty() && keep_) {
             inBlockHeader_ = false;
             entityStart(d_.blocks.back().entities, false);
         }
@@ -133,6 +134,8 @@ private:
         }
         if (counted && value_ != "LINE" && value_ != "POLYLINE" && value_ != "CIRCLE")
             countName(d_.convertible, value_);
+        // Counting only: one entity at a time, for the bulges of a POLYLINE.
+        if (!keep_) into.clear();
         into.emplace_back();
         entity_ = &into.back();
         entity_->shape = *shape;
@@ -250,6 +253,7 @@ private:
 
     RecordReader& in_;
     DxfDrawing& d_;
+    bool keep_;
     std::string line_, value_, section_;
     int code_ = 0;
     DxfEntity* entity_ = nullptr;
@@ -524,7 +528,10 @@ constexpr std::int64_t kMaxVisits = 10'000'000;
 class Converter {
 public:
     Converter(const DxfDrawing& d, double tol, const AngleTables& tables, CutObject& object, std::size_t maxRows)
-        : d_(d), tol_(tol), tables_(tables), object_(object), maxRows_(maxRows) {}
+        : d_(d), tol_(tol), tables_(tables), object_(object), maxRows_(maxRows) {
+        // The first block of a name is the one placed.
+        for (const DxfBlock& b : d_.blocks) blocks_.emplace(b.name, &b);
+    }
 
     void run() {
         const double scale = d_.unitScale();
@@ -566,9 +573,9 @@ private:
 
     bool insert(const DxfEntity& e, const Affine& m, int depth) {
         if (depth >= kMaxBlockDepth) return false;
-        const auto block = std::find_if(d_.blocks.begin(), d_.blocks.end(),
-                                        [&](const DxfBlock& b) { return b.name == e.block; });
-        if (block == d_.blocks.end()) return false;
+        const auto found = blocks_.find(e.block);
+        if (found == blocks_.end()) return false;
+        const DxfBlock* block = found->second;
         const double r = e.rotation * kPi / 180, c = std::cos(r), s = std::sin(r);
         const double ix = e.points[0].x, iy = e.points[0].y;
         const Affine local{c * e.scaleX, -s * e.scaleY, s * e.scaleX, c * e.scaleY,
@@ -692,6 +699,7 @@ private:
     std::size_t maxRows_;
     std::vector<Pt> pts_;
     std::int64_t visits_ = 0;
+    std::unordered_map<std::string_view, const DxfBlock*> blocks_;
 };
 
 std::string countList(const std::vector<EntityCount>& counts, std::string_view lastJoin) {
@@ -714,11 +722,12 @@ double DxfDrawing::unitScale() const {
     }
 }
 
-std::optional<Message> readDxfDrawing(const std::string& path, DxfDrawing& drawing) {
+std::optional<Message> readDxfDrawing(const std::string& path, DxfDrawing& drawing, bool entities) {
     RecordReader in(path);
     if (!in.isOpen()) return msg::kDxfUnreadable;
     try {
-        DrawingReader(in, drawing).run();
+        DrawingReader(in, drawing, entities).run();
+        if (!entities) drawing.entities.clear();
     } catch (const ReadStopped& stop) {
         return stop.message;
     }

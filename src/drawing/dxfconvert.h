@@ -95,9 +95,10 @@ struct DxfDrawing {
     double unitScale() const;
 };
 
-// Reads the drawing at `path`. A file that cannot be read, or is not group-code pairs up
-// to the end of its ENTITIES section, gives the message that says so.
-std::optional<Message> readDxfDrawing(const std::string& path, DxfDrawing& drawing);
+// Reads the drawing at `path`; without `entities`, only its units and counts (what the
+// question needs). A file that cannot be read, or is not group-code pairs up to the end of
+// its ENTITIES section, gives the message that says so.
+std::optional<Message> readDxfDrawing(const std::string& path, DxfDrawing& drawing, bool entities = true);
 
 // The question that offers the conversion, with the drawing's counts and units.
 Message conversionQuestion(const DxfDrawing& drawing, double tolerance);
