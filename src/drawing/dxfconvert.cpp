@@ -100,6 +100,9 @@ private:
         return v.value_or(0);
     }
 
+    // Flags, degrees and unit codes: whole numbers, far out of range ones held at a bound.
+    int integer() { return static_cast<int>(std::clamp(number(), -1e9, 1e9)); }
+
     void blockRecord() {
         if (value_ == "BLOCK") {
             d_.blocks.emplace_back();
@@ -175,7 +178,8 @@ private:
     void group() {
         if (section_ == "HEADER") {
             if (code_ == 9) unitsNext_ = value_ == "$INSUNITS";
-            else if (code_ == 70 && unitsNext_) d_.units = static_cast<int>(pointNumber(value_).value_or(0));
+            else if (code_ == 70 && unitsNext_)
+                d_.units = static_cast<int>(std::clamp(pointNumber(value_).value_or(0), -1e9, 1e9));
             return;
         }
         if (inBlockHeader_ && !d_.blocks.empty()) {
@@ -196,7 +200,7 @@ private:
                     bulgeCounted_ = true;
                 }
             }
-            if (code_ == 70) vertexFlags_ = static_cast<int>(number());
+            if (code_ == 70) vertexFlags_ = integer();
             return;
         }
         if (code_ == 210) e.nx = number();
@@ -208,7 +212,7 @@ private:
                 if (code_ == 11 || code_ == 21) coordinate(e.points[1], code_ == 11);
                 break;
             case DxfShape::Polyline:
-                if (code_ == 70) e.closed = (static_cast<int>(number()) & 1) != 0;
+                if (code_ == 70) e.closed = (integer() & 1) != 0;
                 if (polyline_ == nullptr) {  // LWPOLYLINE: each 10 begins a vertex
                     if (code_ == 10 || code_ == 20) coordinate(e.points, code_ == 10, code_ == 10);
                     if (code_ == 42 && !e.points.empty()) e.points.back().bulge = number();
@@ -237,8 +241,8 @@ private:
                 }
                 break;
             case DxfShape::Spline:
-                if (code_ == 70) e.closed = (static_cast<int>(number()) & 1) != 0;
-                if (code_ == 71) e.degree = static_cast<int>(number());
+                if (code_ == 70) e.closed = (integer() & 1) != 0;
+                if (code_ == 71) e.degree = integer();
                 if (code_ == 40) e.knots.push_back(number());
                 if (code_ == 41) e.weights.push_back(number());
                 if (code_ == 10 || code_ == 20) coordinate(e.points, code_ == 10, code_ == 10);
@@ -312,8 +316,9 @@ std::int64_t arcChords(double r, double sweep, double tol) {
     if (!(r > 0) || !std::isfinite(r)) return 1;
     const double step = 2 * std::acos(std::clamp(1 - tol / r, -1.0, 1.0));
     if (!(step > 0)) return kMaxChords;
-    return std::clamp<std::int64_t>(static_cast<std::int64_t>(std::ceil(std::abs(sweep) / step - 1e-9)), 1,
-                                    kMaxChords);
+    const double n = std::ceil(std::abs(sweep) / step - 1e-9);
+    if (!(n < kMaxChords)) return kMaxChords;
+    return std::max<std::int64_t>(static_cast<std::int64_t>(n), 1);
 }
 
 // Points after `from` on the arc of centre (cx, cy) and radius r from angle a0 through
