@@ -349,23 +349,25 @@ void bulgeTo(const Pt& to, double bulge, double tol, std::vector<Pt>& out) {
 double distanceToChord(const Pt& p, const Pt& a, const Pt& b) {
     const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
     const double t = l2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / l2, 0.0, 1.0) : 0;
-    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+    const double ex = p.x - a.x - t * dx, ey = p.y - a.y - t * dy;
+    return std::sqrt(ex * ex + ey * ey);
 }
 
 using Curve = std::function<Pt(double)>;
 
-// Halves the chord from t0 to t1 until the curve lies within `tol` of it.
-void flattenBetween(const Curve& f, double t0, const Pt& p0, double t1, const Pt& p1, double tol, int depth,
-                    std::vector<Pt>& out) {
-    const Pt q1 = f(t0 + (t1 - t0) / 4), m = f((t0 + t1) / 2), q3 = f(t0 + 3 * (t1 - t0) / 4);
+// Halves the chord from t0 to t1 until the curve lies within `tol` of it; `m` is the
+// curve's point halfway, the quarter points become the halves' own.
+void flattenBetween(const Curve& f, double t0, const Pt& p0, double t1, const Pt& p1, const Pt& m, double tol,
+                    int depth, std::vector<Pt>& out) {
+    const Pt q1 = f(t0 + (t1 - t0) / 4), q3 = f(t0 + 3 * (t1 - t0) / 4);
     const bool close = distanceToChord(q1, p0, p1) <= tol && distanceToChord(m, p0, p1) <= tol &&
                        distanceToChord(q3, p0, p1) <= tol;
     if (close || depth >= 30 || !std::isfinite(m.x + m.y) || out.size() >= kMaxChords) {
         out.push_back(p1);
         return;
     }
-    flattenBetween(f, t0, p0, (t0 + t1) / 2, m, tol, depth + 1, out);
-    flattenBetween(f, (t0 + t1) / 2, m, t1, p1, tol, depth + 1, out);
+    flattenBetween(f, t0, p0, (t0 + t1) / 2, m, q1, tol, depth + 1, out);
+    flattenBetween(f, (t0 + t1) / 2, m, t1, p1, q3, tol, depth + 1, out);
 }
 
 // The whole curve from t0 to t1, first cut at `breaks` (knots) and in `pieces` per span.
@@ -376,7 +378,7 @@ void flatten(const Curve& f, const std::vector<double>& breaks, int pieces, doub
         if (!(b > a)) continue;
         for (int i = 0; i < pieces; ++i) {
             const double t0 = a + (b - a) * i / pieces, t1 = i + 1 == pieces ? b : a + (b - a) * (i + 1) / pieces;
-            flattenBetween(f, t0, out.back(), t1, f(t1), tol, 0, out);
+            flattenBetween(f, t0, out.back(), t1, f(t1), f((t0 + t1) / 2), tol, 0, out);
         }
     }
 }
@@ -691,10 +693,14 @@ private:
     }
     void append(const Pt& p, std::string_view z, std::string_view marker, std::string_view cutNumber) {
         if (object_.rows() >= maxRows_) throw RowLimitReached{};
-        if (p.source != nullptr)
-            object_.appendRow(numberText(p.source->xText), numberText(p.source->yText), z, marker, cutNumber, ".");
-        else
-            object_.appendRow(decimalText(p.x), decimalText(p.y), z, marker, cutNumber, ".");
+        // A cut's first and last points come twice: their texts are made once.
+        if (p.x != last_.x || p.y != last_.y || p.source != last_.source || !haveLast_) {
+            xText_ = p.source != nullptr ? numberText(p.source->xText) : decimalText(p.x);
+            yText_ = p.source != nullptr ? numberText(p.source->yText) : decimalText(p.y);
+            last_ = p;
+            haveLast_ = true;
+        }
+        object_.appendRow(xText_, yText_, z, marker, cutNumber, ".");
     }
 
     const DxfDrawing& d_;
@@ -703,6 +709,9 @@ private:
     CutObject& object_;
     std::size_t maxRows_;
     std::vector<Pt> pts_;
+    Pt last_;
+    bool haveLast_ = false;
+    std::string xText_, yText_;
     std::int64_t visits_ = 0;
     std::unordered_map<std::string_view, const DxfBlock*> blocks_;
 };
