@@ -542,14 +542,14 @@ public:
 
     void run() {
         const double scale = d_.unitScale();
-        for (const DxfEntity& e : d_.entities) entity(e, Affine{scale, 0, 0, scale, 0, 0}, 0, true);
+        for (const DxfEntity& e : d_.entities) entity(e, Affine{scale, 0, 0, scale, 0, 0}, 0);
     }
 
     std::int64_t counter = 1;
     std::vector<EntityCount> leftOut;
 
 private:
-    void entity(const DxfEntity& e, const Affine& place, int depth, bool counted) {
+    void entity(const DxfEntity& e, const Affine& place, int depth) {
         if (++visits_ > kMaxVisits) throw TooManyVisits{};
         pts_.clear();
         const std::optional<Affine> axes = e.shape == DxfShape::Line || e.shape == DxfShape::Spline ||
@@ -575,7 +575,7 @@ private:
             }
         }
         if (drawn) cut();
-        else if (counted || e.shape != DxfShape::Insert) countName(leftOut, e.name);
+        else countName(leftOut, e.name);
     }
 
     bool insert(const DxfEntity& e, const Affine& m, int depth) {
@@ -589,7 +589,7 @@ private:
                            ix - (c * e.scaleX * block->baseX - s * e.scaleY * block->baseY),
                            iy - (s * e.scaleX * block->baseX + c * e.scaleY * block->baseY)};
         const Affine placed = local.then(m);
-        for (const DxfEntity& inner : block->entities) entity(inner, placed, depth + 1, false);
+        for (const DxfEntity& inner : block->entities) entity(inner, placed, depth + 1);
         return true;
     }
 
