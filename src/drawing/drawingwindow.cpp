@@ -57,7 +57,7 @@ bool DrawingForm::importDxf(const std::string& path) {
     if (convertDxf != false && !path.empty() && fileExists(path) && angleTables.usable()) {
         // Counted first, read whole only once the conversion is wanted. Asked only when
         // there is something to convert: a drawing the plain import takes whole, or one
-        // that this reading refuses, is imported as it always was.
+        // that this reading refuses, goes to the plain import.
         DxfDrawing drawing;
         std::optional<Message> unreadable = readDxfDrawing(path, drawing, convertDxf == true);
         bool convert = convertDxf == true;

@@ -1,4 +1,4 @@
-// Converting the DXF entities the import leaves out: drawings from today's CAD programs
+// Converting the DXF entities the import leaves out: drawings from current CAD programs
 // (R2000 and later) hold arcs, light polylines, splines, ellipses and blocks, which the
 // machine can only follow as straight segments. On request the import reads the drawing
 // a second time with this reader and rebuilds the whole object from it:
