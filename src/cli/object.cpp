@@ -11,6 +11,7 @@
 #include "drawing/cutobject.h"
 #include "drawing/cutorder.h"
 #include "drawing/drawingmessages.h"
+#include "drawing/dxfconvert.h"
 #include "drawing/drawingwindow.h"
 
 namespace tarvel::cli {
@@ -49,7 +50,8 @@ constexpr FileOption kFileOptions[] = {
 int runObject(const Args& args) {
     Options o;
     int status = kDone;
-    if (!parseOptions(args, {"--fra", "--dxf", "--dat", "--save", "--entry"}, {"--reorder", "--quiet", "--allow-open"}, o,
+    if (!parseOptions(args, {"--fra", "--dxf", "--dat", "--save", "--entry", "--tolerance"},
+                      {"--reorder", "--quiet", "--convert", "--allow-open"}, o,
                       status))
         return status;
     if (!o.positional.empty()) return usageError("argument inattendu : " + o.positional.front());
@@ -76,6 +78,13 @@ int runObject(const Args& args) {
     DrawingForm form(dialogs);
     form.chooseFileTypeFromMenu(chosen->type);
     form.fileName = *file;
+    // No question here: --convert answers it.
+    form.convertDxf = o.has("--convert");
+    if (const std::string* tolerance = o.last("--tolerance")) {
+        const std::optional<double> mm = toleranceFromText(*tolerance);
+        if (!mm) return usageError(drawingmessages::badTolerance(*tolerance).text);
+        form.convertTolerance = *mm;
+    }
     const bool loaded = form.load();
     auto print = [&] {
         if (o.has("--quiet")) return;

@@ -204,4 +204,44 @@ inline Message openCutRefused(const std::string& facts) {
     return {facts + " Ajoutez --allow-open pour le placer quand même.", "Coupe ouverte", Icon::Error};
 }
 
+// --- Converting what the DXF import leaves out ------------------------------------------
+
+// `kinds` reads like "22 ARC et 2 LWPOLYLINE", `bulgedNotice` is bulgedPolylines() or
+// empty, `units` the drawing's unit in words ("pouces") or empty for millimetres.
+inline Message conversionQuestion(std::string_view kinds, std::string_view bulgedNotice,
+                                  std::string_view units, std::string_view tolerance) {
+    std::string text;
+    if (!kinds.empty()) text = "Le dessin contient " + std::string(kinds) + " qui ne sont pas importés.";
+    if (!bulgedNotice.empty()) text += (text.empty() ? "" : " ") + std::string(bulgedNotice) + ".";
+    if (!units.empty())
+        text += " Le dessin est en " + std::string(units) + " : ses longueurs sont converties en millimètres.";
+    return {text + " Les convertir en segments (écart au plus " + std::string(tolerance) +
+                " mm) et les importer aussi ?",
+            "Import DXF", Icon::Question};
+}
+// Polylines whose bulges the plain import follows as straight chords.
+inline std::string bulgedPolylines(std::int64_t count) {
+    return count == 1 ? "1 polyligne a des arcs remplacés par des segments droits"
+                      : integerText(count) + " polylignes ont des arcs remplacés par des segments droits";
+}
+// After a conversion, what is still left out (TEXT, DIMENSION, HATCH...).
+inline Message notConvertedEntities(std::string_view list) {
+    return {"Le dessin contient des entités qui ne sont pas importées : " + std::string(list) + ".",
+            "Import DXF", Icon::Information};
+}
+inline Message dxfNotPairs(std::int64_t line, std::string_view text) {
+    return {"Le fichier DXF ne peut pas être converti : la ligne " + integerText(line) +
+                " devrait porter un code de groupe et porte « " + std::string(text) + " ».",
+            "Mauvaise saisie !", Icon::Error};
+}
+inline const Message kBlocksTooMany{
+    "Les blocs du dessin (INSERT) se répètent en trop d'entités : le dessin ne peut pas être "
+    "converti. Le dessin affiché est conservé.",
+    "Dessin trop grand", Icon::Error};
+inline Message badTolerance(std::string_view text) {
+    return {"La tolérance doit être un nombre de millimètres plus grand que zéro, par exemple 0,01 : « " +
+                std::string(text) + " ».",
+            "Mauvaise saisie !", Icon::Error};
+}
+
 }  // namespace tarvel::drawingmessages

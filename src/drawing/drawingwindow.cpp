@@ -3,6 +3,8 @@
 #include "common/textrules.h"
 #include "drawing/datimport.h"
 #include "drawing/drawingmessages.h"
+#include "common/files.h"
+#include "drawing/dxfconvert.h"
 #include "drawing/dxfimport.h"
 #include "drawing/frafile.h"
 
@@ -52,6 +54,23 @@ bool DrawingForm::importDxf(const std::string& path) {
     // The window loads the tables when it becomes active; a form that never was (the
     // command-line companion) loads them here.
     if (!angleTables.loaded) loadAngleTables();
+    if (convertDxf != false && !path.empty() && fileExists(path) && angleTables.usable()) {
+        // Counted first, read whole only once the conversion is wanted. Asked only when
+        // there is something to convert: a drawing the plain import takes whole, or one
+        // that this reading refuses, goes to the plain import.
+        DxfDrawing drawing;
+        std::optional<Message> unreadable = readDxfDrawing(path, drawing, convertDxf == true);
+        bool convert = convertDxf == true;
+        if (!convert && !unreadable && drawing.anythingToConvert() &&
+            dialogs_.confirm(conversionQuestion(drawing, convertTolerance), false)) {
+            convert = true;
+            drawing = DxfDrawing{};
+            unreadable = readDxfDrawing(path, drawing);
+        }
+        if (convert)
+            return finishImport(unreadable ? ImportResult{ImportStatus::Refused, unreadable}
+                                           : convertDxfDrawing(drawing, convertTolerance, angleTables, object, maxRows));
+    }
     const ScratchRun scratch(paths, "imp");
     if (!scratch.ready()) return finishImport({ImportStatus::Refused, drawingmessages::kScanFileUnusable});
     return finishImport(

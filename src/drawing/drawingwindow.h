@@ -65,6 +65,10 @@ public:
     // The program directory (angle tables) and the scratch folder (the DXF scan file).
     Paths paths = Paths::forThisProgram();
     AngleTables angleTables;  // loaded by loadAngleTables()
+    // Whether a DXF import turns what it would leave out (arcs, splines, blocks, bulges...)
+    // into straight segments: asked with each drawing that has some (empty), always, never.
+    std::optional<bool> convertDxf;
+    double convertTolerance = 0.01;  // mm between a chord and its curve
 
     // --- What the window shows ------------------------------------------------------
     bool loadShown() const { return fileControlsVisible && fileType != FileType::None; }
@@ -88,6 +92,8 @@ public:
     // that cannot be imported leaves the object empty and "Nbre coupes" as it was. After
     // an import "Nbre coupes" shows the number of cuts, the file controls are hidden and
     // the choice cleared, and a notice names the entities that were not imported.
+    // A drawing with entities that can be converted asks first (No preselected); Yes
+    // imports it whole through the conversion instead.
     bool importDxf(const std::string& path);
 
     // Imports the DAT profile named `name`. A name not ending in "dat", or a missing

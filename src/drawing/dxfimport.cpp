@@ -52,9 +52,16 @@ public:
         }
         if (codeLine) {
             nameLine_ = text == "0" ? line + 1 : -1;
+            bulgeLine_ = text == "42" && inPolyline_ ? line + 1 : -1;
             return;
         }
+        if (line == bulgeLine_ && !polylineBulged_ && pointNumber(text).value_or(0) != 0) {
+            polylineBulged_ = true;
+            ++bulgedPolylines_;
+        }
         if (line != nameLine_) return;
+        if (text != "VERTEX") inPolyline_ = text == "POLYLINE";
+        if (inPolyline_ && text == "POLYLINE") polylineBulged_ = false;
         if (text == "ENDSEC") {
             sectionLine_ = -1;
             return;
@@ -76,6 +83,7 @@ public:
 
     std::vector<EntityCount> takeCounts() { return std::move(counts_); }
     std::int64_t others() const { return others_; }
+    std::int64_t bulgedPolylines() const { return bulgedPolylines_; }
 
 private:
     static constexpr std::size_t kKindsNamed = 20;
@@ -84,6 +92,11 @@ private:
     std::int64_t nameLine_ = -1;
     std::vector<EntityCount> counts_;
     std::int64_t others_ = 0;
+    // POLYLINE entities with a vertex whose bulge (42) is not zero.
+    bool inPolyline_ = false;
+    bool polylineBulged_ = false;
+    std::int64_t bulgeLine_ = -1;
+    std::int64_t bulgedPolylines_ = 0;
 };
 
 class ScanWriter {
@@ -153,6 +166,7 @@ public:
 
     std::vector<EntityCount> notImported() { return tally_.takeCounts(); }
     std::int64_t otherEntities() const { return tally_.others(); }
+    std::int64_t bulgedPolylines() const { return tally_.bulgedPolylines(); }
 
 private:
     // The next field; running out of file stops the scan with `ifEnded`.
@@ -511,6 +525,7 @@ DxfScanResult scanDxf(const std::string& dxfPath, const std::string& scanPath) {
     }
     result.notImported = scanner.notImported();
     result.otherEntities = scanner.otherEntities();
+    result.bulgedPolylines = scanner.bulgedPolylines();
     result.rowsEstimate = out.rowsEstimate();
     return result;
 }
@@ -568,6 +583,11 @@ ImportResult importDxfFile(const std::string& path, const AngleTables& tables,
             list += integerText(e.count) + " " + excerpt(e.name);
         }
         imported.message = msg::notImportedEntities(list, scan.otherEntities);
+    }
+    if (scan.bulgedPolylines > 0) {
+        const std::string bulged = msg::bulgedPolylines(scan.bulgedPolylines) + ".";
+        if (imported.message) imported.message->text += "\n" + bulged;
+        else imported.message = Message{bulged, "Import DXF", Icon::Information};
     }
     return imported;
 }

@@ -115,6 +115,8 @@ struct DxfScanResult {
     // names only, the entities of further names are counted in otherEntities.
     std::vector<EntityCount> notImported;
     std::int64_t otherEntities = 0;
+    // POLYLINE entities with at least one bulge, which the import follows as chords.
+    std::int64_t bulgedPolylines = 0;
     // At least the number of rows the scan file will give.
     std::size_t rowsEstimate = 0;
 };
