@@ -119,7 +119,7 @@ TEST_P(RealDrawings, CutWhatIsDrawnClosedContoursClosedAndBackToTheOrigin) {
 
         // Where the tool stands each time it enters and leaves the material, and every
         // position it passes in the material.
-        SimulatedMachine machine;
+        SimulatedMachine machine(SimulatedMachineSettings::withTravel(10000));  // sample.dxf spans 4 m
         std::vector<Step> entered, left, visited;
         machine.addListener([&](const MachineMotion& m) {
             const bool wasIn = entered.size() > left.size();
@@ -156,7 +156,9 @@ TEST_P(RealDrawings, CutWhatIsDrawnClosedContoursClosedAndBackToTheOrigin) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, RealDrawings, ::testing::Values(Drawing{"gear-sample.dxf", false}));
+INSTANTIATE_TEST_SUITE_P(Files, RealDrawings,
+                         ::testing::Values(Drawing{"gear-sample.dxf", false}, Drawing{"gear-sample.dxf", true},
+                                           Drawing{"HFP1JZ.dxf", true}, Drawing{"sample.dxf", true}));
 
 }  // namespace
 }  // namespace tarvel
