@@ -11,6 +11,7 @@
 
 #include "app/programwindows.h"
 #include "ui/appcontext.h"
+#include "ui/motionlock.h"
 #include "ui/simulationview.h"
 #include "ui/windowregistry.h"
 
@@ -39,6 +40,7 @@ MainWindow::MainWindow(AppContext& app, QWidget* parent)
 
     windows_ = new WindowRegistry(*area_, this);
     app_.windows = windows_;
+    app_.motionLock = new MotionLock(*this, *windows_);
     registerProgramWindows(*windows_, app_);
 
     buildMenus();
@@ -64,6 +66,7 @@ MainWindow::MainWindow(AppContext& app, QWidget* parent)
 
 MainWindow::~MainWindow() {
     if (app_.windows == windows_) app_.windows = nullptr;
+    app_.motionLock = nullptr;
 }
 
 void MainWindow::buildMenus() {

@@ -13,6 +13,8 @@
 
 namespace tarvel {
 
+class MotionLock;
+
 class WindowRegistry;
 
 struct AppContext {
@@ -54,6 +56,9 @@ struct AppContext {
     // The main window's registry, for windows that open or hide other windows (saving
     // in `dessin` opens `Mach`, `form5` goes back to `Mach`). Set by the main window.
     WindowRegistry* windows = nullptr;
+
+    // Set by the main window: what a motion holds while it runs (see motionlock.h).
+    MotionLock* motionLock = nullptr;
 };
 
 }  // namespace tarvel

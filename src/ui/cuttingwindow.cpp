@@ -27,6 +27,7 @@
 #include "ui/appcontext.h"
 #include "ui/cutprogresswindow.h"
 #include "ui/drivelist.h"
+#include "ui/motionlock.h"
 #include "ui/windowregistry.h"
 
 namespace tarvel {
@@ -692,6 +693,13 @@ void CuttingWindow::cut(ZSense sense) {
     CutRunResult result;
     {
         BusyScope scope(*this, Busy::Cutting, "Découpe en cours : elle se commande depuis la fenêtre « Découpe en cours ».");
+        // Escape is "Arret d'urgence" once the cut is under way; before, it answers the
+        // question.
+        const MotionLock::Scope lock(app_.motionLock, {kCutProgressWindowName, objectName()}, [this] {
+            if (!progressWindow_ || !progressWindow_->runActive()) return false;
+            app_.cutControl.pressStop();
+            return true;
+        });
         RunView view(*this);
         result = runCutProgram(played, app_.cutControl, sense, *app_.port.port, app_.dialogs, app_.events, *waiter_,
                                view);

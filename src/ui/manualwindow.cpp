@@ -14,6 +14,7 @@
 
 #include "common/textrules.h"
 #include "ui/appcontext.h"
+#include "ui/motionlock.h"
 #include "ui/windowregistry.h"
 
 namespace tarvel {
@@ -258,6 +259,10 @@ void ManualWindow::runMotion(const std::function<MotionEnd(ManualMachine&)>& mot
     ParallelPort* port = app_.port.port.get();
     if (port == nullptr || app_.quitting) return;
     ManualMachine machine{*port, app_.events, waiter_, app_.dialogs};
+    const MotionLock::Scope lock(app_.motionLock, {objectName()}, [this] {
+        requestStop(form_);
+        return true;
+    });
     ++running_;
     stop_->setEnabled(true);
     motion(machine);

@@ -222,6 +222,30 @@ private slots:
         QCOMPARE(textOf(mach, "cuttingFeed") + " " + textOf(mach, "rapidFeed"), QString("70 90"));
     }
 
+    // During a cut the menus and the other windows wait; Escape, wherever it is pressed,
+    // is "Arret d'urgence" and takes effect at the end of the tick.
+    void escapeAnywhereStopsTheCutWhileOtherWindowsWait() {
+        windows().open("dessin");
+        CuttingWindow* mach = openWithGeneratedJob();
+        h_->dialogs.confirmAnswers = {true};
+        bool othersWaited = false;
+        std::uint64_t writesAtEscape = 0;
+        const int listener = h_->machine->addListener([&](const tarvel::MachineMotion& m) {
+            if (m.x != 20 || writesAtEscape != 0) return;
+            writesAtEscape = h_->machine->writes();
+            QTimer::singleShot(0, main(), [&] {
+                othersWaited = !h_->window->menuBar()->isEnabled() && !windows().frame("dessin")->isEnabled();
+                QTest::keyClick(windows().find("dessin"), Qt::Key_Escape);
+            });
+        });
+        click(mach, "decouper");
+        h_->machine->removeListener(listener);
+        QVERIFY(othersWaited);
+        QCOMPARE(h_->dialogs.toldTexts(), Texts{msg::kCutStopped.text});
+        QVERIFY(h_->machine->writes() - writesAtEscape <= 2);  // the tick under way, no more
+        QVERIFY(h_->window->menuBar()->isEnabled() && windows().frame("dessin")->isEnabled());
+    }
+
     // While the cut runs, "Outil" brings Mach back inert: its commands are ignored and
     // closing it hides it. Closing decencours' frame is "Arret d'urgence".
     void windowsSurviveCommandsDuringACut() {

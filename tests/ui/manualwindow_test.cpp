@@ -49,18 +49,24 @@ private slots:
     }
 
     // Homing to its end is the whole job's; here "Arrêter", offered only while homing
-    // runs, ends it with a word and the machine stands where it was.
-    void arreterStopsHomingAndSaysSo() {
-        QWidget* manual = openManual();
-        bool stopOffered = false;
-        QTimer::singleShot(30, this, [&] {
-            stopOffered = named<QPushButton>(manual, "arreter")->isEnabled();
-            named<QPushButton>(manual, "arreter")->click();
-        });
-        click("Command1");  // at 2 ms a step: still climbing at 30 ms
-        QVERIFY(stopOffered && !named<QPushButton>(manual, "arreter")->isEnabled());
-        QCOMPARE(h_->dialogs.toldTexts(), std::vector<std::string>{tarvel::manual_messages::kHomingStopped.text});
-        QVERIFY(machine_->zSteps() < 0 && machine_->zSteps() > -800 && machine_->xSteps() == 0);
+    // runs, or Escape pressed elsewhere, ends it with a word and the machine stands where
+    // it was. Meanwhile the menus wait.
+    void arreterOrEscapeStopsHomingAndSaysSo() {
+        for (const bool escape : {false, true}) {
+            init();
+            QWidget* manual = openManual();
+            bool stopOffered = false;
+            QTimer::singleShot(30, this, [&] {
+                stopOffered = named<QPushButton>(manual, "arreter")->isEnabled() && !h_->window->menuBar()->isEnabled();
+                if (escape) QTest::keyClick(h_->window.get(), Qt::Key_Escape);
+                else named<QPushButton>(manual, "arreter")->click();
+            });
+            click("Command1");  // at 2 ms a step: still climbing at 30 ms
+            QVERIFY(stopOffered && !named<QPushButton>(manual, "arreter")->isEnabled());
+            QCOMPARE(h_->dialogs.toldTexts(), std::vector<std::string>{tarvel::manual_messages::kHomingStopped.text});
+            QVERIFY(machine_->zSteps() < 0 && machine_->zSteps() > -800 && machine_->xSteps() == 0);
+            QVERIFY(h_->window->menuBar()->isEnabled());
+        }
     }
 
     // The close box hides the window saving nothing; "Quitter" saves the boxes and goes
