@@ -1,28 +1,13 @@
 // The DXF import, both stages: the scan of the drawing into the scan file, then the rows
 // built from it. The scan's row estimate, which sizes the object, is never below the rows
 // the build makes.
-#include <cmath>
-#include <numbers>
-
 #include "drawing/dxfimport.h"
 #include "fuzzfiles.h"
 
 using namespace tarvel;
 
-namespace {
-AngleTables makeTables() {
-    AngleTables t;
-    t.loaded = true;
-    for (int i = 1; i <= AngleTables::kLastEntry; ++i) {
-        t.sine[static_cast<std::size_t>(i)] = std::sin(i * std::numbers::pi / 180);
-        t.cosine[static_cast<std::size_t>(i)] = std::cos(i * std::numbers::pi / 180);
-    }
-    return t;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const AngleTables tables = makeTables();
+    const AngleTables& tables = fuzz::computedAngleTables();
     const std::string dxf = fuzz::writeInput("dessin.dxf", data, size);
     const std::string scan = fuzz::scratchFolder() + "/tempX";
     const DxfScanResult scanned = scanDxf(dxf, scan);

@@ -2,28 +2,13 @@
 // straight segments. Whatever converts gives whole cuts: as many "D" rows as "F" rows as
 // cuts counted, and no coordinate that is not a number.
 #include <algorithm>
-#include <cmath>
-#include <numbers>
-
 #include "drawing/dxfconvert.h"
 #include "fuzzfiles.h"
 
 using namespace tarvel;
 
-namespace {
-AngleTables makeTables() {
-    AngleTables t;
-    t.loaded = true;
-    for (int i = 1; i <= AngleTables::kLastEntry; ++i) {
-        t.sine[static_cast<std::size_t>(i)] = std::sin(i * std::numbers::pi / 180);
-        t.cosine[static_cast<std::size_t>(i)] = std::cos(i * std::numbers::pi / 180);
-    }
-    return t;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const AngleTables tables = makeTables();
+    const AngleTables& tables = fuzz::computedAngleTables();
     DxfDrawing drawing;
     if (readDxfDrawing(fuzz::writeInput("dessin.dxf", data, size), drawing)) return 0;
     CutObject object;

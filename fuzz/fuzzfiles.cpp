@@ -1,9 +1,11 @@
 #include "fuzzfiles.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 
 namespace tarvel::fuzz {
 
@@ -46,6 +48,19 @@ std::string freshPath(std::string_view name) {
     std::string path = scratchFolder() + "/" + std::string(name);
     std::remove(path.c_str());
     return path;
+}
+
+const AngleTables& computedAngleTables() {
+    static const AngleTables tables = [] {
+        AngleTables t;
+        t.loaded = true;
+        for (int i = 1; i <= AngleTables::kLastEntry; ++i) {
+            t.sine[static_cast<std::size_t>(i)] = std::sin(i * std::numbers::pi / 180);
+            t.cosine[static_cast<std::size_t>(i)] = std::cos(i * std::numbers::pi / 180);
+        }
+        return t;
+    }();
+    return tables;
 }
 
 }  // namespace tarvel::fuzz

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "drawing/angletables.h"
+
 namespace tarvel::fuzz {
 
 // The process's folder (no trailing "/").
@@ -17,5 +19,9 @@ std::string writeInput(std::string_view name, const std::uint8_t* data, std::siz
 
 // The path of `name` in the folder, with no file left under it.
 std::string freshPath(std::string_view name);
+
+// Sine and cosine tables computed, as the data files would give them: the DXF targets
+// fuzz the drawing, not the tables.
+const AngleTables& computedAngleTables();
 
 }  // namespace tarvel::fuzz
