@@ -1,5 +1,6 @@
 // The main window: its menus, its one-of-each windows, and quitting inside a motion loop.
 #include "app/programwindows.h"
+#include "port/portmessages.h"
 #include "uitesting.h"
 
 using tarvel::testing::click;
@@ -80,6 +81,34 @@ private slots:
         QVERIFY(returned && h_->app.quitting && h_->app.events.abortRequested());
         QCOMPARE(QString("%1 %2").arg(movesAtQuit).arg(moves), QString("25 25"));
         QVERIFY(h_->dialogs.told.empty() && !window_->isVisible());
+    }
+
+    // A port that is there but refused is told once, when the window first shows, and
+    // stays named with its reason in the status bar; no port at all is only named there.
+    void portThatCouldNotBeUsedIsToldOnceAtStart_data() {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("refusé") << "Impossible d'ouvrir /dev/parport0 : accès refusé : ajoutez-vous au groupe lp";
+        QTest::newRow("aucun port") << "";
+    }
+
+    void portThatCouldNotBeUsedIsToldOnceAtStart() {
+        QFETCH(QString, failure);
+        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{}, true);
+        h_->app.port.portFailure = failure.toStdString();
+        h_->app.port.description = failure.isEmpty() ? tarvel::portmessages::kSimulatedNoPort
+                                                     : tarvel::portmessages::simulatedBecause(h_->app.port.portFailure);
+        QVERIFY(h_->show());
+        window_ = h_->window.get();
+        const std::vector<std::string> expected =
+            failure.isEmpty() ? std::vector<std::string>{}
+                              : std::vector{tarvel::portmessages::realPortNotUsed(failure.toStdString()).text};
+        QTRY_COMPARE(h_->dialogs.toldTexts(), expected);
+        window_->hide();
+        window_->show();
+        QTest::qWait(20);
+        QCOMPARE(h_->dialogs.toldTexts(), expected);
+        const QString status = tarvel::testing::named<QLabel>(window_, "portMachine")->text();
+        QVERIFY2(status.contains(failure.isEmpty() ? "aucun port parallèle" : failure), qPrintable(status));
     }
 };
 
