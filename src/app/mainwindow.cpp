@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "app/programwindows.h"
+#include "port/portmessages.h"
 #include "ui/appcontext.h"
 #include "ui/motionlock.h"
 #include "ui/simulationview.h"
@@ -47,6 +49,7 @@ MainWindow::MainWindow(AppContext& app, QWidget* parent)
 
     portLabel_ = new QLabel(portText(app_.port), this);
     portLabel_->setObjectName("portMachine");
+    if (!app_.port.portFailure.empty()) portLabel_->setStyleSheet("color: #b00000;");
     statusBar()->addWidget(portLabel_, 1);
 
     // The simulated machine's view opens by itself at the first motion; this brings it
@@ -94,6 +97,16 @@ void MainWindow::quitProgram() {
     // windows returns at its next yield and finds its window alive.
     hide();
     QCoreApplication::quit();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (portFailureTold_ || app_.port.portFailure.empty()) return;
+    portFailureTold_ = true;
+    // Once the window is on screen, so that the box stands in front of it.
+    QTimer::singleShot(0, this, [this] {
+        if (!app_.quitting) app_.dialogs.tell(portmessages::realPortNotUsed(app_.port.portFailure));
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

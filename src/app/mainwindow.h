@@ -1,6 +1,6 @@
 // MDIForm1, the main window: the menu bar that opens the working windows and ends the
 // program, the MDI area they live in, and a status bar naming the port that drives the
-// machine. It owns no data of the job; each working window reads what it needs when it
+// machine (in red, with the reason, when a real port could not be used). It owns no data of the job; each working window reads what it needs when it
 // opens.
 #pragma once
 
@@ -32,6 +32,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The first showing tells, once, why a parallel port could not be used.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenus();
@@ -40,6 +42,7 @@ private:
     QMdiArea* area_;
     WindowRegistry* windows_;
     QLabel* portLabel_;
+    bool portFailureTold_ = false;
 };
 
 }  // namespace tarvel

@@ -58,4 +58,28 @@ inline Message jogSettingsNotCreated(std::string_view reason) {
             kTitle, Icon::Exclamation};
 }
 
+// Beside the arrows, in the cutting files' coordinates: "→ : X augmente",
+// "↑ : Z diminue (sort de la matière)".
+inline std::string arrowSenseLine(std::string_view glyph, std::string_view axis, bool grows, bool isZ) {
+    std::string line = std::string(glyph) + " : " + std::string(axis) + (grows ? " augmente" : " diminue");
+    if (isZ) line += grows ? " (entre dans la matière)" : " (sort de la matière)";
+    return line;
+}
+
+// An arrow that moves against its glyph, and the box that turns it round.
+inline std::string arrowsAgainstGlyph(std::string_view glyph, std::string_view axis, bool boxTicked, bool isZ) {
+    const std::string g(glyph), a(axis);
+    const std::string what = isZ ? g + " enfonce l'outil dans la matière. " : g + " diminue " + a + ". ";
+    const std::string wish = isZ ? g + " sorte l'outil de la matière." : g + " augmente " + a + ".";
+    return what + (boxTicked ? "Décochez" : "Cochez") + " « " + a + " » dans « Inversion du sens des flèches » pour que " +
+           wish;
+}
+
+// How homing ended, shown in the window under its command.
+inline const std::string kHomingRunningStatus = "Prise d'origine en cours…";
+inline const std::string kHomingDoneStatus = "Prise d'origine terminée.";
+inline const std::string kHomingStoppedStatus = "Prise d'origine arrêtée : la machine n'est pas à son origine.";
+inline const std::string kHomingSwitchNotFoundStatus = "Prise d'origine interrompue : un contact n'a pas été trouvé.";
+inline const std::string kHomingPortFailedStatus = "Prise d'origine interrompue : le port ne reçoit plus les pas.";
+
 }  // namespace tarvel::manual_messages

@@ -179,6 +179,20 @@ bool arrowsInverted(const JogSettings& s, Axis axis) {
     return s.invertArrowZ;
 }
 
+bool configurationInverts(const ManualForm& form, Axis axis) {
+    switch (axis) {
+        case Axis::X: return form.invertX;
+        case Axis::Y: return form.invertY;
+        case Axis::Z: break;
+    }
+    return form.invertZ;
+}
+
+// The DIR level the arrow writes.
+bool arrowDirHigh(const ManualForm& form, const ArrowMove& move) {
+    return move.dirHighWhenNotInverted != arrowsInverted(form.arrows, move.axis);
+}
+
 // A searching phase may step its axis this many times.
 std::uint64_t travelBound(double stepsPerMm) {
     return std::max<std::uint64_t>(1, countedSteps(kHomingTravelMm * stepsPerMm));
@@ -213,11 +227,49 @@ MotionEnd jog(ManualForm& form, JogArrow arrow, ManualMachine& machine) {
     const std::optional<double> c = coefficientOf(form, machine.dialogs);
     if (!c) return MotionEnd::Refused;
 
-    const bool dirHigh = move.dirHighWhenNotInverted != arrowsInverted(form.arrows, move.axis);
+    const bool dirHigh = arrowDirHigh(form, move);
     const std::uint64_t n = countedSteps(leadingNumber(form.moveDistanceMm) * *perMm);
     Motion motion(form, machine, *c);
     motion.steps(stepValues(form, move.axis, dirHigh), n);
     return motion.end();
+}
+
+int arrowSense(const ManualForm& form, JogArrow arrow) {
+    const ArrowMove move = arrowMove(arrow);
+    return arrowDirHigh(form, move) != configurationInverts(form, move.axis) ? -1 : 1;
+}
+
+AxisArrowsText axisArrowsText(const ManualForm& form, JogArrow arrow) {
+    namespace msg = manual_messages;
+    const Axis axis = arrowMove(arrow).axis;
+    // Each axis's pair, the arrow that should make the coordinate grow first; for Z that
+    // is ↓, since larger Z is deeper.
+    JogArrow growing = JogArrow::XRight, shrinking = JogArrow::XLeft;
+    if (axis == Axis::Y) growing = JogArrow::YRight, shrinking = JogArrow::YLeft;
+    if (axis == Axis::Z) growing = JogArrow::ZDown, shrinking = JogArrow::ZUp;
+    const std::string_view glyphs[] = {"→", "←", "↗", "↙", "↑", "↓"};
+    const auto glyph = [&](JogArrow a) { return glyphs[static_cast<int>(a)]; };
+    const bool z = axis == Axis::Z;
+    const auto line = [&](JogArrow a) { return msg::arrowSenseLine(glyph(a), axisName(axis), arrowSense(form, a) > 0, z); };
+
+    // Up first, as the arrows stand in the box.
+    AxisArrowsText text{z ? line(shrinking) + "\n" + line(growing) : line(growing) + "\n" + line(shrinking), {}};
+    const JogArrow pointing = z ? shrinking : growing;  // the arrow whose glyph says "larger" (Z: "out")
+    if (arrowSense(form, pointing) != (z ? -1 : 1))
+        text.warning = msg::arrowsAgainstGlyph(glyph(pointing), axisName(axis), arrowsInverted(form.arrows, axis), z);
+    return text;
+}
+
+std::string homingStatus(MotionEnd end) {
+    switch (end) {
+        case MotionEnd::Done: return manual_messages::kHomingDoneStatus;
+        case MotionEnd::Stopped: return manual_messages::kHomingStoppedStatus;
+        case MotionEnd::SwitchNotFound: return manual_messages::kHomingSwitchNotFoundStatus;
+        case MotionEnd::PortFailed: return manual_messages::kHomingPortFailedStatus;
+        case MotionEnd::Refused:
+        case MotionEnd::Aborted: break;
+    }
+    return {};
 }
 
 MotionEnd home(ManualForm& form, ManualMachine& machine) {

@@ -23,6 +23,8 @@
 // their end inside the running motion's yields, which then resumes.
 #pragma once
 
+#include <string>
+
 #include "common/eventpump.h"
 #include "common/userdialogs.h"
 #include "manual/manualform.h"
@@ -71,6 +73,26 @@ MotionEnd jog(ManualForm& form, JogArrow arrow, ManualMachine& machine);
 // "A la niche": the four phases above. Refused like jog, checking the three steps per
 // mm (they set the travel bounds). A bound reached or a stop is told in French.
 MotionEnd home(ManualForm& form, ManualMachine& machine);
+
+// Which way an arrow moves its axis in the cutting files' coordinates: +1 towards larger
+// coordinates (for Z, deeper into the material), -1 towards smaller. The arrow's DIR level
+// comes from the table jog uses; the machine turns the axis as the cutting files do, DIR
+// low after the configuration's "Inverser le sens" flag meaning larger coordinates.
+int arrowSense(const ManualForm& form, JogArrow arrow);
+
+// What the window shows in the box of an arrow's axis: which way its two arrows go and,
+// when the arrow pointing right, away or up (→, ↗, ↑) moves towards smaller coordinates
+// or into the material, a warning naming the "Inversion du sens des flèches" box to
+// change. The warning is empty when the arrows follow their glyphs.
+struct AxisArrowsText {
+    std::string sense;
+    std::string warning;
+};
+AxisArrowsText axisArrowsText(const ManualForm& form, JogArrow arrow);
+
+// The status the window shows once homing has ended; empty when it ended without moving
+// (refused, with its message) or because the program is ending.
+std::string homingStatus(MotionEnd end);
 
 // "Arrêter".
 inline void requestStop(ManualForm& form) { ++form.stopRequests; }

@@ -14,7 +14,7 @@ namespace {
 PortBackend simulated(const std::string& description) {
     auto machine = std::make_unique<SimulatedMachine>(SimulatedMachineSettings::fromEnvironment());
     machine->setDescription(description);
-    return {std::move(machine), description, true};
+    return {std::move(machine), description, true, {}};
 }
 
 // No parport driver or no such device: nothing to tell but that there is no port.
@@ -30,12 +30,14 @@ PortBackend choosePortBackend(const std::string& forced, const PpdevPortFactory&
     std::unique_ptr<PpdevPort> port = makePort(forced);
     if (port && port->open(kPort1Address)) {
         std::string description = port->description();
-        return {std::move(port), std::move(description), false};
+        return {std::move(port), std::move(description), false, {}};
     }
     if (!port) return simulated(portmessages::kSimulatedNoPort);
     // A device named in TARVEL_PORT was asked for: always say why it is not used.
     if (forced.empty() && noPortThere(port->errorNumber())) return simulated(portmessages::kSimulatedNoPort);
-    return simulated(portmessages::simulatedBecause(port->error()));
+    PortBackend fallback = simulated(portmessages::simulatedBecause(port->error()));
+    fallback.portFailure = port->error();
+    return fallback;
 }
 
 PortBackend choosePortBackend(const std::string& forced) {

@@ -2,7 +2,7 @@
 // TARVEL_PORT=/dev/parportN forces that ppdev device; otherwise the ppdev device of
 // port 1 is used when it opens, and the simulated machine when none does. A device
 // that was asked for but cannot be used also gives the simulated machine, and the
-// description says which device failed and why.
+// description says which device failed and why, and so does portFailure.
 #pragma once
 
 #include <functional>
@@ -18,6 +18,9 @@ struct PortBackend {
     std::unique_ptr<ParallelPort> port;
     std::string description;  // French, e.g. "Machine simulée (aucun port parallèle disponible)"
     bool simulated = false;
+    // Why a parallel port that is there, or was named, could not be used; empty when none
+    // failed (a machine with no port at all says nothing). Told once at start.
+    std::string portFailure;
 };
 
 // Makes the ppdev port for `forcedDevice`, or for the ports the system lists when it is

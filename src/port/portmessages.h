@@ -67,6 +67,19 @@ inline std::string readFailed(const std::string& device, const std::string& reas
 
 inline const std::string kNotAParport = "ce n'est pas un port parallèle";
 
+// Why a port that is there cannot be taken: the two cases the user can put right.
+inline const std::string kPortBusy = "occupé par un autre programme";
+inline const std::string kPortAccessDenied = "accès refusé : ajoutez-vous au groupe lp";
+
+// Told once at start when a parallel port is there but cannot be used: the program goes
+// on with the simulated machine, and nothing it sends reaches the real one.
+inline Message realPortNotUsed(const std::string& why) {
+    return {"Le port parallèle ne peut pas être utilisé (" + why +
+                "). La machine simulée commande à sa place : aucun mouvement n'atteindra la machine "
+                "réelle. Corrigez la cause puis relancez Tarvel.",
+            "Port parallèle", Icon::Exclamation};
+}
+
 inline std::string noDevice(int address) {
     return "Aucun port parallèle pour l'adresse " + std::to_string(address);
 }

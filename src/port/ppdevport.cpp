@@ -55,9 +55,18 @@ std::optional<long> firstNumber(const std::string& text) {
     return value;
 }
 
-// A device that answers no ppdev request (ENOTTY) is not a parallel port at all.
+// A device that answers no ppdev request (ENOTTY) is not a parallel port at all. EBUSY
+// comes from the claim while another program holds the port; the devices belong to the
+// group lp, so a refusal means the user is not in it.
 std::string reasonText(int errnoValue) {
-    return errnoValue == ENOTTY ? portmessages::kNotAParport : systemErrorText(errnoValue);
+    switch (errnoValue) {
+        case ENOTTY: return portmessages::kNotAParport;
+        case EBUSY: return portmessages::kPortBusy;
+        case EACCES:
+        case EPERM: return portmessages::kPortAccessDenied;
+        default: break;
+    }
+    return systemErrorText(errnoValue);
 }
 
 #ifdef __linux__

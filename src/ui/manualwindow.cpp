@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "common/textrules.h"
+#include "manual/manualmessages.h"
 #include "ui/appcontext.h"
 #include "ui/motionlock.h"
 #include "ui/windowregistry.h"
@@ -43,8 +44,18 @@ ManualWindow::ManualWindow(AppContext& app, QWidget* parent) : QWidget(parent), 
     home->setObjectName("Command1");
     home->setToolTip("Envoyer la machine à son origine : Z au dégagement, X et Y au point 0, "
                      "Z au point 0 puis remontée de la descente outil");
-    connect(home, &QPushButton::clicked, this,
-            [this] { runMotion([this](ManualMachine& m) { return tarvel::home(form_, m); }); });
+    homingStatus_ = new QLabel(this);
+    homingStatus_->setObjectName("etatNiche");
+    connect(home, &QPushButton::clicked, this, [this] {
+        runMotion([this](ManualMachine& m) {
+            homingStatus_->setText(qt(manual_messages::kHomingRunningStatus));
+            const MotionEnd end = tarvel::home(form_, m);
+            // Once the program is ending the window may be on its way out: touch nothing.
+            if (end == MotionEnd::Aborted || app_.quitting) return end;
+            homingStatus_->setText(qt(homingStatus(end)));
+            return end;
+        });
+    });
     motionButtons_ << home;
 
     stop_ = new QPushButton("Arrêter", this);
@@ -57,7 +68,7 @@ ManualWindow::ManualWindow(AppContext& app, QWidget* parent) : QWidget(parent), 
     for (QPushButton* b : {home, stop_, quit}) b->setMinimumSize(110, 32);
     commands->addWidget(home);
     commands->addWidget(stop_);
-    commands->addStretch(1);
+    commands->addWidget(homingStatus_, 1);
     commands->addWidget(quit);
 
     auto* settings = new QHBoxLayout;
@@ -131,13 +142,18 @@ QWidget* ManualWindow::buildMovesGroup() {
     distanceRow->addStretch(1);
 
     // X a horizontal pair, Y a diagonal pair (the Y axis in perspective), Z a vertical pair.
-    auto axisBox = [](const QString& title, QLayout* arrows) {
+    // Under the arrows, which way each one moves its axis.
+    auto axisBox = [this](const QString& title, QLayout* arrows, int axis, const char* senseName) {
         auto* box = new QGroupBox(title);
         box->setAlignment(Qt::AlignHCenter);
         auto* l = new QVBoxLayout(box);
         l->addStretch(1);
         l->addLayout(arrows);
         l->addStretch(1);
+        senses_[axis] = new QLabel;
+        senses_[axis]->setObjectName(senseName);
+        senses_[axis]->setAlignment(Qt::AlignHCenter);
+        l->addWidget(senses_[axis]);
         return box;
     };
     auto* x = new QHBoxLayout;
@@ -156,13 +172,18 @@ QWidget* ManualWindow::buildMovesGroup() {
     z->addWidget(arrowButton("Command9", "↓", "Z vers le bas", JogArrow::ZDown), 0, Qt::AlignHCenter);
 
     auto* axes = new QHBoxLayout;
-    axes->addWidget(axisBox("Axe X", x), 1);
-    axes->addWidget(axisBox("Axe Y", y), 1);
-    axes->addWidget(axisBox("Axe Z", z), 1);
+    axes->addWidget(axisBox("Axe X", x, 0, "sensX"), 1);
+    axes->addWidget(axisBox("Axe Y", y, 1, "sensY"), 1);
+    axes->addWidget(axisBox("Axe Z", z, 2, "sensZ"), 1);
+    arrowWarning_ = new QLabel;
+    arrowWarning_->setObjectName("avertissementFleches");
+    arrowWarning_->setWordWrap(true);
+    arrowWarning_->setStyleSheet("color: #b00000; font-weight: bold;");
 
     auto* layout = new QVBoxLayout(group);
     layout->addLayout(distanceRow);
     layout->addLayout(axes);
+    layout->addWidget(arrowWarning_);
     return group;
 }
 
@@ -230,7 +251,10 @@ QWidget* ManualWindow::buildInversionGroup() {
     auto box = [this, layout](const char* name, const char* axis, bool JogSettings::*flag) {
         auto* b = new QCheckBox(axis);
         b->setObjectName(name);
-        connect(b, &QCheckBox::toggled, this, [this, flag](bool on) { form_.arrows.*flag = on; });
+        connect(b, &QCheckBox::toggled, this, [this, flag](bool on) {
+            form_.arrows.*flag = on;
+            showArrowSenses();
+        });
         layout->addWidget(b);
         return b;
     };
@@ -253,6 +277,20 @@ void ManualWindow::showForm() {
     invertX_->setChecked(copy.arrows.invertArrowX);
     invertY_->setChecked(copy.arrows.invertArrowY);
     invertZ_->setChecked(copy.arrows.invertArrowZ);
+    showArrowSenses();
+}
+
+void ManualWindow::showArrowSenses() {
+    QStringList warnings;
+    const JogArrow arrows[] = {JogArrow::XRight, JogArrow::YRight, JogArrow::ZUp};
+    for (int axis = 0; axis < 3; ++axis) {
+        const AxisArrowsText text = axisArrowsText(form_, arrows[axis]);
+        senses_[axis]->setText(qt(text.sense));
+        senses_[axis]->setStyleSheet(text.warning.empty() ? QString() : QStringLiteral("color: #b00000;"));
+        if (!text.warning.empty()) warnings << qt(text.warning);
+    }
+    arrowWarning_->setText(warnings.join('\n'));
+    arrowWarning_->setVisible(!warnings.isEmpty());
 }
 
 void ManualWindow::runMotion(const std::function<MotionEnd(ManualMachine&)>& motion) {

@@ -11,7 +11,9 @@
 // (Y ↙), Command8 (Z ↑), Command9 (Z ↓); Command1 "A la niche", arreter "Arrêter",
 // Command5 "quitter"; mmADeplacer and its presets distance1 ... distance100;
 // reglageVitesse (slider) and vitesse (100 − slider); pasX, pasY, pasZ,
-// coefficientVitesse; inversionX, inversionY, inversionZ.
+// coefficientVitesse; inversionX, inversionY, inversionZ; sensX, sensY, sensZ (which way
+// each arrow moves its axis) and avertissementFleches (arrows against their glyphs);
+// etatNiche (how the last homing ended).
 #pragma once
 
 #include <QWidget>
@@ -54,6 +56,7 @@ private:
     QPushButton* arrowButton(const char* name, const QString& glyph, const QString& tip, JogArrow arrow);
     QLineEdit* decimalField(const char* name, std::string ManualForm::*field);
     void showForm();
+    void showArrowSenses();
     void runMotion(const std::function<MotionEnd(ManualMachine&)>& motion);
     void quitter();
     void hideWindow();
@@ -74,6 +77,9 @@ private:
     QCheckBox* invertY_ = nullptr;
     QCheckBox* invertZ_ = nullptr;
     QPushButton* stop_ = nullptr;
+    QLabel* senses_[3] = {};  // X, Y, Z
+    QLabel* arrowWarning_ = nullptr;
+    QLabel* homingStatus_ = nullptr;
     QList<QPushButton*> motionButtons_;
 };
 

@@ -135,6 +135,30 @@ TEST(Jog, EachArrowWritesItsAxisOnlyEndingWithClockHigh) {
     }
 }
 
+// Arrow flag x configuration flag on every axis: the sense is the way the wired machine went; a warning
+// when →, ↗ or ↑ goes towards smaller coordinates or into the material, as on the default wiring.
+TEST(ArrowSense, AgreesWithTheMotionAndWarnsWhenAgainstTheGlyph) {
+    const struct {
+        JogArrow pointing, other;
+        bool JogSettings::*arrowFlag;
+        bool ManualForm::*configFlag;
+        std::int64_t (SimulatedMachine::*position)() const;
+    } axes[] = {{JogArrow::XRight, JogArrow::XLeft, &JogSettings::invertArrowX, &ManualForm::invertX, &SimulatedMachine::xSteps},
+                {JogArrow::YRight, JogArrow::YLeft, &JogSettings::invertArrowY, &ManualForm::invertY, &SimulatedMachine::ySteps},
+                {JogArrow::ZUp, JogArrow::ZDown, &JogSettings::invertArrowZ, &ManualForm::invertZ, &SimulatedMachine::zSteps}};
+    for (const auto& a : axes)
+        for (const int flags : {0, 1, 2, 3}) {
+            Bench b;
+            b.form.arrows.*a.arrowFlag = flags & 1, b.form.*a.configFlag = flags & 2;
+            for (const JogArrow arrow : {a.pointing, a.other}) {
+                const std::int64_t before = (b.port.sim.*a.position)();
+                EXPECT_TRUE(b.jog(arrow) == MotionEnd::Done &&
+                            (b.port.sim.*a.position)() - before == 20 * arrowSense(b.form, arrow)) << flags;
+            }
+            EXPECT_EQ(axisArrowsText(b.form, a.other).warning.empty(), flags == 1 || flags == 2) << flags;
+        }
+}
+
 // Write, yield, delay, write, yield, delay: changes made inside a yield act on the very
 // next delay.
 TEST(Jog, ReadsTheSliderAndCoefficientBeforeEveryDelay) {

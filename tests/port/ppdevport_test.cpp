@@ -167,7 +167,7 @@ TEST(PpdevDeviceFor, MatchesBaseAddressesElseTakesPortsInOrder) {
     }
 }
 
-// A description starting with "Machine simulée (" and naming the device that failed when none is given.
+// A description starting with "Machine simulée (" and naming, for a port there or named, the device and why.
 TEST(ChoosePortBackend, PicksTheBackendAndNamesIt) {
     const struct {
         const char* forced;
@@ -179,8 +179,8 @@ TEST(ChoosePortBackend, PicksTheBackendAndNamesIt) {
         {"", ENOENT, 0, "Machine simulée (aucun port parallèle disponible)"},
         {"", ENXIO, 0, "Machine simulée (aucun port parallèle disponible)"},
         {"/dev/parport2", 0, 0, "Port parallèle /dev/parport2 (ppdev)"},
-        {"/dev/parport3", ENOENT, 0, nullptr},  // asked for by name: always explained
-        {"", EACCES, 0, nullptr}, {"", 0, EBUSY, nullptr},
+        {"/dev/parport3", ENOENT, 0, "introuvable"},  // asked for by name: always explained
+        {"", EACCES, 0, "accès refusé : ajoutez-vous au groupe lp"}, {"", 0, EBUSY, "occupé par un autre programme"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(::testing::Message() << '"' << k.forced << "\" " << k.openErrno << ' ' << k.claimErrno);
@@ -190,8 +190,10 @@ TEST(ChoosePortBackend, PicksTheBackendAndNamesIt) {
         EXPECT_EQ(b.simulated, b.description.starts_with("Machine simulée (")) << b.description;
         EXPECT_EQ(b.port->description(), b.description);
         const std::string failed = *k.forced ? k.forced : "/dev/parport0";
-        EXPECT_TRUE(k.description ? b.description == k.description
-                                  : b.simulated && b.description.find(failed) != std::string::npos)
+        EXPECT_TRUE(b.portFailure.empty() ? b.description == k.description
+                                          : b.description == "Machine simulée (" + b.portFailure + ")" &&
+                                                b.portFailure.find(failed) != std::string::npos &&
+                                                b.portFailure.ends_with(k.description))
             << b.description;
         EXPECT_TRUE(std::string(k.forced) != "sim" || state.calls.empty()) << "a device was touched";
     }

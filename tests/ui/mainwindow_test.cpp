@@ -1,5 +1,6 @@
 // The main window: its menus, its one-of-each windows, and quitting inside a motion loop.
 #include "app/programwindows.h"
+#include "port/portmessages.h"
 #include "uitesting.h"
 
 using tarvel::testing::click;
@@ -80,6 +81,18 @@ private slots:
         QVERIFY(returned && h_->app.quitting && h_->app.events.abortRequested());
         QCOMPARE(QString("%1 %2").arg(movesAtQuit).arg(moves), QString("25 25"));
         QVERIFY(h_->dialogs.told.empty() && !window_->isVisible());
+    }
+
+    void portThatCouldNotBeUsedIsToldOnceAtStart() {
+        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{}, true);
+        h_->app.port.portFailure = "Impossible d'ouvrir /dev/parport0 : occupé par un autre programme";
+        QVERIFY(h_->show());
+        const std::vector expected{tarvel::portmessages::realPortNotUsed(h_->app.port.portFailure).text};
+        QTRY_COMPARE(h_->dialogs.toldTexts(), expected);
+        h_->window->hide();
+        h_->window->show();
+        QTest::qWait(20);
+        QCOMPARE(h_->dialogs.toldTexts(), expected);  // not again
     }
 };
 

@@ -69,6 +69,18 @@ private slots:
         }
     }
 
+    // On the default wiring →, ↗ and ↑ go against their glyphs: each axis says which way its
+    // arrows go, a red warning names the boxes to tick, and ticking them turns it all round.
+    void arrowSensesFollowTheBoxes() {
+        QWidget* manual = openManual();
+        auto* warning = named<QLabel>(manual, "avertissementFleches");
+        QCOMPARE(named<QLabel>(manual, "sensZ")->text(), QString("↑ : Z augmente (entre dans la matière)\n↓ : Z diminue (sort de la matière)"));
+        QVERIFY(warning->isVisibleTo(manual) && warning->text().count("Cochez") == 3);
+        for (const char* box : {"inversionX", "inversionY", "inversionZ"}) named<QCheckBox>(manual, box)->click();
+        QCOMPARE(named<QLabel>(manual, "sensX")->text(), QString("→ : X augmente\n← : X diminue"));
+        QVERIFY(!warning->isVisibleTo(manual));
+    }
+
     // The close box hides the window saving nothing; "Quitter" saves the boxes and goes
     // back to the cutting window. Reopened, the window keeps its values, the file unread.
     void closeBoxHidesSavingNothingQuitterSavesAndGoesBackToTheCuttingWindow() {

@@ -174,6 +174,7 @@ private slots:
         QCOMPARE((Step{machine.xSteps(), machine.ySteps()}), at(s.xHomeMm, s.yHomeMm));
         QCOMPARE(machine.zSteps(), steps(s.zHomeMm) - kDepth);
         QCOMPARE(dialogs.told.size(), std::size_t{3});  // no word from the manual moves
+        QCOMPARE(named<QLabel>(form5, "etatNiche")->text(), QString("Prise d'origine terminée."));
     }
 };
 
