@@ -4,6 +4,7 @@
 // Messages are answered silently so that nothing waits for a click.
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -169,15 +170,27 @@ int main(int argc, char** argv) {
     QTest::mouseClick(named<QPushButton>(mach, "creerDef"), Qt::LeftButton);
     shooter.shoot("cutting-window");
 
-    // The cut in progress, caught halfway along the outline's bottom edge, then stopped.
+    // The cut in progress, caught halfway along the outline's bottom edge; then paused,
+    // caught once the tool is raised and the window says it waits; then resumed and stopped.
     bool shot = false;
+    QTimer waitForPause;
+    QObject::connect(&waitForPause, &QTimer::timeout, &window, [&] {
+        QWidget* progress = windows.find("decencours");
+        if (!named<QLabel>(progress, "etatPause")->isVisible()) return;
+        waitForPause.stop();
+        qobject_cast<CutProgressWindow*>(progress)->refresh();
+        shooter.shoot("cut-progress-paused");
+        QTest::mouseClick(named<QPushButton>(progress, "reprise"), Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(progress, "arretUrgence"), Qt::LeftButton);
+    });
     const int listener = simulated.addListener([&](const MachineMotion& m) {
         if (shot || m.x != 1400 || m.z <= 0) return;
         shot = true;
         QTimer::singleShot(0, &window, [&] {
             qobject_cast<CutProgressWindow*>(windows.find("decencours"))->refresh();
             shooter.shoot("cut-progress-window");
-            QTest::mouseClick(named<QPushButton>(windows.find("decencours"), "arretUrgence"), Qt::LeftButton);
+            QTest::mouseClick(named<QPushButton>(windows.find("decencours"), "pause"), Qt::LeftButton);
+            waitForPause.start(5);
         });
     });
     QTest::mouseClick(named<QPushButton>(mach, "decouper"), Qt::LeftButton);
