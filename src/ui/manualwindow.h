@@ -11,9 +11,11 @@
 // (Y ↙), Command8 (Z ↑), Command9 (Z ↓); Command1 "A la niche", arreter "Arrêter",
 // Command5 "quitter"; mmADeplacer and its presets distance1 ... distance100;
 // reglageVitesse (slider) and vitesse (100 − slider); pasX, pasY, pasZ,
-// coefficientVitesse; inversionX, inversionY, inversionZ.
+// coefficientVitesse; inversionX, inversionY, inversionZ; position (the commanded
+// position, refreshed during a motion and after it).
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -45,6 +47,7 @@ public:
 protected:
     // Closing by the frame hides the window and saves nothing.
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* buildMovesGroup();
@@ -54,6 +57,7 @@ private:
     QPushButton* arrowButton(const char* name, const QString& glyph, const QString& tip, JogArrow arrow);
     QLineEdit* decimalField(const char* name, std::string ManualForm::*field);
     void showForm();
+    void showPosition();
     void runMotion(const std::function<MotionEnd(ManualMachine&)>& motion);
     void quitter();
     void hideWindow();
@@ -74,6 +78,8 @@ private:
     QCheckBox* invertY_ = nullptr;
     QCheckBox* invertZ_ = nullptr;
     QPushButton* stop_ = nullptr;
+    QLabel* position_ = nullptr;
+    QTimer positionTimer_;
     QList<QPushButton*> motionButtons_;
 };
 
