@@ -52,8 +52,8 @@ void TrackedPort::useWiring(const Wiring& wiring) {
     if (inner_) inner_->useWiring(wiring);
 }
 
-std::string positionText(const MmPosition& mm) {
-    return "X " + millimetreText(mm.x) + " mm   Y " + millimetreText(mm.y) + " mm   Z " + millimetreText(mm.z) + " mm";
+std::string positionLine(const MmPosition& mm) {
+    return "Position : X " + millimetreText(mm.x) + " mm   Y " + millimetreText(mm.y) + " mm   Z " + millimetreText(mm.z) + " mm";
 }
 
 }  // namespace tarvel

@@ -63,7 +63,7 @@ private:
     int last_ = 0;
 };
 
-// "X 12,35 mm   Y -3,00 mm   Z 2,00 mm"
-std::string positionText(const MmPosition& mm);
+// "Position : X 12,35 mm   Y -3,00 mm   Z 2,00 mm", as the windows show it.
+std::string positionLine(const MmPosition& mm);
 
 }  // namespace tarvel

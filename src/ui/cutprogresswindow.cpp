@@ -203,7 +203,7 @@ void CutProgressWindow::refresh() {
 }
 
 void CutProgressWindow::showPosition() {
-    position_->setText(QString::fromStdString("Position : " + positionText(machine_.mm())));
+    position_->setText(QString::fromStdString(positionLine(machine_.mm())));
 }
 
 void CutProgressWindow::closeEvent(QCloseEvent* event) {

@@ -265,7 +265,7 @@ void ManualWindow::showForm() {
 }
 
 void ManualWindow::showPosition() {
-    position_->setText(qt("Position : " + positionText(app_.commanded.mm())));
+    position_->setText(qt(positionLine(app_.commanded.mm())));
 }
 
 void ManualWindow::showEvent(QShowEvent* event) {

@@ -28,13 +28,13 @@ TEST(TrackedPort, FollowsTheMachineThroughRefusedWrites) {
     EXPECT_EQ(port.failedWrites(), 2u);
 
     for (int v : {1, 3}) port.Write_Port_Bit(kPort1Address, static_cast<std::int16_t>(v));
-    EXPECT_EQ(positionText(port.mm()), "X -0,25 mm   Y -0,15 mm   Z 0,00 mm");
+    EXPECT_EQ(positionLine(port.mm()), "Position : X -0,25 mm   Y -0,15 mm   Z 0,00 mm");
     port.resetPosition();
     EXPECT_EQ(port.steps(), StepPosition{});
 }
 
-TEST(TrackedPort, PositionTextRoundsToHundredthsWithoutNegativeZero) {
-    EXPECT_EQ(positionText({12.346, -3, -0.001}), "X 12,35 mm   Y -3,00 mm   Z 0,00 mm");
+TEST(TrackedPort, PositionLineRoundsToHundredthsWithoutNegativeZero) {
+    EXPECT_EQ(positionLine({12.346, -3, -0.001}), "Position : X 12,35 mm   Y -3,00 mm   Z 0,00 mm");
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ private slots:
             QVERIFY(machine_->zSteps() < 0 && machine_->zSteps() > -800 && machine_->xSteps() == 0);
             // A stopped homing leaves the commanded position where the machine stands.
             const tarvel::MmPosition at{machine_->xMm(), machine_->yMm(), machine_->zMm()};
-            QCOMPARE(named<QLabel>(manual, "position")->text(), QString::fromStdString("Position : " + tarvel::positionText(at)));
+            QCOMPARE(named<QLabel>(manual, "position")->text(), QString::fromStdString(tarvel::positionLine(at)));
             QVERIFY(h_->window->menuBar()->isEnabled());
         }
     }
