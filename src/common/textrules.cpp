@@ -1,5 +1,6 @@
 #include "common/textrules.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -136,6 +137,16 @@ std::optional<double> commaNumber(std::string_view text) {
     double v = parseDouble(plain, std::chars_format::general, ok);
     if (!ok || !std::isfinite(v)) return std::nullopt;
     return v;
+}
+
+std::string millimetreText(double mm) {
+    if (!std::isfinite(mm)) return decimalText(mm);
+    if (std::fabs(mm) < 0.005) mm = 0;
+    char buf[400];
+    const auto res = std::to_chars(buf, buf + sizeof buf, mm, std::chars_format::fixed, 2);
+    std::string out(buf, res.ptr);
+    std::replace(out.begin(), out.end(), '.', ',');
+    return out;
 }
 
 std::string decimalText(double value) {

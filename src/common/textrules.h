@@ -56,6 +56,10 @@ std::optional<double> coordinateNumber(std::string_view text);
 // zeros, exponent form below 0.0001 in magnitude ("3,06E-16") and from 1E+15 up.
 std::string decimalText(double value);
 
+// Millimetres as the windows show them: two decimals, "," as separator, never "-0,00"
+// ("12,35", "-3,00").
+std::string millimetreText(double mm);
+
 // A whole number as bare decimal text.
 std::string integerText(std::int64_t value);
 

@@ -17,6 +17,7 @@
 #include "cutting/stepchannel.h"
 #include "port/emittick.h"
 #include "port/portmessages.h"
+#include "port/stepdecoder.h"
 
 namespace tarvel {
 
@@ -77,16 +78,6 @@ RunSetup setupOf(const CuttingForm& form, ZSense sense) {
     s.oneMmSteps = countedSteps(stepsPerMmZ);
     return s;
 }
-
-// Ticks of a cutting file by the feed they run at. Only the run sets outOfMaterial,
-// from the records alone, so the file tells exactly which tick runs at which feed.
-struct TickCounts {
-    std::uint64_t beforeFirstPlunge = 0;  // at the slider as the run set it at its start
-    std::uint64_t inMaterial = 0;         // at the cutting feed
-    std::uint64_t outOfMaterial = 0;      // at the rapid feed
-
-    std::uint64_t total() const { return beforeFirstPlunge + inMaterial + outOfMaterial; }
-};
 
 enum class TickKind { BeforeFirstPlunge, InMaterial, OutOfMaterial };
 
@@ -149,10 +140,12 @@ private:
 };
 
 // Reads the whole file before anything is sent: every record must be a port value.
-// Counts the ticks of each kind, running the in-material test as the run will, and
-// keeps the fingerprints the run compares against.
-std::optional<Message> checkCutFile(const std::string& path, const RunSetup& setup, TickCounts& counts,
-                                    TickBlocks& blocks) {
+// Counts the ticks of each kind, running the in-material test as the run will, follows
+// the tool through the ticks, and keeps the fingerprints the run compares against.
+std::optional<Message> checkCutFile(const std::string& path, const RunSetup& setup, const Wiring& wiring,
+                                    JobSurvey& survey, TickBlocks& blocks) {
+    TickCounts& counts = survey.ticks;
+    StepPosition at;
     CutProgramReader reader(path);
     if (!reader.isOpen()) return msg::cutFileUnreadable(path);
     int outOfMaterial = 1;
@@ -170,6 +163,11 @@ std::optional<Message> checkCutFile(const std::string& path, const RunSetup& set
         if (outOfMaterial == 0 && setup.leaves(r)) outOfMaterial = 1;
         ++countOf(counts, kindOf(outOfMaterial, plunged));
         blocks.add(r);
+        // Each tick writes its DIR lines alone first, so only its own CLOCK bits step.
+        const AxisSteps step = decodeSteps(wiring, r & setup.dirMask, r);
+        at.x += step.x, at.y += step.y, at.z += step.z;
+        survey.low = {std::min(survey.low.x, at.x), std::min(survey.low.y, at.y), std::min(survey.low.z, at.z)};
+        survey.high = {std::max(survey.high.x, at.x), std::max(survey.high.y, at.y), std::max(survey.high.z, at.z)};
     }
     blocks.closeLast();
     return std::nullopt;
@@ -321,6 +319,32 @@ Wiring wiringOf(const CuttingForm& form) {
     return wiringOf(form, readAxisInversion(form), form.stepsPerMmX, form.stepsPerMmY, form.stepsPerMmZ);
 }
 
+std::optional<Message> surveyCutFile(const CuttingForm& form, ZSense sense, JobSurvey& survey) {
+    survey = {};
+    TickBlocks blocks;
+    return checkCutFile(form.jobName, setupOf(form, sense), wiringOf(form), survey, blocks);
+}
+
+std::optional<std::uint64_t> estimatedRunMicroseconds(const TickCounts& ticks, const CuttingForm& form) {
+    const std::optional<double> cuttingFeed = feedOf(form.cuttingFeed);
+    const std::optional<double> rapidFeed = feedOf(form.rapidFeed);
+    double c = 0;
+    if (!cuttingFeed || !rapidFeed || checkCoefficient(form.speedCoefficient, c)) return std::nullopt;
+    for (const double feed : {*cuttingFeed, *rapidFeed})
+        if (checkStepTime(sliderFor(feed), c)) return std::nullopt;
+    // As the run starts: the slider on the cutting feed.
+    CutControl control;
+    control.liveCuttingFeed = *cuttingFeed;
+    control.liveRapidFeed = *rapidFeed;
+    control.slider = sliderFor(*cuttingFeed);
+    return TimeLeft(ticks, c).microseconds(control);
+}
+
+std::string jobExtentLine(const JobSurvey& survey, const CuttingForm& form) {
+    const Wiring w = wiringOf(form);
+    return msg::jobExtent(mmOf(survey.low, w), mmOf(survey.high, w), estimatedRunMicroseconds(survey.ticks, form));
+}
+
 namespace {
 
 // One run of "Découper", in the order it goes: refuse or prepare, ask, play the ticks
@@ -381,8 +405,9 @@ private:
         if (std::optional<Message> m = checkCoefficient(form_.speedCoefficient, coefficient_)) return m;
         for (const double feed : {*cuttingFeed, *rapidFeed})
             if (std::optional<Message> m = checkStepTime(sliderFor(feed), coefficient_)) return m;
-        if (std::optional<Message> m = checkCutFile(form_.jobName, setup_, counts_, blocks_)) return m;
-        result_.totalTicks = counts_.total();
+        if (std::optional<Message> m = checkCutFile(form_.jobName, setup_, wiringOf(form_), survey_, blocks_))
+            return m;
+        result_.totalTicks = survey_.ticks.total();
         return std::nullopt;
     }
 
@@ -399,7 +424,7 @@ private:
 
         RunSpeed speed(control_, coefficient_);
         StepOutput out{port_, form_.port, pump_, tally_, speed};
-        TimeLeft timeLeft(counts_, coefficient_);
+        TimeLeft timeLeft(survey_.ticks, coefficient_);
         auto report = [&] { view_.progress({result_.ticksSent, result_.totalTicks, timeLeft.microseconds(control_)}); };
         report();
 
@@ -509,7 +534,7 @@ private:
     PacedWaiter paced_;
     TallyWaiter tally_;
     double coefficient_ = 0;
-    TickCounts counts_;
+    JobSurvey survey_;
     TickBlocks blocks_;
     std::optional<Message> trouble_;
     CutRunResult result_;

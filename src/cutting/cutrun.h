@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "common/eventpump.h"
 #include "common/userdialogs.h"
@@ -29,6 +30,7 @@
 #include "cutting/cuttingform.h"
 #include "port/parallelport.h"
 #include "port/stepdelay.h"
+#include "port/trackedport.h"
 
 namespace tarvel {
 
@@ -41,6 +43,37 @@ ZSense zSenseOf(const CuttingForm& form);
 
 // What a simulated machine needs to decode the values, from the window's fields.
 Wiring wiringOf(const CuttingForm& form);
+
+// Ticks of a cutting file by the feed they run at. Only the run sets outOfMaterial,
+// from the records alone, so the file tells exactly which tick runs at which feed.
+struct TickCounts {
+    std::uint64_t beforeFirstPlunge = 0;  // at the slider as the run set it at its start
+    std::uint64_t inMaterial = 0;         // at the cutting feed
+    std::uint64_t outOfMaterial = 0;      // at the rapid feed
+
+    std::uint64_t total() const { return beforeFirstPlunge + inMaterial + outOfMaterial; }
+};
+
+// What a cutting file does, found in one pass over its records with the form's wiring
+// and a Z sense: its ticks by feed, and the box the tool sweeps, in steps from the
+// job's origin (where the tool stands when the run starts).
+struct JobSurvey {
+    TickCounts ticks;
+    StepPosition low, high;
+};
+
+// Surveys the file named in the form's cutting-file field; a file that cannot be read
+// or holds a record that is no port value gives the run's message for it.
+std::optional<Message> surveyCutFile(const CuttingForm& form, ZSense sense, JobSurvey& survey);
+
+// The delays of a whole run of these ticks at the form's feeds and coefficient, as the
+// cut-in-progress window counts them (see CutProgress); none when a feed or the
+// coefficient is not usable.
+std::optional<std::uint64_t> estimatedRunMicroseconds(const TickCounts& ticks, const CuttingForm& form);
+
+// "Travail : X de 0,00 à 373,20 mm, ... ; durée estimée 12 min 15 s", in the mm of the
+// form's steps per mm.
+std::string jobExtentLine(const JobSurvey& survey, const CuttingForm& form);
 
 // Where the cut stands, for the cut-in-progress window.
 //

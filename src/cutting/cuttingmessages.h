@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/textrules.h"
 #include "common/userdialogs.h"
+#include "cutting/cutcontrol.h"
+#include "port/trackedport.h"
 
 namespace tarvel::cutting_messages {
 
@@ -145,6 +148,26 @@ inline const Message kCutConfirm{"Prêt pour la découpe ?", "Découpe", Icon::E
 inline const Message kCutPaused{"Pause !", "Découpe interrompue", Icon::Error};
 inline const Message kCutStopped{"Découpe arretée !", "Découpe", Icon::Error};
 inline const Message kCutFinished{"découpe terminée !", "Découpe", Icon::Error};
+
+// The cutting window's status once a run is over: where the tool stands, from the
+// position it started at.
+inline std::string runEndPosition(bool stopped, const MmPosition& fromOrigin) {
+    return std::string(stopped ? "Découpe arrêtée" : "Fin de la découpe") + " : l'outil est à X " +
+           millimetreText(fromOrigin.x) + " mm, Y " + millimetreText(fromOrigin.y) + " mm, Z " +
+           millimetreText(fromOrigin.z) + " mm de l'origine du travail.";
+}
+
+// What a cutting file will do, shown before "Découper"; no duration when the feeds or
+// the coefficient cannot be read.
+inline std::string jobExtent(const MmPosition& low, const MmPosition& high, std::optional<std::uint64_t> microseconds) {
+    auto range = [](const char* axis, double from, double to) {
+        return std::string(axis) + " de " + millimetreText(from) + " à " + millimetreText(to) + " mm";
+    };
+    std::string line = "Travail : " + range("X", low.x, high.x) + ", " + range("Y", low.y, high.y) + ", " +
+                       range("Z", low.z, high.z);
+    if (microseconds) line += " ; durée estimée " + timeLeftText(*microseconds);
+    return line;
+}
 
 // Checks made before the confirmation, so that nothing is ever sent from a file or a
 // window the run could not carry through.

@@ -331,6 +331,7 @@ MotionEnd home(ManualForm& form, ManualMachine& machine) {
 
     // Phase 4: Z back up by the tool descent.
     motion.steps(zUp, countedSteps(leadingNumber(form.toolDescentZ) * zPerMm));
+    if (motion.end() == MotionEnd::Done && machine.position) machine.position->resetPosition();
     return ended();
 }
 

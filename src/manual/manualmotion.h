@@ -30,6 +30,7 @@
 #include "manual/manualform.h"
 #include "port/parallelport.h"
 #include "port/stepdelay.h"
+#include "port/trackedport.h"
 
 namespace tarvel {
 
@@ -62,6 +63,8 @@ struct ManualMachine {
     EventPump& pump;
     DelayWaiter& waiter;
     UserDialogs& dialogs;
+    // The commanded position, back to 0, 0, 0 when a homing ends at its reference.
+    TrackedPort* position = nullptr;
 };
 
 // One arrow: floor(distance x steps per mm) steps of the arrow's axis. Refused before
@@ -71,7 +74,8 @@ struct ManualMachine {
 MotionEnd jog(ManualForm& form, JogArrow arrow, ManualMachine& machine);
 
 // "A la niche": the four phases above. Refused like jog, checking the three steps per
-// mm (they set the travel bounds). A bound reached or a stop is told in French.
+// mm (they set the travel bounds). A bound reached or a stop is told in French. Ended
+// with its four phases done, it makes where it stands the commanded position's 0, 0, 0.
 MotionEnd home(ManualForm& form, ManualMachine& machine);
 
 // Which way an arrow moves its axis in the cutting files' coordinates: +1 towards larger

@@ -8,6 +8,7 @@
 
 #include "common/textrules.h"
 #include "port/portmessages.h"
+#include "port/stepdecoder.h"
 
 namespace tarvel {
 
@@ -15,17 +16,6 @@ namespace {
 
 std::int64_t toSteps(double mm, double stepsPerMm) {
     return static_cast<std::int64_t>(std::llround(mm * stepsPerMm));
-}
-
-// A weight of 0 (an unwired signal) never reads high, so it never steps.
-bool high(int value, int weight) {
-    return (value & weight) != 0;
-}
-
-// Steps per mm come from text the user typed; a value that is not a positive number
-// keeps the one in force, so that positions in mm stay finite.
-double usableStepsPerMm(double wanted, double current) {
-    return (wanted > 0.0 && std::isfinite(wanted)) ? wanted : current;
 }
 
 }  // namespace
@@ -51,10 +41,7 @@ SimulatedMachine::SimulatedMachine(SimulatedMachineSettings settings)
 }
 
 void SimulatedMachine::useWiring(const Wiring& wiring) {
-    Wiring w = wiring;
-    w.stepsPerMmX = usableStepsPerMm(w.stepsPerMmX, wiring_.stepsPerMmX);
-    w.stepsPerMmY = usableStepsPerMm(w.stepsPerMmY, wiring_.stepsPerMmY);
-    w.stepsPerMmZ = usableStepsPerMm(w.stepsPerMmZ, wiring_.stepsPerMmZ);
+    const Wiring w = usableWiring(wiring, wiring_);
     wiring_ = w;
 
     const auto& s = settings_;
@@ -74,10 +61,9 @@ void SimulatedMachine::placeAt(std::int64_t x, std::int64_t y, std::int64_t z) {
     z_ = z;
 }
 
-void SimulatedMachine::step(std::int64_t& position, const Axis& axis, int dirBit, bool invert,
-                            std::uint64_t& blocked) {
-    // DIR 0 (after inversion) drives towards larger coordinates.
-    const std::int64_t target = position + (((dirBit != 0) != invert) ? -1 : 1);
+void SimulatedMachine::step(std::int64_t& position, const Axis& axis, int direction, std::uint64_t& blocked) {
+    if (direction == 0) return;
+    const std::int64_t target = position + direction;
     if (target < axis.low || target > axis.high) {
         ++blocked;
         return;
@@ -101,11 +87,10 @@ void SimulatedMachine::Write_Port_Bit(std::int16_t port, std::int16_t value) {
     const int v = value & 0xFF;  // eight data lines
     const int previous = last_;
     const std::uint64_t stepsBefore = steps_, blockedBefore = blockedSteps();
-    const Wiring& w = wiring_;
-
-    if (high(v, w.xClock) && !high(previous, w.xClock)) step(x_, xAxis_, v & w.xDir, w.invertX, blockedX_);
-    if (high(v, w.yClock) && !high(previous, w.yClock)) step(y_, yAxis_, v & w.yDir, w.invertY, blockedY_);
-    if (high(v, w.zClock) && !high(previous, w.zClock)) step(z_, zAxis_, v & w.zDir, w.invertZ, blockedZ_);
+    const AxisSteps s = decodeSteps(wiring_, previous, v);
+    step(x_, xAxis_, s.x, blockedX_);
+    step(y_, yAxis_, s.y, blockedY_);
+    step(z_, zAxis_, s.z, blockedZ_);
 
     last_ = v;
     ++writes_;

@@ -2,11 +2,9 @@
 // one, so that everything can be tried and tested without hardware.
 //
 // It decodes every write of the data register with the wiring the window copied from
-// its configuration:
-//   - an axis steps when its CLOCK bit rises from 0 (previous write) to 1 (this write);
-//   - it moves towards larger coordinates when (DIR level XOR "Inverser le sens") is 0,
-//     towards smaller ones when it is 1;
-//   - Z larger is deeper into the material; the tool is in the material while Z > 0.
+// its configuration, by the rule of stepdecoder.h (a CLOCK rising edge steps its axis,
+// DIR XOR "Inverser le sens" at 0 drives towards larger coordinates). Z larger is
+// deeper into the material; the tool is in the material while Z > 0.
 //
 //   Z  clearance switch (pin 13) .... top, smallest Z
 //   |  start: 0, the material's surface
@@ -118,7 +116,8 @@ private:
     struct Axis {
         std::int64_t low = 0, high = 0;  // mechanical stops, in steps
     };
-    void step(std::int64_t& position, const Axis& axis, int dirBit, bool invert, std::uint64_t& blocked);
+    // One step of -1 or +1 (0: none), refused past the axis's stops.
+    void step(std::int64_t& position, const Axis& axis, int direction, std::uint64_t& blocked);
     void noteAddress(std::int16_t port);
 
     SimulatedMachineSettings settings_;

@@ -9,6 +9,7 @@
 #include "common/userdialogs.h"
 #include "cutting/cutcontrol.h"
 #include "port/portbackend.h"
+#include "port/trackedport.h"
 #include "ui/qteventpump.h"
 
 namespace tarvel {
@@ -38,6 +39,14 @@ struct AppContext {
     // Chosen once at start-up and kept until the program ends: every window that
     // drives the machine uses this one port.
     PortBackend port;
+    // Every motion writes through drivingPort(), wrapped around `port`, which keeps the
+    // commanded position (trackedport.h). Null while no port drives the machine.
+    TrackedPort* drivingPort() {
+        if (!port.port) return nullptr;
+        commanded.drive(*port.port);
+        return &commanded;
+    }
+    TrackedPort commanded;
 
     // Program directory (configuration, angle tables, help page) and scratch folder.
     Paths paths;

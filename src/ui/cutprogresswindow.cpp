@@ -34,8 +34,8 @@ QString groupedNumber(std::uint64_t value) {
     return out;
 }
 
-CutProgressWindow::CutProgressWindow(CutControl& control, QWidget* parent)
-    : QWidget(parent), control_(control) {
+CutProgressWindow::CutProgressWindow(CutControl& control, const TrackedPort& machine, QWidget* parent)
+    : QWidget(parent), control_(control), machine_(machine) {
     setObjectName(kCutProgressWindowName);
     setWindowTitle("Découpe en cours");
 
@@ -91,6 +91,9 @@ CutProgressWindow::CutProgressWindow(CutControl& control, QWidget* parent)
     percent_->setFormat("%p %");
     timeLeft_ = new QLabel(this);
     timeLeft_->setObjectName("tempsRestant");
+    position_ = new QLabel(this);
+    position_->setObjectName("position");
+    position_->setToolTip("Position commandée depuis le démarrage ou la dernière mise à la niche");
 
     auto* moves = new QGridLayout;
     moves->addWidget(pause_, 0, 0);
@@ -114,6 +117,7 @@ CutProgressWindow::CutProgressWindow(CutControl& control, QWidget* parent)
     progressColumn->addWidget(ticks_);
     progressColumn->addWidget(percent_);
     progressColumn->addWidget(timeLeft_);
+    progressColumn->addWidget(position_);
 
     pausedNote_ = new QLabel(QStringLiteral("En pause : cliquez sur « Reprise »"), this);
     pausedNote_->setObjectName("etatPause");
@@ -140,7 +144,11 @@ CutProgressWindow::CutProgressWindow(CutControl& control, QWidget* parent)
         w->setEnabled(false);
 
     refreshTimer_.setInterval(kRefreshMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, [this] { if (dirty_) refresh(); });
+    // The position moves during a pause too, when no tick is sent.
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] {
+        if (dirty_) refresh();
+        else showPosition();
+    });
     refresh();
 }
 
@@ -191,6 +199,11 @@ void CutProgressWindow::refresh() {
                         .arg(groupedNumber(progress_.ticksDone), groupedNumber(progress_.totalTicks)));
     percent_->setValue(progress_.totalTicks == 0 ? 0 : progress_.percent());
     timeLeft_->setText(QString::fromStdString(estimatedTimeLeftLine(progress_.microsecondsLeft)));
+    showPosition();
+}
+
+void CutProgressWindow::showPosition() {
+    position_->setText(QString::fromStdString(positionLine(machine_.mm())));
 }
 
 void CutProgressWindow::closeEvent(QCloseEvent* event) {

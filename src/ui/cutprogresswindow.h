@@ -13,6 +13,7 @@
 //   avancementPas  ticks sent out of the total
 //   avancement     percent of the ticks sent (progress bar)
 //   tempsRestant   estimated time left at the feeds in force
+//   position       the commanded position, refreshed with the figures, not per tick
 //
 // The window exists only during a run: the cutting window opens it when the run shows
 // it and closes it when the run ends. Closing its frame meanwhile is refused and counts
@@ -27,6 +28,7 @@
 #include <cstdint>
 
 #include "cutting/cutrun.h"
+#include "port/trackedport.h"
 
 class QLabel;
 class QProgressBar;
@@ -43,7 +45,7 @@ class CutProgressWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CutProgressWindow(CutControl& control, QWidget* parent = nullptr);
+    CutProgressWindow(CutControl& control, const TrackedPort& machine, QWidget* parent = nullptr);
 
     // A run starts: the commands act from now on, and the slider and label show
     // CutControl's. Outside a run they do nothing (a stop set then would end the next
@@ -69,8 +71,10 @@ protected:
 
 private:
     void userMovedSlider(int value);
+    void showPosition();
 
     CutControl& control_;
+    const TrackedPort& machine_;
     QPushButton* stop_;
     QPushButton* pause_;
     QPushButton* resume_;
@@ -81,6 +85,7 @@ private:
     QLabel* ticks_;
     QProgressBar* percent_;
     QLabel* timeLeft_;
+    QLabel* position_;
     QLabel* pausedNote_;
     QTimer refreshTimer_;
     CutProgress progress_;

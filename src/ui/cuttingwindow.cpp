@@ -23,6 +23,7 @@
 
 #include "common/filelisting.h"
 #include "common/textrules.h"
+#include "cutting/cuttingmessages.h"
 #include "cutting/generator.h"
 #include "ui/appcontext.h"
 #include "ui/cutprogresswindow.h"
@@ -253,10 +254,17 @@ CuttingWindow::CuttingWindow(AppContext& app, QWidget* parent) : QWidget(parent)
     commands->addWidget(cutNormal_);
     commands->addWidget(cutInverted_);
 
+    extent_ = new QLabel(body_);
+    extent_->setObjectName("etendueTravail");
+    extent_->setToolTip("Étendue du travail depuis son origine (la position de l'outil quand la découpe démarre) "
+                        "et durée estimée aux vitesses d'avance de la fenêtre");
+    extent_->hide();
+
     auto* bodyLayout = new QVBoxLayout(body_);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
     bodyLayout->addLayout(top, 1);
     bodyLayout->addLayout(middle);
+    bodyLayout->addWidget(extent_);
     bodyLayout->addLayout(commands);
 
     generationBar_ = new QProgressBar(this);
@@ -499,6 +507,22 @@ void CuttingWindow::showForm() {
     noDrift_->setChecked(form_.noDrift);
     showingForm_ = false;
     if (objectEdit_->text() != objectBefore) redrawPreview(kBottomAfterFieldChange);
+    showJobExtent();
+}
+
+// One pass over the cutting file named in the form, when a command has just made or
+// chosen it.
+void CuttingWindow::surveyJob() {
+    survey_.reset();
+    if (form_.jobName.empty()) return;
+    JobSurvey survey;
+    if (!surveyCutFile(form_, zSenseOf(form_), survey)) survey_ = survey;
+}
+
+// The feeds and steps per mm as they stand in the fields.
+void CuttingWindow::showJobExtent() {
+    extent_->setVisible(survey_.has_value());
+    if (survey_) extent_->setText(qs(jobExtentLine(*survey_, form_)));
 }
 
 void CuttingWindow::fieldEdited(const FieldBinding& field) {
@@ -513,6 +537,7 @@ void CuttingWindow::fieldEdited(const FieldBinding& field) {
     } else if (field.member == &CuttingForm::objectFile) {
         redrawPreview(kBottomAfterFieldChange);
     }
+    showJobExtent();
 }
 
 void CuttingWindow::descriptionEdited() {
@@ -627,6 +652,7 @@ void CuttingWindow::createCutProgram() {
         generationCancelled_ = false;
         generateCutProgram(form_, app_.dialogs, app_.paths, generationProgress());
     }
+    surveyJob();
     showForm();
     listFiles(listedDir_);
 }
@@ -638,6 +664,7 @@ void CuttingWindow::saveCutProgram() {
         generationCancelled_ = false;
         saveCutProgramAs(form_, app_.dialogs, app_.paths, generationProgress());
     }
+    surveyJob();
     showForm();
     listFiles(listedDir_);
 }
@@ -645,12 +672,14 @@ void CuttingWindow::saveCutProgram() {
 void CuttingWindow::loadCutProgram() {
     if (busy()) return;
     loadJob(form_, app_.dialogs);
+    surveyJob();
     showForm();
 }
 
 void CuttingWindow::openFromMenu() {
     if (busy()) return;
     openFileFromMenu(form_, app_.dialogs);
+    surveyJob();
     showForm();
 }
 
@@ -685,11 +714,13 @@ void CuttingWindow::backToFiles() {
 
 void CuttingWindow::cut(ZSense sense) {
     if (busy()) return;
-    if (!app_.port.port) {
+    TrackedPort* port = app_.drivingPort();
+    if (port == nullptr) {
         app_.dialogs.tell(kNoPortForCut);
         return;
     }
     CuttingForm played = form_;
+    const StepPosition origin = port->steps();
     CutRunResult result;
     {
         BusyScope scope(*this, Busy::Cutting, "Découpe en cours : elle se commande depuis la fenêtre « Découpe en cours ».");
@@ -701,13 +732,16 @@ void CuttingWindow::cut(ZSense sense) {
             return true;
         });
         RunView view(*this);
-        result = runCutProgram(played, app_.cutControl, sense, *app_.port.port, app_.dialogs, app_.events, *waiter_,
-                               view);
+        result = runCutProgram(played, app_.cutControl, sense, *port, app_.dialogs, app_.events, *waiter_, view);
     }
     if (result.end == CutRunEnd::Finished || result.end == CutRunEnd::Stopped) {
         form_.cuttingFeed = played.cuttingFeed;
         form_.rapidFeed = played.rapidFeed;
         showForm();
+        // In the mm of the run's wiring, which the run told the port.
+        const MmPosition away = mmOf(port->steps() - origin, port->wiring());
+        status_->setText(qs(cutting_messages::runEndPosition(result.end == CutRunEnd::Stopped, away)));
+        status_->show();
     }
 }
 
@@ -724,7 +758,7 @@ void CuttingWindow::closeEvent(QCloseEvent* event) {
 void registerCuttingWindows(WindowRegistry& windows, AppContext& app) {
     windows.setFactory(kCuttingWindowName, [&app] { return new CuttingWindow(app); });
     windows.setFactory(kCutProgressWindowName, [&app] {
-        auto* w = new CutProgressWindow(app.cutControl);
+        auto* w = new CutProgressWindow(app.cutControl, app.commanded);
         w->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
         return w;
     });

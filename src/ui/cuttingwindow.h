@@ -21,7 +21,9 @@
 //                the one matching invertZ shows once a configuration was read
 //   status       progressionCreation (progress of a generation) with annulerCreation
 //                "Annuler" (stops it, keeping no file), etatFenetre (what the window is
-//                busy with)
+//                busy with; after a cut, where the tool stands from the job's origin),
+//                etendueTravail (the extent and estimated duration of the cutting file
+//                made or chosen last)
 //
 // The file list keeps the pattern "*.FRA" / "*.DEF" but matches it whatever the case of
 // the name, so that "piece.def" made on this system is listed with "PIECE.DEF".
@@ -38,6 +40,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 #include "cutting/cutrun.h"
@@ -132,6 +135,8 @@ private:
     void fieldEdited(const FieldBinding& field);
     void descriptionEdited();
     void redrawPreview(double bottom);
+    void surveyJob();
+    void showJobExtent();
 
     void chooseFileKind(JobFileKind kind);
     void showDirectory(const QString& dir);
@@ -179,6 +184,8 @@ private:
     QPushButton* cancelGeneration_ = nullptr;
     bool generationCancelled_ = false;
     QLabel* status_ = nullptr;
+    QLabel* extent_ = nullptr;
+    std::optional<JobSurvey> survey_;
     QString shownDir_;   // the directory list's directory
     QString listedDir_;  // the file list's directory
     QPointer<CutProgressWindow> progressWindow_;

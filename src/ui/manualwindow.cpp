@@ -28,6 +28,9 @@ const QString kCuttingWindowName = QStringLiteral("Mach");
 QString qt(const std::string& s) { return QString::fromStdString(s); }
 std::string std8(const QString& s) { return s.toStdString(); }
 
+// The position follows a motion about 30 times a second, whatever its step rate.
+constexpr int kPositionRefreshMs = 33;
+
 }  // namespace
 
 ManualWindow::ManualWindow(AppContext& app, QWidget* parent) : QWidget(parent), app_(app) {
@@ -80,6 +83,12 @@ ManualWindow::ManualWindow(AppContext& app, QWidget* parent) : QWidget(parent), 
     layout->setSpacing(10);
     layout->addWidget(buildMovesGroup());
     layout->addWidget(buildSpeedGroup());
+    position_ = new QLabel(this);
+    position_->setObjectName("position");
+    position_->setToolTip("Position commandée depuis le démarrage ou la dernière mise à la niche");
+    layout->addWidget(position_);
+    positionTimer_.setInterval(kPositionRefreshMs);
+    connect(&positionTimer_, &QTimer::timeout, this, &ManualWindow::showPosition);
     layout->addLayout(settings);
     layout->addLayout(commands);
 
@@ -293,20 +302,34 @@ void ManualWindow::showArrowSenses() {
     arrowWarning_->setVisible(!warnings.isEmpty());
 }
 
+void ManualWindow::showPosition() {
+    position_->setText(qt(positionLine(app_.commanded.mm())));
+}
+
+void ManualWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    showPosition();  // a cut may have moved the machine meanwhile
+}
+
 void ManualWindow::runMotion(const std::function<MotionEnd(ManualMachine&)>& motion) {
-    ParallelPort* port = app_.port.port.get();
+    TrackedPort* port = app_.drivingPort();
     if (port == nullptr || app_.quitting) return;
-    ManualMachine machine{*port, app_.events, waiter_, app_.dialogs};
+    ManualMachine machine{*port, app_.events, waiter_, app_.dialogs, port};
     const MotionLock::Scope lock(app_.motionLock, {objectName()}, [this] {
         requestStop(form_);
         return true;
     });
     ++running_;
     stop_->setEnabled(true);
+    positionTimer_.start();
     motion(machine);
     // Once the program is ending the window may be on its way out: touch nothing.
     if (app_.quitting) return;
-    if (--running_ == 0) stop_->setEnabled(false);
+    showPosition();
+    if (--running_ == 0) {
+        stop_->setEnabled(false);
+        positionTimer_.stop();
+    }
 }
 
 void ManualWindow::quitter() {

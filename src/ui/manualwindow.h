@@ -13,9 +13,11 @@
 // reglageVitesse (slider) and vitesse (100 − slider); pasX, pasY, pasZ,
 // coefficientVitesse; inversionX, inversionY, inversionZ; sensX, sensY, sensZ (which way
 // each arrow moves its axis) and avertissementFleches (arrows against their glyphs);
-// etatNiche (how the last homing ended).
+// etatNiche (how the last homing ended); position (the commanded position, refreshed
+// during a motion and after it).
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -47,6 +49,7 @@ public:
 protected:
     // Closing by the frame hides the window and saves nothing.
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* buildMovesGroup();
@@ -57,6 +60,7 @@ private:
     QLineEdit* decimalField(const char* name, std::string ManualForm::*field);
     void showForm();
     void showArrowSenses();
+    void showPosition();
     void runMotion(const std::function<MotionEnd(ManualMachine&)>& motion);
     void quitter();
     void hideWindow();
@@ -80,6 +84,8 @@ private:
     QLabel* senses_[3] = {};  // X, Y, Z
     QLabel* arrowWarning_ = nullptr;
     QLabel* homingStatus_ = nullptr;
+    QLabel* position_ = nullptr;
+    QTimer positionTimer_;
     QList<QPushButton*> motionButtons_;
 };
 

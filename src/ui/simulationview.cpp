@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "common/textrules.h"
 #include "port/simulatedmachine.h"
 #include "ui/appcontext.h"
 #include "ui/windowregistry.h"
@@ -27,11 +28,7 @@ const QColor kCuttingColour(0xc0, 0x39, 0x2b);
 const QColor kRaisedColour(0x4a, 0x90, 0xd9);
 constexpr int kRefreshMs = 33;  // about 30 pictures a second
 
-// "12,35": two decimals, comma separator, never "-0,00".
-QString millimetres(double mm) {
-    if (std::fabs(mm) < 0.005) mm = 0;
-    return QString::number(mm, 'f', 2).replace('.', ',');
-}
+QString millimetres(double mm) { return QString::fromStdString(millimetreText(mm)); }
 
 QPen segmentPen(bool inMaterial) {
     return inMaterial ? QPen(kCuttingColour, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)

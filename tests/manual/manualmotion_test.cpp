@@ -253,6 +253,23 @@ TEST(Home, ReachesTheFourSwitchesInOrderEachAxisObeyingItsOwnInversion) {
     }
 }
 
+// A homing that ends makes where it ends the commanded 0, 0, 0; one that is stopped
+// leaves the position it commanded, where the machine stands.
+TEST(Home, OnlyAHomingThatEndsMakesTheCommandedPositionZero) {
+    for (const bool stop : {false, true}) {
+        Bench b;
+        TrackedPort tracked;
+        tracked.drive(b.port);
+        ManualMachine machine{tracked, b.host, b.host, b.dialogs, &tracked};
+        ASSERT_EQ(jog(b.form, JogArrow::XRight, machine), MotionEnd::Done);
+        if (stop) b.host.onYield = [&](int n) { if (n == 500) requestStop(b.form); };
+        EXPECT_EQ(home(b.form, machine), stop ? MotionEnd::Stopped : MotionEnd::Done);
+        const StepPosition sim{b.port.sim.xSteps(), b.port.sim.ySteps(), b.port.sim.zSteps()};
+        EXPECT_NE(sim, StepPosition{});
+        EXPECT_EQ(tracked.steps(), stop ? sim : StepPosition{});
+    }
+}
+
 TEST(Home, ASwitchNeverReachedStopsAtTheTravelBoundAndNothingElseMoves) {
     const struct {
         std::optional<std::int16_t> TracedMachine::*stuck;

@@ -110,6 +110,10 @@ private slots:
         named<QAction>(mach, "enregistrerfichier")->trigger();
         QCOMPARE(textOf(mach, "jobName") + QString::number(files->count()),
                  QString::fromStdString(h_->tmp.file("autre.def2")));
+        // The job made shows what it will do: 40 ticks before the plunge and 240 in the
+        // material at 4,9 ms, 280 raised at 1,9 ms.
+        QCOMPARE(named<QLabel>(mach, "etendueTravail")->text(),
+                 QString("Travail : X de 0,00 à 4,00 mm, Y de 0,00 à 0,00 mm, Z de 0,00 à 10,00 mm ; durée estimée 2 s"));
         // "Annuler" beside the progress stops it and keeps nothing.
         named<QLineEdit>(mach, "jobName")->setText(QString::fromStdString(h_->tmp.file("annule")));
         named<QLineEdit>(mach, "scaleFactor")->setText("7000");
@@ -166,7 +170,7 @@ private slots:
         h_->dialogs.confirmAnswers = {true};
         int phase = 0, percentAtStop = -1;
         std::int64_t zAtPause = 0;
-        QString labelAtPause, ticksAtStop;
+        QString labelAtPause, ticksAtStop, positionAtStop;
         bool machHidden = false;
         bool pausedShown = false, noteGoneAtStop = false;
         QTimer waitForRaise;  // "Reprise" once the window says the run waits for it
@@ -196,6 +200,7 @@ private slots:
                 QTimer::singleShot(0, main(), [&] {
                     progress()->refresh();
                     ticksAtStop = named<QLabel>(progress(), "avancementPas")->text();
+                    positionAtStop = named<QLabel>(progress(), "position")->text();
                     percentAtStop = named<QProgressBar>(progress(), "avancement")->value();
                     machHidden = !windows().frame("Mach")->isVisible();
                     noteGoneAtStop = !named<QLabel>(progress(), "etatPause")->isVisible() &&
@@ -216,6 +221,9 @@ private slots:
         QCOMPARE(h_->window->area().activeSubWindow(), windows().frame("Mach"));  // in front at the end
         // Stopped where the stop came, 1 mm deeper than the file says.
         QCOMPARE(tarvel::testing::stepsOf(*h_->machine), QString("60 0 20"));
+        QCOMPARE(positionAtStop, QString("Position : X 3,00 mm   Y 0,00 mm   Z 1,00 mm"));
+        QCOMPARE(named<QLabel>(mach, "etatFenetre")->text(),
+                 QString("Découpe arrêtée : l'outil est à X 3,00 mm, Y 0,00 mm, Z 1,00 mm de l'origine du travail."));
         QCOMPARE(ticksAtStop + " " + QString::number(percentAtStop), QString("Pas envoyés : 500 sur 560 89"));
         QVERIFY(machHidden && h_->app.cutControl.flags.stopRequested == 0 && !mach->busy());
         // The feeds moved with the slider stay in the window.

@@ -46,6 +46,7 @@ private slots:
         QCOMPARE(named<QLineEdit>(manual, "mmADeplacer")->text(), QString("5"));
         click("Command10");
         QCOMPARE(machine_->xSteps(), -100);
+        QCOMPARE(named<QLabel>(manual, "position")->text(), QString("Position : X -5,00 mm   Y 0,00 mm   Z 0,00 mm"));
     }
 
     // Homing to its end is the whole job's; here "Arrêter", offered only while homing
@@ -65,6 +66,9 @@ private slots:
             QVERIFY(stopOffered && !named<QPushButton>(manual, "arreter")->isEnabled());
             QCOMPARE(h_->dialogs.toldTexts(), std::vector<std::string>{tarvel::manual_messages::kHomingStopped.text});
             QVERIFY(machine_->zSteps() < 0 && machine_->zSteps() > -800 && machine_->xSteps() == 0);
+            // A stopped homing leaves the commanded position where the machine stands.
+            const tarvel::MmPosition at{machine_->xMm(), machine_->yMm(), machine_->zMm()};
+            QCOMPARE(named<QLabel>(manual, "position")->text(), QString::fromStdString(tarvel::positionLine(at)));
             QVERIFY(h_->window->menuBar()->isEnabled());
         }
     }
