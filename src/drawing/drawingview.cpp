@@ -1,5 +1,6 @@
 #include "drawing/drawingview.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/textrules.h"
@@ -11,7 +12,7 @@ namespace {
 
 enum class LengthCheck { None, Silent, Message };
 enum class Marks { None, NumbersAndSelection, RedRings };
-enum class OnFailure { ChooseFile, HalveZoom };
+enum class OnFailure { ChooseFile, HalveZoom, Silent };
 
 struct RedrawRule {
     LengthCheck lengthCheck;
@@ -19,10 +20,14 @@ struct RedrawRule {
     bool clear;
     Marks marks;
     OnFailure failure;
+    bool entries = false;  // the entry points' order numbers
 };
 
 constexpr RedrawRule kListClickRule{LengthCheck::Silent, true, true, Marks::NumbersAndSelection,
-                                    OnFailure::HalveZoom};
+                                    OnFailure::HalveZoom, true};
+// "Ajuster", the wheel, a drag, a resized picture area.
+constexpr RedrawRule kCompleteRule{LengthCheck::Silent, true, true, Marks::NumbersAndSelection,
+                                   OnFailure::Silent, true};
 constexpr RedrawRule kZoomRule{LengthCheck::Message, true, true, Marks::None, OnFailure::ChooseFile};
 constexpr RedrawRule kHorizontalRule{LengthCheck::Message, true, true, Marks::None,
                                      OnFailure::ChooseFile};
@@ -58,17 +63,21 @@ DrawFailure readRow(const CutObject& object, std::size_t i, double& x, double& y
     return DrawFailure::None;
 }
 
+void addEntry(const CutObject& object, std::size_t i, const ViewPoint& p, ViewPicture& out) {
+    if (i < object.entryMark.size() && object.entryMark[i] != "." && !object.entryMark[i].empty())
+        out.entries.push_back({static_cast<float>(p.x), static_cast<float>(p.y), std::string(object.entryMark[i])});
+}
+
 // The common drawing of the path, with the marks of the redraw, appended to `out`.
-DrawFailure drawPath(const CutObject& object, double zoom, Marks marks, int selectedRow,
+DrawFailure drawPath(const CutObject& object, double zoom, Marks marks, bool entries, int selectedRow,
                      ViewPicture& out) {
     double x = 0;
     double y = 0;
     if (DrawFailure f = readRow(object, 0, x, y); f != DrawFailure::None) return f;
-    // The pen starts one unit left of the origin's offset, not five: the first segment
-    // leaves from there.
-    ViewPoint previous{x * zoom - 1, 100 - y * zoom};
+    ViewPoint previous = toView(x, y, zoom);
     if (!withinView(previous)) return DrawFailure::Overflow;
     out.start = previous;
+    if (entries) addEntry(object, 0, previous, out);
 
     const std::size_t n = object.rows();
     out.segments.reserve(n > 0 ? n - 1 : 0);
@@ -95,8 +104,9 @@ DrawFailure drawPath(const CutObject& object, double zoom, Marks marks, int sele
             }
             if (marks == Marks::NumbersAndSelection && selectedRow >= 0 &&
                 static_cast<std::size_t>(selectedRow) == i)
-                out.circles.push_back({px, py, kSmallRing, ViewColour::LightMagenta});
+                out.selected = p;
         }
+        if (entries) addEntry(object, i, p, out);
         previous = p;
     }
     return DrawFailure::None;
@@ -121,8 +131,8 @@ ViewPicture redraw(DrawingForm& form, DrawingView& view, UserDialogs& dialogs,
             return picture;
         }
         view.controls = view.sizes;
-        view.panX = view.horizontalScroll;
-        view.panY = form.verticalScroll;
+        view.panX = view.horizontalScroll + view.fineX;
+        view.panY = form.verticalScroll + view.fineY;
         picture.resizeControls = true;
     }
     picture.controls = view.controls;
@@ -131,12 +141,15 @@ ViewPicture redraw(DrawingForm& form, DrawingView& view, UserDialogs& dialogs,
     picture.drawn = true;
     picture.clearFirst = rule.clear;
 
-    const DrawFailure failure = drawPath(form.object, form.zoom, rule.marks, form.selectedRow, picture);
+    const DrawFailure failure =
+        drawPath(form.object, form.zoom, rule.marks, rule.entries, form.selectedRow, picture);
     if (failure == DrawFailure::None) {
         if (completed != nullptr) *completed = true;
         return picture;
     }
     switch (rule.failure) {
+        case OnFailure::Silent:
+            break;
         case OnFailure::ChooseFile:
             dialogs.tell(drawingmessages::kChooseFile);
             break;
@@ -163,6 +176,55 @@ ViewPicture changeZoom(DrawingForm& form, DrawingView& view, UserDialogs& dialog
     return redraw(form, view, dialogs, kZoomRule);
 }
 
+// The smallest rectangle holding every readable row's point, in mm.
+struct Extent {
+    bool any = false;
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    // The farthest coordinate from the origin.
+    double far() const { return std::max({std::fabs(minX), std::fabs(maxX), std::fabs(minY), std::fabs(maxY)}); }
+};
+
+Extent extentOf(const CutObject& object) {
+    Extent e;
+    for (std::size_t i = 0; i < object.rows(); ++i) {
+        double x = 0;
+        double y = 0;
+        if (readRow(object, i, x, y) != DrawFailure::None) continue;
+        if (!e.any) {
+            e = {true, x, x, y, y};
+            continue;
+        }
+        e.minX = std::min(e.minX, x);
+        e.maxX = std::max(e.maxX, x);
+        e.minY = std::min(e.minY, y);
+        e.maxY = std::max(e.maxY, y);
+    }
+    return e;
+}
+
+// Whether the drawing and a pan stay clear of kViewCoordinateLimit at `zoom`, with room
+// for the offsets of the mapping and the picture's own size.
+bool zoomUsable(const Extent& e, double zoom, double panX, double panY) {
+    constexpr double kRoom = kViewCoordinateLimit / 4;
+    return std::isfinite(zoom) && zoom > 0 && e.far() * zoom <= kRoom && std::fabs(panX) <= kRoom &&
+           std::fabs(panY) <= kRoom;
+}
+
+// The pan goes to the scroll bars in whole units, the rest to the fine pan.
+void setPan(DrawingForm& form, DrawingView& view, double panX, double panY) {
+    view.horizontalScroll = static_cast<int>(std::lround(panX));
+    form.verticalScroll = static_cast<int>(std::lround(panY));
+    view.fineX = panX - view.horizontalScroll;
+    view.fineY = panY - form.verticalScroll;
+}
+
+double shownWidth(const DrawingView& view) {
+    return view.shownWidth > 0 ? view.shownWidth : view.sizes.viewWidth;
+}
+double shownHeight(const DrawingView& view) {
+    return view.shownHeight > 0 ? view.shownHeight : view.sizes.viewHeight;
+}
+
 void resizeBy(ViewSizes& sizes, int step) {
     sizes.viewWidth += step;
     sizes.viewHeight += step;
@@ -178,7 +240,7 @@ ViewPoint toObject(ViewPoint view, double zoom) { return {(view.x - 5) / zoom, (
 
 MouseTexts mouseTexts(ViewPoint view, double zoom) {
     const ViewPoint p = toObject(view, zoom);
-    return {decimalText(p.x), decimalText(p.y)};
+    return {millimetreText(p.x), millimetreText(p.y)};
 }
 
 ViewPicture listClicked(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, int row) {
@@ -205,11 +267,13 @@ ViewPicture zoomOut(DrawingForm& form, DrawingView& view, UserDialogs& dialogs) 
 
 ViewPicture horizontalScrolled(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, int value) {
     view.horizontalScroll = value;
+    view.fineX = 0;
     return redraw(form, view, dialogs, kHorizontalRule);
 }
 
 ViewPicture verticalScrolled(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, int value) {
     form.verticalScroll = value;
+    view.fineY = 0;
     return redraw(form, view, dialogs, kVerticalRule);
 }
 
@@ -230,8 +294,82 @@ ViewPicture entryPointRedraw(const DrawingForm& form, const DrawingView& view) {
     picture.controls = view.controls;
     picture.panX = view.panX;
     picture.panY = view.panY;
-    drawPath(form.object, form.zoom, Marks::None, form.selectedRow, picture);
+    drawPath(form.object, form.zoom, Marks::None, true, form.selectedRow, picture);
     return picture;
+}
+
+ViewPicture fitView(DrawingForm& form, DrawingView& view, UserDialogs& dialogs) {
+    const Extent e = extentOf(form.object);
+    if (!e.any) return {};
+    const double width = shownWidth(view);
+    const double height = shownHeight(view);
+    const double roomX = width - 2 * std::max(kFitMargin, width * kFitMarginShare);
+    const double roomY = height - 2 * std::max(kFitMargin, height * kFitMarginShare);
+    if (roomX <= 0 || roomY <= 0) return {};
+    // A single point, or a drawing along one axis, keeps the zoom the other axis allows.
+    const double spanX = e.maxX - e.minX;
+    const double spanY = e.maxY - e.minY;
+    double zoom = form.zoom;
+    if (spanX > 0 || spanY > 0)
+        zoom = std::min(spanX > 0 ? roomX / spanX : roomY / spanY, spanY > 0 ? roomY / spanY : roomX / spanX);
+    const ViewPoint centre = toView((e.minX + e.maxX) / 2, (e.minY + e.maxY) / 2, zoom);
+    const double panX = centre.x - width / 2;
+    const double panY = centre.y - height / 2;
+    if (!zoomUsable(e, zoom, panX, panY)) return {};
+    form.zoom = zoom;
+    setPan(form, view, panX, panY);
+    return redraw(form, view, dialogs, kCompleteRule);
+}
+
+ViewPicture zoomAbout(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, ViewPoint at,
+                      double factor) {
+    if (!lengthsAgree(form.object)) return {};
+    const Extent e = extentOf(form.object);
+    if (!e.any) return {};
+    const double zoom = form.zoom * factor;
+    const ViewPoint underPointer = toObject(at, form.zoom);
+    const ViewPoint moved = toView(underPointer.x, underPointer.y, zoom);
+    const double panX = moved.x - (at.x - view.panX);
+    const double panY = moved.y - (at.y - view.panY);
+    if (!zoomUsable(e, zoom, panX, panY)) return {};
+    form.zoom = zoom;
+    setPan(form, view, panX, panY);
+    return redraw(form, view, dialogs, kCompleteRule);
+}
+
+ViewPicture panBy(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, double dx, double dy) {
+    const Extent e = extentOf(form.object);
+    if (!e.any) return {};
+    const double panX = view.panX - dx;
+    const double panY = view.panY - dy;
+    if (!zoomUsable(e, form.zoom, panX, panY)) return {};
+    setPan(form, view, panX, panY);
+    return redraw(form, view, dialogs, kCompleteRule);
+}
+
+ViewPicture pictureResized(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, double width,
+                           double height) {
+    view.shownWidth = width;
+    view.shownHeight = height;
+    return redraw(form, view, dialogs, kCompleteRule);
+}
+
+std::optional<std::size_t> rowNear(const DrawingForm& form, ViewPoint at, double radius) {
+    std::optional<std::size_t> nearest;
+    double best = radius * radius;
+    for (std::size_t i = 0; i < form.object.rows(); ++i) {
+        double x = 0;
+        double y = 0;
+        if (readRow(form.object, i, x, y) != DrawFailure::None) continue;
+        const ViewPoint p = toView(x, y, form.zoom);
+        const double d = (p.x - at.x) * (p.x - at.x) + (p.y - at.y) * (p.y - at.y);
+        // Among points on one spot (a closed contour's ends), the first row.
+        if (d <= best && (!nearest || d < best)) {
+            best = d;
+            nearest = i;
+        }
+    }
+    return nearest;
 }
 
 }  // namespace tarvel

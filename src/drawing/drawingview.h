@@ -24,6 +24,11 @@
 //   Réduire            no             no      yes     red r 1                "Choisir un fichier!"
 //   entry point        no             no      no      none                   silent
 //
+// Beyond those, the picture follows the pointer and the window: "Ajuster", the wheel, a
+// drag and a resized picture area redraw completely (numbers, selection, entry points),
+// silently, since they happen on their own and an empty object has nothing to show.
+// Every complete picture also writes the entry points' order numbers at their rows.
+//
 // A redraw returns a ViewPicture: the primitives in view units, computed once into flat
 // vectors, so that an object of 100 000 rows costs one pass here and one paint into the
 // window's cached picture; scrolling the lists or moving the mouse repaints from the cache.
@@ -74,6 +79,15 @@ struct DrawingView {
     double panX = 0;            // view x at the picture area's left edge
     double panY = 0;            // view y at its top edge
     int redrawPending = 0;      // 0 after a list click; the list-click redraw draws only then
+    // The part of the pan below one view unit: the scroll bars hold whole units, and
+    // zooming about the pointer must keep the point under it to the pixel. A scroll bar
+    // moved by hand clears it.
+    double fineX = 0;
+    double fineY = 0;
+    // The picture area's size on screen, in view units, once the window has laid it out;
+    // "Ajuster" fits the drawing in it. Zero: the controls' sizes.
+    double shownWidth = 0;
+    double shownHeight = 0;
 };
 
 // Colours of the standard 16-colour palette, by number.
@@ -120,13 +134,19 @@ struct ViewPicture {
     std::vector<ViewSegment> segments;
     std::vector<ViewCircle> circles;
     std::vector<ViewLabel> labels;
+    // Entry points (rows whose entry mark holds an order number): the number at the
+    // row's point.
+    std::vector<ViewLabel> entries;
+    // The selected row's point, ringed at a fixed size on the screen.
+    std::optional<ViewPoint> selected;
 };
 
 // The mapping both ways.
 ViewPoint toView(double x, double y, double zoom);
 ViewPoint toObject(ViewPoint view, double zoom);
 
-// The two mouse labels for a mouse at view (x, y): the object X and Y as decimal text.
+// The two mouse labels for a mouse at view (x, y): the object X and Y in millimetres,
+// two decimals.
 struct MouseTexts {
     std::string x;
     std::string y;
@@ -157,7 +177,40 @@ ViewPicture verticalScrolled(DrawingForm& form, DrawingView& view, UserDialogs& 
 ViewPicture enlargeView(DrawingForm& form, DrawingView& view, UserDialogs& dialogs);
 ViewPicture shrinkView(DrawingForm& form, DrawingView& view, UserDialogs& dialogs);
 
-// After a new entry point: the path drawn again over the picture, no marks, no message.
+// After a new entry point: the path drawn again over the picture, with the entry points'
+// numbers, no other marks, no message.
 ViewPicture entryPointRedraw(const DrawingForm& form, const DrawingView& view);
+
+// --- Commands that follow the pointer and the window ----------------------------------
+
+// Room kept free between the drawing and the picture's edges by "Ajuster", as a share of
+// each side of the picture, and at least kFitMargin view units.
+inline constexpr double kFitMarginShare = 0.04;
+inline constexpr double kFitMargin = 2;
+
+// "Ajuster", and every load and import: the zoom and the two scroll bars chosen so that
+// every row's point lies inside the picture area (view.shownWidth x shownHeight, else
+// the controls' sizes) with a margin, the drawing centred; then a complete redraw. The
+// scroll bar values may leave their usual ranges: the window widens them. An object
+// without a readable point keeps the zoom and pan and draws nothing.
+ViewPicture fitView(DrawingForm& form, DrawingView& view, UserDialogs& dialogs);
+
+// The wheel: the zoom times `factor`, the object point under the pointer (view point
+// `at`, taken with the pan of the last redraw) staying under it. A zoom whose drawing
+// would overflow is refused: nothing changes and nothing is drawn.
+ViewPicture zoomAbout(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, ViewPoint at,
+                      double factor);
+
+// A drag with the middle or right button: the picture follows the pointer by (dx, dy)
+// view units.
+ViewPicture panBy(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, double dx, double dy);
+
+// The picture area took a new size on screen (view units): a complete redraw in it.
+ViewPicture pictureResized(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, double width,
+                           double height);
+
+// The row whose point lies nearest to the view point `at` within `radius` view units,
+// with the current zoom; none when no point is that close.
+std::optional<std::size_t> rowNear(const DrawingForm& form, ViewPoint at, double radius);
 
 }  // namespace tarvel

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/textrules.h"
 #include "drawing/drawingmessages.h"
 #include "support/scripteddialogs.h"
 
@@ -50,7 +51,8 @@ TEST(ViewZoom, StepsInAndOutAndChecksTheListsFirst) {
     EXPECT_DOUBLE_EQ(w.form.zoom, 1);
     EXPECT_TRUE(w.told().empty());
     // The mouse reads the object back through the zoom, with a decimal comma.
-    EXPECT_EQ(mouseTexts({6, 99}, 0.5).x + "|" + mouseTexts({7.5, 97.5}, 2).y, "2|1,25");
+    EXPECT_EQ(mouseTexts({6, 99}, 0.5).x + "|" + mouseTexts({7.5, 97.5}, 2).y + "|" + mouseTexts({5, 100}, 3).x,
+              "2,00|1,25|0,00");
 
     Window empty{CutObject{}};
     ViewPicture p = zoomIn(empty.form, empty.view, empty.dialogs);
@@ -107,12 +109,12 @@ TEST(ViewRedraws, FollowTheirRowOfTheTable) {
 TEST(ViewListClick, DrawsThePathNumbersCutsRingsTheSelectedRowButNeverRowZeroAndDrawsOnce) {
     Window w;
     ViewPicture p = listClicked(w.form, w.view, w.dialogs, 2);
-    // The pen starts one unit left of the first row; raised moves are red.
+    // The pen starts at the first row's point; raised moves are red.
     ASSERT_TRUE(p.start.has_value());
-    EXPECT_EQ(std::make_pair(p.start->x, p.start->y), std::make_pair(-1.0, 100.0));
+    EXPECT_EQ(std::make_pair(p.start->x, p.start->y), std::make_pair(5.0, 100.0));
     ASSERT_EQ(p.segments.size(), 6u);
     EXPECT_EQ((std::vector<float>{p.segments[0].x1, p.segments[0].x2, p.segments[0].y2}),
-              (std::vector<float>{-1, 15, 80}));
+              (std::vector<float>{5, 15, 80}));
     std::vector<ViewColour> colours;
     for (const ViewSegment& s : p.segments) colours.push_back(s.colour);
     const auto F = ViewColour::Foreground, R = ViewColour::LightRed;
@@ -121,8 +123,9 @@ TEST(ViewListClick, DrawsThePathNumbersCutsRingsTheSelectedRowButNeverRowZeroAnd
     ASSERT_EQ(p.labels.size(), 2u);
     EXPECT_EQ(p.labels[0].text + p.labels[1].text, "12");
     EXPECT_EQ(p.labels[0].x, 15.0f);
-    EXPECT_TRUE(hasCircleAt(p, toView(30, 20, 1), 0.5f, ViewColour::LightMagenta));
-    EXPECT_EQ(p.circles.size(), 3u);
+    ASSERT_TRUE(p.selected.has_value());
+    EXPECT_EQ(std::make_pair(p.selected->x, p.selected->y), std::make_pair(35.0, 80.0));
+    EXPECT_EQ(p.circles.size(), 2u);
     EXPECT_EQ(w.view.redrawPending, 1);
     // The window copying the selection to the other lists redraws nothing more.
     EXPECT_FALSE(listClickRedraw(w.form, w.view, w.dialogs).drawn);
@@ -131,7 +134,7 @@ TEST(ViewListClick, DrawsThePathNumbersCutsRingsTheSelectedRowButNeverRowZeroAnd
     p = listClicked(w.form, w.view, w.dialogs, 0);
     EXPECT_TRUE(p.drawn);
     for (const ViewLabel& l : p.labels) EXPECT_NE(l.text, "7");
-    EXPECT_EQ(p.circles.size(), 2u);  // the two green rings of the cuts, no magenta one
+    EXPECT_FALSE(p.selected.has_value());
 
     w.form.object.x.push_back("1");  // lists of different lengths: silently nothing
     EXPECT_FALSE(listClicked(w.form, w.view, w.dialogs, 5).drawn);
@@ -187,6 +190,76 @@ TEST(ViewSizes, ChangeOnlyAtTheNextRedrawThatResizes) {
     EXPECT_FALSE(verticalScrolled(z.form, z.view, z.dialogs, 50).drawn);
     EXPECT_EQ(z.told(), Texts{msg::kChooseFile.text});
     EXPECT_EQ(z.view.controls, ViewSizes{});
+}
+
+// A small drawing, one below the X axis, and one of tens of metres: after "Ajuster" every
+// point lands inside the picture with room to spare, and the drawing fills one side.
+TEST(ViewFit, PutsEveryPointInsideThePicture) {
+    const std::vector<std::vector<ViewPoint>> drawings = {
+        {{10, 10}, {95, 10}, {95, 60}, {10, 60}, {10, 10}},
+        {{-20, -300}, {40, -250}, {5, -10}},
+        {{0, 0}, {25000, 12000}, {-3000, -40000}},
+    };
+    for (const auto& points : drawings) {
+        CutObject o;
+        for (const ViewPoint& p : points) o.appendRow(decimalText(p.x), decimalText(p.y), "1", "0", ".", ".");
+        Window w{o};
+        w.view.shownWidth = 150;
+        w.view.shownHeight = 90;
+        const ViewPicture pic = fitView(w.form, w.view, w.dialogs);
+        ASSERT_TRUE(pic.drawn);
+        EXPECT_EQ(pic.panX, w.view.horizontalScroll + w.view.fineX);
+        double left = 150, right = 0, top = 90, bottom = 0;
+        for (const ViewPoint& p : points) {
+            const ViewPoint v = toView(p.x, p.y, w.form.zoom);
+            const double x = v.x - pic.panX, y = v.y - pic.panY;
+            EXPECT_TRUE(x >= 1 && x <= 149 && y >= 1 && y <= 89) << x << " " << y;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+        EXPECT_TRUE(right - left > 120 || bottom - top > 70);
+    }
+    Window empty{CutObject{}};
+    EXPECT_FALSE(fitView(empty.form, empty.view, empty.dialogs).drawn);
+    EXPECT_DOUBLE_EQ(empty.form.zoom, 1);
+}
+
+TEST(ViewPointer, WheelZoomsAboutThePointerAndAClickFindsTheNearestRow) {
+    Window w;
+    listClicked(w.form, w.view, w.dialogs, 1);
+    const ViewPoint at{40, 60};
+    const ViewPoint before{at.x - w.view.panX, at.y - w.view.panY};
+    const ViewPoint under = toObject(at, w.form.zoom);
+    for (double factor : {1.3, 1.3, 1 / 1.3, 0.2}) {
+        // The pointer stays where it is on the screen while the pan moves under it.
+        const ViewPoint here{w.view.panX + before.x, w.view.panY + before.y};
+        ASSERT_TRUE(zoomAbout(w.form, w.view, w.dialogs, here, factor).drawn);
+        const ViewPoint v = toView(under.x, under.y, w.form.zoom);
+        EXPECT_NEAR(v.x - w.view.panX, before.x, 1e-9);
+        EXPECT_NEAR(v.y - w.view.panY, before.y, 1e-9);
+    }
+    // A zoom whose points would overflow is refused.
+    const double zoom = w.form.zoom;
+    EXPECT_FALSE(zoomAbout(w.form, w.view, w.dialogs, at, 1e9).drawn);
+    EXPECT_EQ(w.form.zoom, zoom);
+    EXPECT_TRUE(w.told().empty());
+    // The picture follows the pointer.
+    const double panX = w.view.panX;
+    panBy(w.form, w.view, w.dialogs, 3.25, 0);
+    EXPECT_DOUBLE_EQ(w.view.panX, panX - 3.25);
+
+    Window c;
+    const ViewPoint p = toView(50, 5, 1);
+    EXPECT_EQ(rowNear(c.form, {p.x + 1, p.y}, 1.5), std::optional<std::size_t>(5));
+    EXPECT_EQ(rowNear(c.form, {p.x + 2, p.y}, 1.5), std::nullopt);
+    // Entry points carry their order numbers on the picture.
+    c.form.object.entryMark.set(1, "2");
+    const ViewPicture pic = listClicked(c.form, c.view, c.dialogs, 0);
+    ASSERT_EQ(pic.entries.size(), 1u);
+    EXPECT_EQ(pic.entries[0].text, "2");
+    EXPECT_EQ(pic.entries[0].x, 15.0f);
 }
 
 }  // namespace
