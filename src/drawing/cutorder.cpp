@@ -264,6 +264,14 @@ bool reorderShownCuts(DrawingForm& form, UserDialogs& dialogs) {
     return reorderCuts(form.object, dialogs);
 }
 
+std::string reorderStatusText(const CutObject& object, bool reordered) {
+    if (!reordered) return drawingmessages::kOrderKept;
+    std::size_t cuts = 0;
+    for (std::size_t i = 0; i < object.cutNumber.size(); ++i)
+        if (object.cutNumber[i] != ".") ++cuts;
+    return drawingmessages::cutsReordered(cuts);
+}
+
 std::optional<std::size_t> EntryPointForm::confirmEntry(CutObject& object, int selectedRow) {
     const std::optional<double> number = commaNumber(orderNumber);
     if (!number) {

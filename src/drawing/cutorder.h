@@ -67,6 +67,10 @@ bool reorderCuts(CutObject& object, UserDialogs& dialogs);
 // "Réorganisation coupes" in the drawing window: reorderCuts on its object.
 bool reorderShownCuts(DrawingForm& form, UserDialogs& dialogs);
 
+// The drawing window's status line after "Réorganisation coupes": how many cuts the
+// object now holds in the new order, or that the order was kept.
+std::string reorderStatusText(const CutObject& object, bool reordered);
+
 // The entry-point window (Form7) without its widgets. It acts on the drawing window's
 // object at SelectedRow and hides after each command.
 class EntryPointForm {

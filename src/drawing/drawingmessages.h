@@ -51,6 +51,12 @@ inline const Message kOrderNumberNotANumber{
     "la suivante...",
     "essaie encore", Icon::Error};
 
+// The drawing window's status line after "Réorganisation coupes".
+inline const std::string kOrderKept = "Réorganisation refusée : les coupes gardent leur ordre.";
+inline std::string cutsReordered(std::size_t cuts) {
+    return cuts == 1 ? "1 coupe réorganisée." : std::to_string(cuts) + " coupes réorganisées.";
+}
+
 // The open dialog of menu "Ouvrir un fichier".
 inline const FileChoice kOpenFraChoice{"Ouvrir un fichier", "", "Fichiers FRA (*.fra)"};
 

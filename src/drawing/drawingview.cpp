@@ -354,6 +354,10 @@ ViewPicture pictureResized(DrawingForm& form, DrawingView& view, UserDialogs& di
     return redraw(form, view, dialogs, kCompleteRule);
 }
 
+ViewPicture redrawAll(DrawingForm& form, DrawingView& view, UserDialogs& dialogs) {
+    return redraw(form, view, dialogs, kCompleteRule);
+}
+
 std::optional<std::size_t> rowNear(const DrawingForm& form, ViewPoint at, double radius) {
     std::optional<std::size_t> nearest;
     double best = radius * radius;

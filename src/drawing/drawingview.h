@@ -209,6 +209,9 @@ ViewPicture panBy(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, do
 ViewPicture pictureResized(DrawingForm& form, DrawingView& view, UserDialogs& dialogs, double width,
                            double height);
 
+// The object changed under the picture ("Réorganisation coupes"): a complete redraw.
+ViewPicture redrawAll(DrawingForm& form, DrawingView& view, UserDialogs& dialogs);
+
 // The row whose point lies nearest to the view point `at` within `radius` view units,
 // with the current zoom; none when no point is that close.
 std::optional<std::size_t> rowNear(const DrawingForm& form, ViewPoint at, double radius);

@@ -22,12 +22,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <QWheelEvent>
 #include <QStorageInfo>
 #include <QStringListModel>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include "common/paths.h"
@@ -107,15 +110,27 @@ DrawingPictureArea::DrawingPictureArea(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setViewSize(ViewSizes{});
+    newCache();
 }
 
 void DrawingPictureArea::setViewSize(const ViewSizes& sizes) {
-    const QSize pixels(sizes.viewWidth * kPixelsPerViewUnit, sizes.viewHeight * kPixelsPerViewUnit);
-    setFixedSize(pixels);
-    cache_ = QPixmap(pixels);
+    setMinimumSize(sizes.viewWidth * kPixelsPerViewUnit, sizes.viewHeight * kPixelsPerViewUnit);
+}
+
+// The cache holds device pixels, so that a screen at scale 2 gets sharp lines.
+void DrawingPictureArea::newCache() {
+    const qreal ratio = devicePixelRatioF();
+    cache_ = QPixmap((QSizeF(size()) * ratio).toSize());
+    cache_.setDevicePixelRatio(ratio);
     cache_.fill(Qt::white);
-    update();
+}
+
+void DrawingPictureArea::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    newCache();
+    emit resized(double(width()) / kPixelsPerViewUnit, double(height()) / kPixelsPerViewUnit);
 }
 
 QPointF DrawingPictureArea::toPixels(double viewX, double viewY) const {
@@ -129,7 +144,7 @@ void DrawingPictureArea::paintPicture(const ViewPicture& picture) {
 
     // Far-off points are legal view coordinates: lines wholly on one side of the area
     // are dropped here, the painter clips the rest.
-    const QRectF area = QRectF(cache_.rect()).adjusted(-2, -2, 2, 2);
+    const QRectF area = QRectF(QPointF(0, 0), cache_.deviceIndependentSize()).adjusted(-2, -2, 2, 2);
     auto outside = [&area](const QPointF& a, const QPointF& b) {
         return (a.x() < area.left() && b.x() < area.left()) || (a.x() > area.right() && b.x() > area.right()) ||
                (a.y() < area.top() && b.y() < area.top()) || (a.y() > area.bottom() && b.y() > area.bottom());
@@ -171,6 +186,30 @@ void DrawingPictureArea::paintPicture(const ViewPicture& picture) {
             p.drawText(at + QPointF(2, ascent), qs(l.text));
         }
     }
+    if (!picture.entries.empty()) {
+        // Entry points in blue, their number above the point so that it clears the
+        // cut number written below it.
+        QFont font = p.font();
+        font.setPixelSize(11);
+        font.setBold(true);
+        p.setFont(font);
+        const QColor blue(0, 0, 255);
+        for (const ViewLabel& l : picture.entries) {
+            const QPointF at = toPixels(l.x, l.y);
+            if (!area.contains(at)) continue;
+            p.setPen(Qt::NoPen);
+            p.setBrush(blue);
+            p.drawEllipse(at, 3, 3);
+            p.setPen(blue);
+            p.drawText(at + QPointF(4, -4), qs(l.text));
+        }
+        p.setBrush(Qt::NoBrush);
+    }
+    if (picture.selected) {
+        p.setPen(QPen(paletteColour(ViewColour::LightMagenta), 2));
+        p.drawEllipse(toPixels(picture.selected->x, picture.selected->y), kSelectionRingPixels,
+                      kSelectionRingPixels);
+    }
     update();
 }
 
@@ -181,9 +220,51 @@ void DrawingPictureArea::paintEvent(QPaintEvent*) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
+QPointF DrawingPictureArea::toView(QPointF pixels) const {
+    return {panX_ + pixels.x() / kPixelsPerViewUnit, panY_ + pixels.y() / kPixelsPerViewUnit};
+}
+
 void DrawingPictureArea::mouseMoveEvent(QMouseEvent* event) {
     const QPointF at = event->position();
-    emit mouseAt(panX_ + at.x() / kPixelsPerViewUnit, panY_ + at.y() / kPixelsPerViewUnit);
+    if (dragFrom_) {
+        const QPointF moved = (at - *dragFrom_) / kPixelsPerViewUnit;
+        dragFrom_ = at;
+        emit dragged(moved.x(), moved.y());
+    }
+    const QPointF v = toView(at);
+    emit mouseAt(v.x(), v.y());
+}
+
+void DrawingPictureArea::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton || event->button() == Qt::RightButton) {
+        dragFrom_ = event->position();
+        setCursor(Qt::ClosedHandCursor);
+    } else if (event->button() == Qt::LeftButton) {
+        const QPointF v = toView(event->position());
+        emit clickedAt(v.x(), v.y());
+    }
+}
+
+void DrawingPictureArea::mouseReleaseEvent(QMouseEvent* event) {
+    if (dragFrom_ && !(event->buttons() & (Qt::MiddleButton | Qt::RightButton))) {
+        dragFrom_.reset();
+        setCursor(Qt::CrossCursor);
+    }
+}
+
+void DrawingPictureArea::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const QPointF v = toView(event->position());
+    emit doubleClickedAt(v.x(), v.y());
+}
+
+void DrawingPictureArea::wheelEvent(QWheelEvent* event) {
+    // One notch is 120 eighths of a degree; touchpads send less at a time.
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps == 0) return;
+    const QPointF v = toView(event->position());
+    emit wheelAt(v.x(), v.y(), steps);
+    event->accept();
 }
 
 // --- dessin -----------------------------------------------------------------------------
@@ -198,15 +279,12 @@ DrawingWindowWidget::DrawingWindowWidget(AppContext& app, QWidget* parent)
     buildMenu();
     // The picture on the left; on the right the object's lists over the file controls,
     // which take the lists' room only while they are shown.
-    auto* left = new QVBoxLayout;
-    left->addWidget(buildPictureGroup());
-    left->addStretch(1);
     auto* right = new QVBoxLayout;
     right->addWidget(buildObjectGroup(), 1);
     right->addWidget(buildFilesGroup());
     auto* body = new QHBoxLayout;
-    body->addLayout(left);
-    body->addLayout(right, 1);
+    body->addWidget(buildPictureGroup(), 1);
+    body->addLayout(right);
     root->addLayout(body, 1);
 
     // The file lists start where the last object was saved, else in the user's folder;
@@ -269,6 +347,21 @@ QWidget* DrawingWindowWidget::buildPictureGroup() {
         mouseX_->setText(qs(t.x));
         mouseY_->setText(qs(t.y));
     });
+    connect(picture_, &DrawingPictureArea::resized, this, [this](double width, double height) {
+        apply(pictureResized(form_, view_, app_.dialogs, width, height));
+    });
+    connect(picture_, &DrawingPictureArea::wheelAt, this, [this](double x, double y, double steps) {
+        apply(zoomAbout(form_, view_, app_.dialogs, {x, y}, std::pow(kZoomStep, steps)));
+        showPan();
+    });
+    connect(picture_, &DrawingPictureArea::dragged, this, [this](double dx, double dy) {
+        apply(panBy(form_, view_, app_.dialogs, dx, dy));
+        showPan();
+    });
+    connect(picture_, &DrawingPictureArea::clickedAt, this,
+            [this](double x, double y) { pickPoint(x, y, false); });
+    connect(picture_, &DrawingPictureArea::doubleClickedAt, this,
+            [this](double x, double y) { pickPoint(x, y, true); });
 
     hScroll_ = new QScrollBar(Qt::Horizontal, box);
     hScroll_->setObjectName("HScroll1");
@@ -282,8 +375,8 @@ QWidget* DrawingWindowWidget::buildPictureGroup() {
         // The redraw runs when the thumb is let go, not at every pixel of a drag.
         bar->setTracking(false);
     }
-    hScroll_->setFixedWidth(view_.controls.hScrollWidth * kPixelsPerViewUnit);
-    vScroll_->setFixedHeight(view_.controls.vScrollHeight * kPixelsPerViewUnit);
+    hScroll_->setMinimumWidth(view_.controls.hScrollWidth * kPixelsPerViewUnit);
+    vScroll_->setMinimumHeight(view_.controls.vScrollHeight * kPixelsPerViewUnit);
     connect(hScroll_, &QScrollBar::valueChanged, this,
             [this](int v) { apply(horizontalScrolled(form_, view_, app_.dialogs, v)); });
     connect(vScroll_, &QScrollBar::valueChanged, this,
@@ -296,6 +389,9 @@ QWidget* DrawingWindowWidget::buildPictureGroup() {
     };
     QPushButton* zoomPlus = button("Command3", "Zoom +");
     QPushButton* zoomMinus = button("Command4", "Zoom -");
+    QPushButton* fit = button("ajuster", "Ajuster");
+    fit->setToolTip("Montrer tout le dessin dans la fenêtre");
+    connect(fit, &QPushButton::clicked, this, &DrawingWindowWidget::ajuster);
     QPushButton* enlarge = button("Command5", "Agrandir la fenetre ");
     QPushButton* shrink = button("Command6", "Réduire la fenetre");
     enlarge->setToolTip(kResizeTip);
@@ -317,13 +413,14 @@ QWidget* DrawingWindowWidget::buildPictureGroup() {
 
     auto* grid = new QGridLayout;
     grid->setSpacing(0);
-    grid->addWidget(picture_, 0, 0, Qt::AlignLeft | Qt::AlignTop);
-    grid->addWidget(vScroll_, 0, 1, Qt::AlignLeft | Qt::AlignTop);
-    grid->addWidget(hScroll_, 1, 0, Qt::AlignLeft | Qt::AlignTop);
-    grid->setColumnStretch(2, 1);
+    grid->addWidget(picture_, 0, 0);
+    grid->addWidget(vScroll_, 0, 1);
+    grid->addWidget(hScroll_, 1, 0);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(0, 1);
 
     auto* commands = new QHBoxLayout;
-    for (QPushButton* b : {zoomPlus, zoomMinus}) commands->addWidget(b);
+    for (QPushButton* b : {zoomPlus, zoomMinus, fit}) commands->addWidget(b);
     commands->addStretch(1);
     for (QPushButton* b : {enlarge, shrink}) commands->addWidget(b);
     auto* mouse = new QHBoxLayout;
@@ -335,7 +432,7 @@ QWidget* DrawingWindowWidget::buildPictureGroup() {
     mouse->addStretch(1);
 
     auto* layout = new QVBoxLayout(box);
-    layout->addLayout(grid);
+    layout->addLayout(grid, 1);
     layout->addLayout(commands);
     layout->addLayout(mouse);
     return box;
@@ -468,6 +565,7 @@ QWidget* DrawingWindowWidget::buildObjectGroup() {
         header->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         header->setFixedWidth(columns[i].width);
         list->setFixedWidth(columns[i].width);
+        headers_.push_back(header);
         grid->addWidget(header, 0, i);
         grid->addWidget(list, 1, i);
         // Six scroll bars side by side would be five too many: they scroll together.
@@ -501,10 +599,15 @@ QWidget* DrawingWindowWidget::buildObjectGroup() {
     countRow->addWidget(cutCount_);
     countRow->addStretch(1);
 
+    reorderState_ = new QLabel(box);
+    reorderState_->setObjectName("etatReorganisation");
+    reorderState_->setWordWrap(true);
+
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(grid, 1);
     layout->addLayout(countRow);
     layout->addWidget(reorder);
+    layout->addWidget(reorderState_);
     return box;
 }
 
@@ -558,6 +661,8 @@ void DrawingWindowWidget::showObject() {
     syncing_ = true;
     for (ObjectColumnModel* m : columns_) m->reload();
     syncing_ = false;
+    fitList(0);
+    fitList(1);
     showSelection();
     showForm();
 }
@@ -575,16 +680,65 @@ void DrawingWindowWidget::showSelection() {
     syncing_ = false;
 }
 
+// The X and Y lists as wide as their longest text, so that no coordinate is cut short.
+void DrawingWindowWidget::fitList(std::size_t list) {
+    const TextColumn& column = list == 0 ? form_.object.x : form_.object.y;
+    std::size_t longest = 0;
+    for (std::size_t i = 1; i < column.size(); ++i)
+        if (column[i].size() > column[longest].size()) longest = i;
+    const std::string_view text = column.size() > 0 ? column[longest] : std::string_view();
+    const int wanted = lists_[list]->fontMetrics().horizontalAdvance(
+                           QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))) +
+                       2 * lists_[list]->frameWidth() + 10;
+    const int width = std::clamp(wanted, 82, 240);
+    lists_[list]->setFixedWidth(width);
+    headers_[list]->setFixedWidth(width);
+}
+
 void DrawingWindowWidget::apply(const ViewPicture& picture) {
     if (!picture.drawn) return;
-    if (picture.resizeControls) {
-        const ViewSizes& s = picture.controls;
+    const ViewSizes& s = picture.controls;
+    // Most redraws give the sizes the controls already have: the frame is left alone.
+    if (picture.resizeControls && (picture_->minimumWidth() != s.viewWidth * kPixelsPerViewUnit ||
+                                   picture_->minimumHeight() != s.viewHeight * kPixelsPerViewUnit ||
+                                   hScroll_->minimumWidth() != s.hScrollWidth * kPixelsPerViewUnit ||
+                                   vScroll_->minimumHeight() != s.vScrollHeight * kPixelsPerViewUnit)) {
         picture_->setViewSize(s);
-        hScroll_->setFixedWidth(s.hScrollWidth * kPixelsPerViewUnit);
-        vScroll_->setFixedHeight(s.vScrollHeight * kPixelsPerViewUnit);
+        hScroll_->setMinimumWidth(s.hScrollWidth * kPixelsPerViewUnit);
+        vScroll_->setMinimumHeight(s.vScrollHeight * kPixelsPerViewUnit);
         fitFrame();
     }
     picture_->paintPicture(picture);
+}
+
+void DrawingWindowWidget::showPan() {
+    const QSignalBlocker blockH(hScroll_);
+    const QSignalBlocker blockV(vScroll_);
+    hScroll_->setRange(std::min(kHScrollMin, view_.horizontalScroll), std::max(kHScrollMax, view_.horizontalScroll));
+    vScroll_->setRange(std::min(kVScrollMin, form_.verticalScroll), std::max(kVScrollMax, form_.verticalScroll));
+    hScroll_->setValue(view_.horizontalScroll);
+    vScroll_->setValue(form_.verticalScroll);
+}
+
+void DrawingWindowWidget::ajuster() {
+    apply(fitView(form_, view_, app_.dialogs));
+    showPan();
+}
+
+void DrawingWindowWidget::pickPoint(double viewX, double viewY, bool doubleClick) {
+    const std::optional<std::size_t> row = rowNear(form_, {viewX, viewY}, kPickPixels / kPixelsPerViewUnit);
+    if (!row) return;
+    const int r = static_cast<int>(*row);
+    if (r != form_.selectedRow || !doubleClick) {
+        // As a click in List1: the other lists follow it.
+        const QModelIndex index = columns_[0]->index(r, 0);
+        syncing_ = true;
+        lists_[0]->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        lists_[0]->scrollTo(index);
+        syncing_ = false;
+        rowChosen(0, r);
+    }
+    if (doubleClick) entryMarkDoubleClicked(r);
 }
 
 // --- The six lists ----------------------------------------------------------------------
@@ -702,8 +856,13 @@ void DrawingWindowWidget::ouvrirUnFichier() { objectLoaded(form_.openFromMenu())
 void DrawingWindowWidget::objectLoaded(bool loaded) {
     showObject();
     if (!loaded) return;
-    // A load sets the vertical scroll bar, whose change draws the new object; the
-    // object is drawn even when the bar already stood there.
+    const ViewPicture fitted = fitView(form_, view_, app_.dialogs);
+    if (fitted.drawn) {
+        apply(fitted);
+        showPan();
+        return;
+    }
+    // Nothing to fit: the load's scroll bar change draws the object as it can.
     if (vScroll_->value() != form_.verticalScroll)
         vScroll_->setValue(form_.verticalScroll);
     else
@@ -762,8 +921,10 @@ void DrawingWindowWidget::markerDoubleClicked(int row) {
 }
 
 void DrawingWindowWidget::reorganiserCoupes() {
-    reorderShownCuts(form_, app_.dialogs);
+    const bool reordered = reorderShownCuts(form_, app_.dialogs);
+    reorderState_->setText(qs(reorderStatusText(form_.object, reordered)));
     showObject();
+    apply(redrawAll(form_, view_, app_.dialogs));
 }
 
 void DrawingWindowWidget::redrawAfterEntryPoint() { apply(entryPointRedraw(form_, view_)); }

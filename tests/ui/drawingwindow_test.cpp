@@ -1,6 +1,7 @@
 // The drawing window (dessin): its lists and picture follow what the drawing logic holds.
 // Importing a DXF drawing and saving it under "Fichier FRA" are the whole job's.
 #include "common/textrules.h"
+#include "drawing/drawingview.h"
 #include "ui/drawingwindow.h"
 #include "uitesting.h"
 
@@ -47,6 +48,18 @@ private:
         named<QLineEdit>(drawing(), "Text1")->setText(QString::fromStdString(path));
         tarvel::testing::click(drawing(), "Command1");
     }
+    // Where row r's point is drawn in the picture area, in pixels.
+    QPointF pixelOf(int r) {
+        const auto x = tarvel::coordinateNumber(cell(1, r).toStdString());
+        const auto y = tarvel::coordinateNumber(cell(2, r).toStdString());
+        const tarvel::ViewPoint v = tarvel::toView(x.value_or(0), y.value_or(0), drawing()->form().zoom);
+        return drawing()->picture().toPixels(v.x, v.y);
+    }
+    void send(QEvent::Type type, QPointF at, Qt::MouseButton button) {
+        auto& area = drawing()->picture();
+        QMouseEvent e(type, at, area.mapToGlobal(at), button, button, Qt::NoModifier);
+        QApplication::sendEvent(&area, &e);
+    }
     void expectSelectedEverywhere(int r) {
         for (int n = 1; n <= 6; ++n) QCOMPARE(list(n)->currentIndex().row(), r);
         QCOMPARE(drawing()->form().selectedRow, r);
@@ -72,8 +85,9 @@ private slots:
         QCOMPARE(QStringList({cell(1, 1), cell(3, 0), cell(4, 0), cell(5, 1)}), QStringList({"10", "0", "D", "1"}));
         QCOMPARE(named<QLineEdit>(drawing(), "Text2")->text(), QString("3"));
         QVERIFY(!named<QPushButton>(drawing(), "Command1")->isVisibleTo(drawing()));
-        QCOMPARE(named<QScrollBar>(drawing(), "VScroll1")->value(), 50);
-        // The load draws the object and a click redraws it (what is drawn is the view's).
+        // The load fits the drawing in the picture and draws it.
+        const QRectF inside = QRectF(drawing()->picture().rect()).adjusted(2, 2, -2, -2);
+        for (int r = 0; r < rows; ++r) QVERIFY2(inside.contains(pixelOf(r)), qPrintable(QString::number(r)));
         const QImage loaded = picture();
         QVERIFY(loaded != empty);
         tarvel::testing::clickRow(list(3), 9);
@@ -86,9 +100,23 @@ private slots:
         // Sent straight to the picture: QTest::mouseMove moves the real pointer on a display.
         auto& area = drawing()->picture();
         const QPointF at = area.toPixels(5, 100);
-        QMouseEvent move(QEvent::MouseMove, at, area.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&area, &move);
-        QCOMPARE(named<QLabel>(drawing(), "Label1")->text() + named<QLabel>(drawing(), "Label2")->text(), QString("00"));
+        send(QEvent::MouseMove, at, Qt::NoButton);
+        QCOMPARE(named<QLabel>(drawing(), "Label1")->text() + named<QLabel>(drawing(), "Label2")->text(),
+                 QString("0,000,00"));
+
+        // The wheel zooms about the pointer: the point under it stays there.
+        const QPointF corner = pixelOf(10);
+        const double zoom = drawing()->form().zoom;
+        for (int notches : {2, -5}) {
+            QWheelEvent wheel(corner, area.mapToGlobal(corner), {}, {0, 120 * notches}, Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&area, &wheel);
+            QVERIFY((pixelOf(10) - corner).manhattanLength() <= 1);
+        }
+        QVERIFY(qAbs(drawing()->form().zoom - zoom / 1.3 / 1.3 / 1.3) < 1e-9);
+        // A click near a drawn point selects its row in every list.
+        send(QEvent::MouseButtonPress, pixelOf(10) + QPointF(3, -2), Qt::LeftButton);
+        expectSelectedEverywhere(10);
         // Leaving the window by its menus.
         trigger("retouraccueil");
         QVERIFY(!window_->windows().isOpen("dessin") && !window_->windows().isOpen("Mach"));
