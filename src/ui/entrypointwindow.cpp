@@ -3,8 +3,12 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "ui/appcontext.h"
 #include "ui/windowregistry.h"
@@ -96,11 +100,33 @@ void EntryPointWindow::hideWindow() {
         hide();
 }
 
+namespace {
+
+// Puts Form7 beside the drawing window, so that the point being numbered stays in sight:
+// on its right when the workspace has room there, else on its left, else at the
+// workspace's right edge.
+void placeBeside(QWidget& window, QWidget& drawingWindow) {
+    auto* frame = qobject_cast<QMdiSubWindow*>(window.parentWidget());
+    auto* drawing = qobject_cast<QMdiSubWindow*>(drawingWindow.parentWidget());
+    if (frame == nullptr || drawing == nullptr || frame->mdiArea() == nullptr) return;
+    const QRect room = frame->mdiArea()->viewport()->rect();
+    const QRect beside = drawing->geometry();
+    int x = beside.right() + 1;
+    if (x + frame->width() > room.right() + 1) x = beside.left() - frame->width();
+    if (x < room.left()) x = room.right() + 1 - frame->width();
+    const int y = std::clamp(beside.top(), room.top(), std::max(room.top(), room.bottom() + 1 - frame->height()));
+    frame->move(std::max(room.left(), x), y);
+}
+
+}  // namespace
+
 EntryPointWindow* openEntryPointWindow(AppContext& app, QWidget& drawingWindow, CutObject& object,
                                        EntryPointWindow::Changed changed) {
     if (app.windows == nullptr) return nullptr;
     auto* window = app.windows->open<EntryPointWindow>(kEntryPointWindowName);
-    if (window != nullptr) window->setTarget(drawingWindow, object, std::move(changed));
+    if (window == nullptr) return nullptr;
+    window->setTarget(drawingWindow, object, std::move(changed));
+    placeBeside(*window, drawingWindow);
     return window;
 }
 
