@@ -856,6 +856,8 @@ void DrawingWindowWidget::ouvrirUnFichier() { objectLoaded(form_.openFromMenu())
 void DrawingWindowWidget::objectLoaded(bool loaded) {
     showObject();
     if (!loaded) return;
+    // The lists took their new widths: the picture takes its own before the fit.
+    layout()->activate();
     const ViewPicture fitted = fitView(form_, view_, app_.dialogs);
     if (fitted.drawn) {
         apply(fitted);
