@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QStorageInfo>
 #include <QStringListModel>
@@ -214,6 +215,14 @@ void DrawingPictureArea::paintPicture(const ViewPicture& picture) {
 }
 
 void DrawingPictureArea::paintEvent(QPaintEvent*) {
+    // Moved to a screen of another scale: the picture is drawn again at the new one, once
+    // this paint is over.
+    if (cache_.devicePixelRatio() != devicePixelRatioF())
+        QTimer::singleShot(0, this, [this] {
+            if (cache_.devicePixelRatio() == devicePixelRatioF()) return;
+            newCache();
+            emit resized(double(width()) / kPixelsPerViewUnit, double(height()) / kPixelsPerViewUnit);
+        });
     QPainter p(this);
     p.drawPixmap(0, 0, cache_);
     p.setPen(palette().color(QPalette::Mid));

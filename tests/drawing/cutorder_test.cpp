@@ -85,6 +85,10 @@ TEST(ReorderCuts, RebuildsEveryCutFromItsEntryPointOrSaysSoAndKeepsTheRows) {
         EXPECT_TRUE(rebuilt || o.z == before.z) << c.what;
         EXPECT_EQ(o.entryMark, Texts(o.rows(), ".")) << c.what;
         EXPECT_EQ(o.cutCount, before.cutCount) << c.what;
+        // The window's status line counts the cuts now in the new order: one per entry point.
+        EXPECT_EQ(reorderStatusText(o, rebuilt),
+                  rebuilt ? drawingmessages::cutsReordered(c.entries.size()) : drawingmessages::kOrderKept)
+            << c.what;
         // The rebuilt rows are marked again from their Z.
         CutObject marked = o;
         markCuts(marked);
