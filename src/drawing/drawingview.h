@@ -16,13 +16,14 @@
 //
 //   trigger            length check   resize  clear   marks                  failure
 //   list click         silent stop    yes     yes     number, green r 0.5;   overflow: message,
-//                                                     selected: magenta r 0.5  zoom halved
+//                                                     entry numbers; the       zoom halved
+//                                                     selected point ringed
 //   Zoom + / Zoom -    message        yes     yes     none                   "Choisir un fichier!"
 //   horizontal scroll  message        yes     yes     none                   "Choisir un fichier!"
 //   vertical scroll    message        yes     yes     red r 1                "Choisir un fichier!"
 //   Agrandir           no             no      no      red r 1                "Choisir un fichier!"
 //   Réduire            no             no      yes     red r 1                "Choisir un fichier!"
-//   entry point        no             no      no      none                   silent
+//   entry point        no             no      no      entry numbers only     silent
 //
 // Beyond those, the picture follows the pointer and the window: "Ajuster", the wheel, a
 // drag and a resized picture area redraw completely (numbers, selection, entry points),

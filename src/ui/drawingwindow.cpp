@@ -111,6 +111,8 @@ DrawingPictureArea::DrawingPictureArea(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
+    // The right button drags the picture: no menu may open under it.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setViewSize(ViewSizes{});
     newCache();
