@@ -1,6 +1,7 @@
 // QtDialogs: what the logic hands over reaches the screen as it was given, and what the
 // user does comes back.
 #include "ui/qtdialogs.h"
+#include "ui/qttranslations.h"
 #include "uitesting.h"
 
 using tarvel::Icon;
@@ -120,6 +121,17 @@ private slots:
         const auto got = dialogs.ask(Message{"nouveau nom?", "Modification", Icon::Question}, "/pieces/boite.fra");
         QCOMPARE(shown, QString("Modification|nouveau nom?|/pieces/boite.fra"));
         QCOMPARE(got, std::optional<std::string>("/pièces/écrou.fra"));
+    }
+
+    // Qt's own words, in the text fields' menu and the file dialog's columns, are French.
+    void qtOwnTextsAreFrench() {
+        if (!tarvel::installQtFrench(*qApp)) QSKIP("catalogue qtbase_fr.qm absent (qt6-translations-l10n)");
+        QCOMPARE(QCoreApplication::translate("QLineEdit", "&Undo"), QString("&Annuler"));
+        QFileDialog dialog(nullptr, "Ouvrir", dir_.str().c_str());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* columns = dialog.findChild<QTreeView*>();
+        QVERIFY(columns != nullptr);
+        QCOMPARE(columns->model()->headerData(0, Qt::Horizontal).toString(), QString("Nom"));
     }
 };
 

@@ -16,6 +16,7 @@
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "ui/appcontext.h"
+#include "ui/qttranslations.h"
 #include "ui/windowregistry.h"
 
 namespace tarvel::testing {
@@ -61,6 +62,7 @@ struct Harness {
     std::unique_ptr<MainWindow> window;
 
     explicit Harness(std::optional<SimulatedMachineSettings> simulated = std::nullopt, bool configured = false) {
+        installQtFrench(*QCoreApplication::instance());  // Qt's texts as the program shows them
         app.paths.programDir = tmp.str();
         app.paths.scratchDir = tmp.file("scratch");
         std::filesystem::create_directory(app.paths.scratchDir);
