@@ -83,6 +83,31 @@ private slots:
         QVERIFY(h_->dialogs.told.empty() && !window_->isVisible());
     }
 
+    // On a small screen and a large one, every window opens whole inside the visible
+    // part of the area, its contents no larger than the frame that shows them.
+    void everyWindowOpensInsideTheArea_data() {
+        QTest::addColumn<QSize>("screen");
+        QTest::newRow("1024x700") << QSize(1024, 700);
+        QTest::newRow("1280x1024") << QSize(1280, 1024);
+    }
+
+    void everyWindowOpensInsideTheArea() {
+        QFETCH(QSize, screen);
+        window_->resize(screen);
+        QTest::qWait(20);
+        const QRect room = area().viewport()->rect();
+        for (const QString& name : window_->windows().names()) {
+            QWidget* content = window_->windows().open(name);
+            QTest::qWait(20);
+            QMdiSubWindow* frame = window_->windows().frame(name);
+            QVERIFY2(content && frame && room.contains(frame->geometry()),
+                     qPrintable(name + QString(" %1,%2 %3x%4").arg(frame->x()).arg(frame->y())
+                                           .arg(frame->width()).arg(frame->height())));
+            QVERIFY2(frame->contentsRect().size().expandedTo(content->minimumSizeHint()) == frame->contentsRect().size(),
+                     qPrintable(name));
+        }
+    }
+
     void portThatCouldNotBeUsedIsToldOnceAtStart() {
         h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{}, true);
         h_->app.port.portFailure = "Impossible d'ouvrir /dev/parport0 : occupé par un autre programme";
