@@ -113,13 +113,18 @@ private slots:
     void askShowsTheOfferedTextAndReturnsTheTypedOne() {
         QtDialogs dialogs(dir_.str());
         QString shown;  // title|prompt|offered text
+        const QString offered = "/pieces/" + QString("sous-dossier/").repeated(6) + "boite.fra";
+        bool wholePathSeen = false;
         whenModal<QInputDialog>([&](QInputDialog* input) {
             shown = input->windowTitle() + "|" + input->labelText() + "|" + input->textValue();
+            auto* field = input->findChild<QLineEdit*>();
+            wholePathSeen = field->width() > field->fontMetrics().horizontalAdvance(offered);
             input->setTextValue("/pièces/écrou.fra");
             input->accept();
         });
-        const auto got = dialogs.ask(Message{"nouveau nom?", "Modification", Icon::Question}, "/pieces/boite.fra");
-        QCOMPARE(shown, QString("Modification|nouveau nom?|/pieces/boite.fra"));
+        const auto got = dialogs.ask(Message{"nouveau nom?", "Modification", Icon::Question}, offered.toStdString());
+        QCOMPARE(shown, "Modification|nouveau nom?|" + offered);
+        QVERIFY(wholePathSeen);
         QCOMPARE(got, std::optional<std::string>("/pièces/écrou.fra"));
     }
 
