@@ -108,6 +108,18 @@ private slots:
         }
     }
 
+    // F1 in any working window, and the link of "Info", open the help page.
+    void helpOpensByF1AndFromTheAboutWindow() {
+        h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{}, true);
+        std::vector<int> asked;
+        h_->app.showHelp = [&asked](int context) { asked.push_back(context); };
+        QVERIFY(h_->show());
+        QApplication::setActiveWindow(h_->window.get());
+        for (const QString& name : h_->windows().names()) QTest::keyClick(h_->windows().open(name), Qt::Key_F1);
+        emit tarvel::testing::named<QLabel>(h_->windows().open(tarvel::kAboutWindow), "lienAide")->linkActivated("aide");
+        QCOMPARE(asked, std::vector<int>(h_->windows().names().size() + 1, tarvel::kHelpContext));
+    }
+
     void portThatCouldNotBeUsedIsToldOnceAtStart() {
         h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{}, true);
         h_->app.port.portFailure = "Impossible d'ouvrir /dev/parport0 : occupé par un autre programme";
