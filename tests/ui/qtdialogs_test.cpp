@@ -112,31 +112,27 @@ private slots:
 
     void askShowsTheOfferedTextAndReturnsTheTypedOne() {
         QtDialogs dialogs(dir_.str());
-        QString shown;  // title|prompt|offered text
+        QString shown;  // title|prompt|offered text, "coupé" when the field is narrower than it
         const QString offered = "/pieces/" + QString("sous-dossier/").repeated(6) + "boite.fra";
-        bool wholePathSeen = false;
         whenModal<QInputDialog>([&](QInputDialog* input) {
-            shown = input->windowTitle() + "|" + input->labelText() + "|" + input->textValue();
             auto* field = input->findChild<QLineEdit*>();
-            wholePathSeen = field->width() > field->fontMetrics().horizontalAdvance(offered);
+            shown = input->windowTitle() + "|" + input->labelText() + "|" + input->textValue() +
+                    (field->width() > field->fontMetrics().horizontalAdvance(offered) ? "" : " coupé");
             input->setTextValue("/pièces/écrou.fra");
             input->accept();
         });
         const auto got = dialogs.ask(Message{"nouveau nom?", "Modification", Icon::Question}, offered.toStdString());
         QCOMPARE(shown, "Modification|nouveau nom?|" + offered);
-        QVERIFY(wholePathSeen);
         QCOMPARE(got, std::optional<std::string>("/pièces/écrou.fra"));
     }
 
-    // Qt's own words, in the text fields' menu and the file dialog's columns, are French.
+    // Qt's own words: the text fields' menu, the file dialog's columns.
     void qtOwnTextsAreFrench() {
         if (!tarvel::installQtFrench(*qApp)) QSKIP("catalogue qtbase_fr.qm absent (qt6-translations-l10n)");
         QCOMPARE(QCoreApplication::translate("QLineEdit", "&Undo"), QString("&Annuler"));
         QFileDialog dialog(nullptr, "Ouvrir", dir_.str().c_str());
         dialog.setOption(QFileDialog::DontUseNativeDialog);
-        auto* columns = dialog.findChild<QTreeView*>();
-        QVERIFY(columns != nullptr);
-        QCOMPARE(columns->model()->headerData(0, Qt::Horizontal).toString(), QString("Nom"));
+        QCOMPARE(dialog.findChild<QTreeView*>()->model()->headerData(0, Qt::Horizontal).toString(), QString("Nom"));
     }
 };
 

@@ -16,7 +16,6 @@
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "ui/appcontext.h"
-#include "ui/qttranslations.h"
 #include "ui/windowregistry.h"
 
 namespace tarvel::testing {
@@ -62,7 +61,6 @@ struct Harness {
     std::unique_ptr<MainWindow> window;
 
     explicit Harness(std::optional<SimulatedMachineSettings> simulated = std::nullopt, bool configured = false) {
-        installQtFrench(*QCoreApplication::instance());  // Qt's texts as the program shows them
         app.paths.programDir = tmp.str();
         app.paths.scratchDir = tmp.file("scratch");
         std::filesystem::create_directory(app.paths.scratchDir);
