@@ -5,10 +5,10 @@
 
 namespace tarvel {
 
-AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent) {
+AboutWindow::AboutWindow(std::function<void()> openHelp, QWidget* parent) : QWidget(parent) {
     setObjectName("Form2");
     setWindowTitle("Info");
-    // Static text: the window keeps the size of its two lines.
+    // Static text: the window keeps the size of its lines.
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
 
     auto* name = new QLabel("Tarvel V3.96", this);
@@ -26,6 +26,12 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(10);
     layout->addWidget(name, 0, Qt::AlignHCenter);
     layout->addWidget(purpose, 0, Qt::AlignHCenter);
+    if (openHelp) {
+        auto* help = new QLabel("<a href=\"aide\">Aide de Tarvel</a> (touche F1)", this);
+        help->setObjectName("lienAide");
+        connect(help, &QLabel::linkActivated, this, [openHelp] { openHelp(); });
+        layout->addWidget(help, 0, Qt::AlignHCenter);
+    }
 }
 
 }  // namespace tarvel

@@ -1,8 +1,10 @@
-// Form2, "Info": the program's name and purpose. Static text only; the window frame
-// closes it.
+// Form2, "Info": the program's name and purpose, and a link to the help page. The
+// window frame closes it.
 #pragma once
 
 #include <QWidget>
+
+#include <functional>
 
 namespace tarvel {
 
@@ -10,7 +12,8 @@ class AboutWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit AboutWindow(QWidget* parent = nullptr);
+    // `openHelp` opens the help page; without it the link is left out.
+    explicit AboutWindow(std::function<void()> openHelp = {}, QWidget* parent = nullptr);
 };
 
 }  // namespace tarvel

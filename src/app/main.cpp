@@ -20,6 +20,7 @@
 #include "ui/appcontext.h"
 #include "ui/programicon.h"
 #include "ui/qtdialogs.h"
+#include "ui/qttranslations.h"
 #include "ui/windowregistry.h"
 
 namespace {
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     GuardedApplication qtApp(argc, argv);
     QApplication::setApplicationName("Tarvel");
     QApplication::setWindowIcon(tarvel::programIcon());
+    tarvel::installQtFrench(qtApp);
 
     tarvel::QtDialogs dialogs;
     qtApp.tell = [&dialogs](const tarvel::Message& m) { dialogs.tell(m); };

@@ -19,7 +19,10 @@ void registerProgramWindows(WindowRegistry& windows, AppContext& app) {
     registerSimulationView(windows, app);  // only when the machine is the simulated one
     windows.setFactory(kManualWindow, [&app] { return new ManualWindow(app); });
     registerEntryPointWindow(windows, app);  // Form7, opened by the drawing window
-    windows.setFactory(kAboutWindow, [] { return new AboutWindow; });
+    windows.setFactory(kAboutWindow, [&app] {
+        return new AboutWindow(app.showHelp ? std::function<void()>([&app] { app.showHelp(kHelpContext); })
+                                            : std::function<void()>());
+    });
 }
 
 }  // namespace tarvel

@@ -50,10 +50,12 @@ QString pinHint(int pin) {
 // What each pin does for the machine, shown by its colour.
 enum class PinUse { Output, Input, Ground, Unused };
 
+// Pin 10 (ACK) is an input of the port that no command reads; 18 to 25 are all ground on
+// the connector, whether or not they carry a hint.
 PinUse pinUse(int pin) {
     if (pin >= 2 && pin <= 9) return PinUse::Output;
-    if ((pin >= 10 && pin <= 13) || pin == 15) return PinUse::Input;
-    if (pin >= 18 && pin <= 22) return PinUse::Ground;
+    if ((pin >= 11 && pin <= 13) || pin == 15) return PinUse::Input;
+    if (pin >= 18 && pin <= 25) return PinUse::Ground;
     return PinUse::Unused;
 }
 
@@ -264,9 +266,9 @@ ConfigurationWindow::ConfigurationWindow(AppContext& app, QWidget* parent)
     keys->addStretch(1);
     keys->addWidget(colourKey(PinUse::Output, "sorties DIR et CLOCK (2 à 9)", legendGroup));
     keys->addSpacing(18);
-    keys->addWidget(colourKey(PinUse::Input, "entrées (10 à 13, 15)", legendGroup));
+    keys->addWidget(colourKey(PinUse::Input, "entrées des contacts (11 à 13, 15)", legendGroup));
     keys->addSpacing(18);
-    keys->addWidget(colourKey(PinUse::Ground, "masse (18 à 22)", legendGroup));
+    keys->addWidget(colourKey(PinUse::Ground, "masse (18 à 25)", legendGroup));
     keys->addStretch(1);
     lv->addLayout(keys);
 

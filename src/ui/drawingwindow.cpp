@@ -518,6 +518,13 @@ QWidget* DrawingWindowWidget::buildFilesGroup() {
     charger_->setObjectName("Command1");
     sauver_ = new QPushButton("Sauver", filesGroup_);
     sauver_->setObjectName("Command2");
+    // The buttons come and go with the file type; their row keeps its room so the lists
+    // above do not jump.
+    for (QWidget* w : {static_cast<QWidget*>(charger_), static_cast<QWidget*>(sauver_)}) {
+        QSizePolicy keep = w->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(keep);
+    }
     connect(charger_, &QPushButton::clicked, this, &DrawingWindowWidget::charger);
     connect(sauver_, &QPushButton::clicked, this, &DrawingWindowWidget::sauver);
     auto* buttons = new QHBoxLayout;

@@ -1,7 +1,10 @@
 #include "ui/helpwindow.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFileInfo>
+#include <QScreen>
 #include <QUrl>
 
 namespace tarvel {
@@ -34,9 +37,24 @@ void HelpWindow::showContext(int context) {
         hide();
         setWindowModality(wanted);
     }
+    if (!isVisible()) keepOnScreen();
     show();
     raise();
     activateWindow();
+}
+
+// The page opens whole on the screen of the window in front, centred on it.
+void HelpWindow::keepOnScreen() {
+    const QWidget* front = QApplication::activeWindow();
+    const QScreen* screen = front ? front->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect room = screen->availableGeometry();
+    resize(size().boundedTo(room.size() - QSize(40, 60)));
+    QRect placed(QPoint(), frameGeometry().size().boundedTo(room.size()));
+    placed.moveCenter(front ? front->frameGeometry().center() : room.center());
+    placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() + 1 - placed.width()));
+    placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() + 1 - placed.height()));
+    move(placed.topLeft());
 }
 
 }  // namespace tarvel

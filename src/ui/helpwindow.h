@@ -20,6 +20,8 @@ public:
     void showContext(int context);
 
 private:
+    void keepOnScreen();
+
     QString pageFile_;
 };
 

@@ -1,12 +1,17 @@
 #include "ui/qtdialogs.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 
 #include "common/paths.h"
@@ -33,6 +38,17 @@ QMessageBox::Icon boxIcon(Icon icon) {
 
 // Dialogs sit over the window the user is working in.
 QWidget* dialogParent() { return QApplication::activeWindow(); }
+
+// The widest a dialog may grow to show a whole text: the screen it opens on, less a margin.
+int widestOnScreen(const QWidget& dialog) {
+    const QScreen* screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().width() - 40 : 800;
+}
+
+// Room for `text` in the dialog's font plus `extra` pixels of frame, capped at the screen.
+int widthFor(const QWidget& dialog, const QString& text, int extra) {
+    return std::min(dialog.fontMetrics().horizontalAdvance(text) + extra, widestOnScreen(dialog));
+}
 
 }  // namespace
 
@@ -64,6 +80,11 @@ void prepareBox(QMessageBox& box, const Message& m, QtDialogs& dialogs) {
     box.setWindowTitle(qs(m.title));
     box.setText(qs(m.text));
     box.setTextFormat(Qt::PlainText);
+    // A box is as wide as its text needs, not its title: a spacer across the bottom keeps
+    // the title whole (the extra is the title bar's icon and buttons).
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(widthFor(box, box.windowTitle(), 120), 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
 
     QPushButton* aide = box.addButton("Aide", QMessageBox::HelpRole);
     aide->setObjectName("Aide");
@@ -108,6 +129,9 @@ std::optional<std::string> QtDialogs::ask(const Message& m, std::string_view off
     dialog.setTextValue(QString::fromUtf8(offered.data(), static_cast<qsizetype>(offered.size())));
     dialog.setOkButtonText("OK");
     dialog.setCancelButtonText("Annuler");
+    // The whole offered path is seen without scrolling the field.
+    if (auto* field = dialog.findChild<QLineEdit*>())
+        field->setMinimumWidth(widthFor(*field, dialog.textValue(), 24));
     offerHelpKey(dialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.textValue().toStdString();

@@ -1,5 +1,7 @@
 #include "ui/windowregistry.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QWidget>
@@ -46,6 +48,21 @@ void fitFrameToContent(QMdiSubWindow& frame, QWidget& content) {
         frame.resize(wanted + decoration);
 }
 
+// A window opens whole in the visible part of the area: moved in from where the area
+// placed it, and shrunk to the room when larger (it stays resizable, down to what its
+// controls need, so a small screen squeezes it rather than cutting it off).
+void keepInsideArea(QMdiSubWindow& frame, const QMdiArea& area) {
+    const QRect room = area.viewport()->rect();
+    if (room.isEmpty()) return;
+    const QSize size = frame.size().boundedTo(room.size());
+    if (size != frame.size()) {
+        if (frame.minimumSize() == frame.maximumSize()) frame.setFixedSize(size);
+        else frame.resize(size);
+    }
+    frame.move(std::clamp(frame.x(), 0, room.width() - frame.width()),
+               std::clamp(frame.y(), 0, room.height() - frame.height()));
+}
+
 }  // namespace
 
 WindowRegistry::WindowRegistry(QMdiArea& area, QObject* parent) : QObject(parent), area_(area) {}
@@ -76,6 +93,13 @@ QStringList WindowRegistry::openNames() const {
     return names;
 }
 
+QStringList WindowRegistry::names() const {
+    QStringList names;
+    for (const auto& [name, make] : factories_)
+        if (make) names << name;
+    return names;
+}
+
 QWidget* WindowRegistry::open(const QString& name) {
     QMdiSubWindow* f = frame(name);
     if (f == nullptr) {
@@ -99,7 +123,9 @@ QWidget* WindowRegistry::open(const QString& name) {
         f = made;
     }
     if (f->isMinimized()) f->showNormal();
+    const bool opening = !f->isVisible();
     f->show();
+    if (opening) keepInsideArea(*f, area_);
     area_.setActiveSubWindow(f);
     f->raise();
     return f->widget();

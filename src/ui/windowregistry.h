@@ -51,6 +51,8 @@ public:
     QMdiSubWindow* frame(const QString& name) const;
     bool isOpen(const QString& name) const { return find(name) != nullptr; }
     QStringList openNames() const;
+    // Every window that can be opened.
+    QStringList names() const;
 
     // Hides the window without closing it: it keeps its contents and its handlers keep
     // running; open(name) shows it again.

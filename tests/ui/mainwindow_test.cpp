@@ -83,6 +83,28 @@ private slots:
         QVERIFY(h_->dialogs.told.empty() && !window_->isVisible());
     }
 
+    // At 1024x700 and 1280x1024 every window opens whole in sight, not squeezed below its
+    // controls' needs; F1 there and the link of "Info" open the help.
+    void everyWindowOpensInsideTheAreaWithItsHelp() {
+        std::vector<int> asked;
+        for (const QSize screen : {QSize(1024, 700), QSize(1280, 1024)}) {
+            h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{}, true);
+            h_->app.showHelp = [&asked](int context) { asked.push_back(context); };
+            QVERIFY(h_->show());
+            h_->window->resize(screen), QApplication::setActiveWindow(h_->window.get());
+            QTest::qWait(20);
+            const QRect room = h_->window->area().viewport()->rect();
+            for (const QString& name : h_->windows().names()) {
+                QWidget* content = h_->windows().open(name);
+                QVERIFY2(room.contains(h_->windows().frame(name)->geometry()) &&
+                             content->size().expandedTo(content->minimumSizeHint()) == content->size(), qPrintable(name));
+                QTest::keyClick(content, Qt::Key_F1);
+            }
+        }
+        emit tarvel::testing::named<QLabel>(h_->windows().find(tarvel::kAboutWindow), "lienAide")->linkActivated("aide");
+        QCOMPARE(asked, std::vector<int>(2 * h_->windows().names().size() + 1, tarvel::kHelpContext));
+    }
+
     void portThatCouldNotBeUsedIsToldOnceAtStart() {
         h_ = std::make_unique<tarvel::testing::Harness>(tarvel::SimulatedMachineSettings{}, true);
         h_->app.port.portFailure = "Impossible d'ouvrir /dev/parport0 : occupé par un autre programme";

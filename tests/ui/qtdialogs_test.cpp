@@ -1,6 +1,7 @@
 // QtDialogs: what the logic hands over reaches the screen as it was given, and what the
 // user does comes back.
 #include "ui/qtdialogs.h"
+#include "ui/qttranslations.h"
 #include "uitesting.h"
 
 using tarvel::Icon;
@@ -111,15 +112,27 @@ private slots:
 
     void askShowsTheOfferedTextAndReturnsTheTypedOne() {
         QtDialogs dialogs(dir_.str());
-        QString shown;  // title|prompt|offered text
+        QString shown;  // title|prompt|offered text, "coupé" when the field is narrower than it
+        const QString offered = "/pieces/" + QString("sous-dossier/").repeated(6) + "boite.fra";
         whenModal<QInputDialog>([&](QInputDialog* input) {
-            shown = input->windowTitle() + "|" + input->labelText() + "|" + input->textValue();
+            auto* field = input->findChild<QLineEdit*>();
+            shown = input->windowTitle() + "|" + input->labelText() + "|" + input->textValue() +
+                    (field->width() > field->fontMetrics().horizontalAdvance(offered) ? "" : " coupé");
             input->setTextValue("/pièces/écrou.fra");
             input->accept();
         });
-        const auto got = dialogs.ask(Message{"nouveau nom?", "Modification", Icon::Question}, "/pieces/boite.fra");
-        QCOMPARE(shown, QString("Modification|nouveau nom?|/pieces/boite.fra"));
+        const auto got = dialogs.ask(Message{"nouveau nom?", "Modification", Icon::Question}, offered.toStdString());
+        QCOMPARE(shown, "Modification|nouveau nom?|" + offered);
         QCOMPARE(got, std::optional<std::string>("/pièces/écrou.fra"));
+    }
+
+    // Qt's own words: the text fields' menu, the file dialog's columns.
+    void qtOwnTextsAreFrench() {
+        if (!tarvel::installQtFrench(*qApp)) QSKIP("catalogue qtbase_fr.qm absent (qt6-translations-l10n)");
+        QCOMPARE(QCoreApplication::translate("QLineEdit", "&Undo"), QString("&Annuler"));
+        QFileDialog dialog(nullptr, "Ouvrir", dir_.str().c_str());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        QCOMPARE(dialog.findChild<QTreeView*>()->model()->headerData(0, Qt::Horizontal).toString(), QString("Nom"));
     }
 };
 

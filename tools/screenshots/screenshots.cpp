@@ -1,8 +1,11 @@
 // tarvel-screenshots: the pictures of the documentation. Opens every window of the
 // program on a plate drawn here, with a simulated machine, and saves the main window
-// as one PNG per window into the folder given (docs/screenshots by default).
+// as one PNG per window into the folder given (docs/screenshots by default), with the
+// main window at 1024 x 700 or at the size given:
+//   tarvel-screenshots [--size 1280x1024] [folder]
 // Messages are answered silently so that nothing waits for a click.
 #include <QApplication>
+#include <QFileDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +33,7 @@
 #include "ui/appcontext.h"
 #include "ui/cutprogresswindow.h"
 #include "ui/cuttingwindow.h"
+#include "ui/qttranslations.h"
 #include "ui/windowregistry.h"
 
 namespace {
@@ -99,7 +103,16 @@ private:
 
 int main(int argc, char** argv) {
     QApplication qtApp(argc, argv);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
+    installQtFrench(qtApp);
+    QString folder = QStringLiteral("docs/screenshots");
+    QSize size(1024, 700);
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        const QStringList wh = i + 1 < argc && arg == "--size" ? QString(argv[++i]).split('x') : QStringList();
+        if (wh.size() == 2) size = QSize(wh[0].toInt(), wh[1].toInt());
+        else if (arg == "--size" || !size.isValid()) return std::fprintf(stderr, "tarvel-screenshots: --size LxH\n"), 2;
+        else folder = arg;
+    }
     QTemporaryDir work;
     if (!QDir().mkpath(folder) || !work.isValid()) {
         std::fprintf(stderr, "tarvel-screenshots: dossier %s inutilisable\n", qPrintable(folder));
@@ -122,7 +135,7 @@ int main(int argc, char** argv) {
     if (saveMachineConfig(MachineConfig::defaults(), app.paths.configFile())) return 1;
 
     MainWindow window(app);
-    window.resize(1280, 860);
+    window.resize(size);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
     WindowRegistry& windows = window.windows();
@@ -193,6 +206,16 @@ int main(int argc, char** argv) {
 
     windows.open(kManualWindow);
     shooter.shoot("manual-window");
+
+    // Qt's file dialog, in French as the windows open it; a dialog is a window of its own.
+    QFileDialog files(&window, "Ouvrir", work.path(), "Fichiers objet (*.fra)");
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.show();
+    QTest::qWait(300);
+    const QString filesPicture = folder + "/file-dialog.png";
+    if (files.grab().save(filesPicture, "PNG")) std::printf("%s\n", qPrintable(filesPicture));
+    else return std::fprintf(stderr, "tarvel-screenshots: impossible d'écrire %s\n", qPrintable(filesPicture)), 1;
+    files.close();
     window.quitProgram();
     return shooter.failed() || !shot ? 1 : 0;
 }
