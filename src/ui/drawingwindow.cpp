@@ -119,7 +119,7 @@ DrawingPictureArea::DrawingPictureArea(QWidget* parent) : QWidget(parent) {
 }
 
 void DrawingPictureArea::setViewSize(const ViewSizes& sizes) {
-    setMinimumSize(sizes.viewWidth * kPixelsPerViewUnit, sizes.viewHeight * kPixelsPerViewUnit);
+    setMinimumSize(sizes.viewWidth * kFloorPixelsPerViewUnit, sizes.viewHeight * kFloorPixelsPerViewUnit);
 }
 
 // The cache holds device pixels, so that a screen at scale 2 gets sharp lines.
@@ -386,8 +386,8 @@ QWidget* DrawingWindowWidget::buildPictureGroup() {
         // The redraw runs when the thumb is let go, not at every pixel of a drag.
         bar->setTracking(false);
     }
-    hScroll_->setMinimumWidth(view_.controls.hScrollWidth * kPixelsPerViewUnit);
-    vScroll_->setMinimumHeight(view_.controls.vScrollHeight * kPixelsPerViewUnit);
+    hScroll_->setMinimumWidth(view_.controls.hScrollWidth * kFloorPixelsPerViewUnit);
+    vScroll_->setMinimumHeight(view_.controls.vScrollHeight * kFloorPixelsPerViewUnit);
     connect(hScroll_, &QScrollBar::valueChanged, this,
             [this](int v) { apply(horizontalScrolled(form_, view_, app_.dialogs, v)); });
     connect(vScroll_, &QScrollBar::valueChanged, this,
@@ -717,13 +717,13 @@ void DrawingWindowWidget::apply(const ViewPicture& picture) {
     if (!picture.drawn) return;
     const ViewSizes& s = picture.controls;
     // Most redraws give the sizes the controls already have: the frame is left alone.
-    if (picture.resizeControls && (picture_->minimumWidth() != s.viewWidth * kPixelsPerViewUnit ||
-                                   picture_->minimumHeight() != s.viewHeight * kPixelsPerViewUnit ||
-                                   hScroll_->minimumWidth() != s.hScrollWidth * kPixelsPerViewUnit ||
-                                   vScroll_->minimumHeight() != s.vScrollHeight * kPixelsPerViewUnit)) {
+    if (picture.resizeControls && (picture_->minimumWidth() != s.viewWidth * kFloorPixelsPerViewUnit ||
+                                   picture_->minimumHeight() != s.viewHeight * kFloorPixelsPerViewUnit ||
+                                   hScroll_->minimumWidth() != s.hScrollWidth * kFloorPixelsPerViewUnit ||
+                                   vScroll_->minimumHeight() != s.vScrollHeight * kFloorPixelsPerViewUnit)) {
         picture_->setViewSize(s);
-        hScroll_->setMinimumWidth(s.hScrollWidth * kPixelsPerViewUnit);
-        vScroll_->setMinimumHeight(s.vScrollHeight * kPixelsPerViewUnit);
+        hScroll_->setMinimumWidth(s.hScrollWidth * kFloorPixelsPerViewUnit);
+        vScroll_->setMinimumHeight(s.vScrollHeight * kFloorPixelsPerViewUnit);
         fitFrame();
     }
     picture_->paintPicture(picture);

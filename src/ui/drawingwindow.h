@@ -75,6 +75,9 @@ inline const QString kDrawingWindowName = QStringLiteral("dessin");
 // Size of one view unit on the screen. At 4 pixels the design sizes give a 540 x 328
 // picture area; circles of 0.5 units are 4 pixels across.
 inline constexpr int kPixelsPerViewUnit = 4;
+// The picture grows with the window; its sizes in view units set only a floor, at this
+// many pixels a unit, so that the whole window fits a 1024 × 700 main window.
+inline constexpr int kFloorPixelsPerViewUnit = 3;
 // Radius of the selected point's ring, and how near a click must come to a point.
 inline constexpr double kSelectionRingPixels = 6;
 inline constexpr double kPickPixels = 6;
