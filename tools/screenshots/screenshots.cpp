@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -154,6 +155,20 @@ int main(int argc, char** argv) {
     named<QLineEdit>(drawing, "Text1")->setText(QString::fromStdString(plate));
     QTest::mouseClick(named<QPushButton>(drawing, "Command1"), Qt::LeftButton);
     shooter.shoot("drawing-window");
+    // An entry point where each cut enters the material, numbered in order.
+    auto* depths = named<QListView>(drawing, "List3");
+    auto* entries = named<QListView>(drawing, "List6");
+    int order = 0;
+    for (int row = 1; row < depths->model()->rowCount(); ++row) {
+        if (depths->model()->index(row - 1, 0).data().toString() != "0" ||
+            depths->model()->index(row, 0).data().toString() != "1")
+            continue;
+        emit entries->doubleClicked(entries->model()->index(row, 0));
+        QWidget* form7 = windows.find("Form7");
+        named<QLineEdit>(form7, "Text1")->setText(QString::number(++order));
+        QTest::mouseClick(named<QPushButton>(form7, "Command1"), Qt::LeftButton);
+    }
+    shooter.shoot("drawing-window-entries");
     // Imported drawings, each fitted whole in the picture by the import; the last two
     // from today's CAD programs, their arcs and splines converted.
     for (const auto& [file, name] : {std::pair{"gear-sample.dxf", "drawing-window-dxf"},
