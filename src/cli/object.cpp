@@ -81,6 +81,8 @@ int runObject(const Args& args) {
     // No question here: --convert answers it.
     form.convertDxf = o.has("--convert");
     if (const std::string* tolerance = o.last("--tolerance")) {
+        // A tolerance alone would convert nothing: say so rather than ignore it.
+        if (!o.has("--convert")) return usageError("--tolerance ne sert qu'avec --convert");
         const std::optional<double> mm = toleranceFromText(*tolerance);
         if (!mm) return usageError(drawingmessages::badTolerance(*tolerance).text);
         form.convertTolerance = *mm;

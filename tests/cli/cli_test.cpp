@@ -57,7 +57,8 @@ TEST(CliUsage, HelpVersionAndUsageErrors) {
     EXPECT_EQ(std::tie(v.status, v.out), std::tuple(0, "tarvel-cli 3.96\n"));
     for (const char* bad : {"", "bogus", "object", "object --fra", "object --fra a --nope",
                             "object --fra a --entry x=1",
-                            "object --dxf a --convert --tolerance 0", "generate --object a", "pack", "pack a b", "play"}) {
+                            "object --dxf a --convert --tolerance 0", "object --dxf a --tolerance 0,01",
+                            "generate --object a", "pack", "pack a b", "play"}) {
         const CliRun r = cli(dir, bad);
         EXPECT_TRUE(r.status == 2 && r.out.empty() && r.err.starts_with("tarvel-cli : ")) << bad << ": " << r.err;
     }
