@@ -475,9 +475,15 @@ private:
             dialogs_.setBusy(false);
             view_.pauseChanged(true);
             // A "Reprise" pressed before the pause is still set: the tool comes back at once.
-            while (flags_.resumeRequested != 1)
+            // A stop ends the wait with the tool left raised: it is not lowered into the
+            // material only to stop there.
+            while (flags_.resumeRequested != 1 && flags_.stopRequested != 1)
                 if (!yieldAndContinue(pump_)) return false;
             view_.pauseChanged(false);
+            if (flags_.resumeRequested != 1) {
+                flags_.pauseRequested = 0;
+                return true;
+            }
             if (!moveZ(out, setup_.clearanceSteps, setup_.down, setup_.zClock)) return false;
             dialogs_.setBusy(true);
             flags_.pauseRequested = 0;

@@ -344,12 +344,9 @@ TEST(RunCutProgram, PauseRaisesByTheClearanceWaitsForResumeAndLowers) {
          ticksOf({2, 2}) + up + down + ticksOf({2}), {m::kCutPaused.text, m::kCutFinished.text}},
         {ZSense::Inverted, 2, [](Rig& r, int n) { if (n == 5) r.control.pressResume(); }, CutRunEnd::Finished,
          ticksOf({2, 2}) + down + up + ticksOf({2}), {m::kCutPaused.text, m::kCutFinished.text}},
-        {ZSense::Normal, 1,
-         [](Rig& r, int n) {
-             if (n == 1) r.control.pressStop();
-             if (n == 3) r.control.pressResume();
-         },
-         CutRunEnd::Stopped, ticksOf({2}) + up + down, {m::kCutPaused.text, m::kCutStopped.text}},
+        // A stop while paused ends the run with the tool left raised.
+        {ZSense::Normal, 1, [](Rig& r, int n) { if (n == 1) r.control.pressStop(); }, CutRunEnd::Stopped,
+         ticksOf({2}) + up, {m::kCutPaused.text, m::kCutStopped.text}},
         {ZSense::Normal, 1, [](Rig& r, int) { r.aborting = true; }, CutRunEnd::Aborted, ticksOf({2}) + up, {m::kCutPaused.text}},
     };
     for (const auto& k : cases) {
