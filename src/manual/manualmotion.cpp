@@ -25,33 +25,26 @@ struct StepValues {
     int full = 0;
 };
 
+// The one of three values that belongs to the axis.
+template <class T>
+const T& ofAxis(Axis axis, const T& x, const T& y, const T& z) {
+    return axis == Axis::X ? x : axis == Axis::Y ? y : z;
+}
+
 StepValues stepValues(const ManualForm& form, Axis axis, bool dirHigh) {
-    const std::string* dir = &form.xDirWeight;
-    const std::string* clock = &form.xClockWeight;
-    if (axis == Axis::Y) dir = &form.yDirWeight, clock = &form.yClockWeight;
-    if (axis == Axis::Z) dir = &form.zDirWeight, clock = &form.zClockWeight;
-    const double d = leadingNumber(*dir);
-    const double c = leadingNumber(*clock);
+    const double d = leadingNumber(ofAxis(axis, form.xDirWeight, form.yDirWeight, form.zDirWeight));
+    const double c = leadingNumber(ofAxis(axis, form.xClockWeight, form.yClockWeight, form.zClockWeight));
     if (dirHigh) return {wholeValue(d), wholeValue(d + c)};
     return {0, wholeValue(c)};
 }
 
 const std::string& stepsPerMmText(const ManualForm& form, Axis axis) {
-    switch (axis) {
-        case Axis::X: return form.stepsPerMmX;
-        case Axis::Y: return form.stepsPerMmY;
-        case Axis::Z: break;
-    }
-    return form.stepsPerMmZ;
+    return ofAxis(axis, form.stepsPerMmX, form.stepsPerMmY, form.stepsPerMmZ);
 }
 
 std::string_view axisName(Axis axis) {
-    switch (axis) {
-        case Axis::X: return "X";
-        case Axis::Y: return "Y";
-        case Axis::Z: break;
-    }
-    return "Z";
+    static constexpr std::string_view kX = "X", kY = "Y", kZ = "Z";
+    return ofAxis(axis, kX, kY, kZ);
 }
 
 // The axis's steps per mm by the comma rule, or a message and nullopt.
@@ -171,21 +164,11 @@ ArrowMove arrowMove(JogArrow arrow) {
 }
 
 bool arrowsInverted(const JogSettings& s, Axis axis) {
-    switch (axis) {
-        case Axis::X: return s.invertArrowX;
-        case Axis::Y: return s.invertArrowY;
-        case Axis::Z: break;
-    }
-    return s.invertArrowZ;
+    return ofAxis(axis, s.invertArrowX, s.invertArrowY, s.invertArrowZ);
 }
 
 bool configurationInverts(const ManualForm& form, Axis axis) {
-    switch (axis) {
-        case Axis::X: return form.invertX;
-        case Axis::Y: return form.invertY;
-        case Axis::Z: break;
-    }
-    return form.invertZ;
+    return ofAxis(axis, form.invertX, form.invertY, form.invertZ);
 }
 
 // The DIR level the arrow writes.
